@@ -1,0 +1,63 @@
+#include "app/console/ConsoleLink.h"
+
+#include "app/console/MessagePump.h"
+#include "app/console/PauseClock.h"
+
+namespace zarvik {
+namespace {
+
+constexpr char kConsoleClass[] = "jk2mp winconsole";  // class names match without regard to case
+constexpr char kEditClass[] = "edit";
+
+// A game that has stopped answering must not freeze us: give up on a message after this.
+constexpr UINT kSendTimeoutMs = 5000;
+
+void Send(HWND target, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!target) return;
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(target, message, wParam, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                        &result);
+}
+
+}  // namespace
+
+HWND GetConsoleEdit(bool inputLine) {
+    HWND console = FindWindowA(kConsoleClass, nullptr);
+    if (!console) return nullptr;
+    HWND first = FindWindowExA(console, nullptr, kEditClass, nullptr);
+    if (inputLine || !first) return first;
+    return FindWindowExA(console, first, kEditClass, nullptr);
+}
+
+void Pause(std::int32_t seconds) {
+    const DWORD start = GetTickCount();
+    for (;;) {
+        if (!PumpPendingMessages()) return;
+        const DWORD wait = PauseRemaining(start, GetTickCount(), seconds);
+        if (wait == 0) return;
+        MsgWaitForMultipleObjectsEx(0, nullptr, wait, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
+}
+
+void SendToConsole(const std::string& text, bool asCommand, const std::function<void()>& clearCurrentLine) {
+    Pause(1);
+    const std::string line = asCommand ? text : "echo " + text;
+    Send(GetConsoleEdit(true), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(line.c_str()));
+    Send(GetConsoleEdit(true), WM_CHAR, 13, 0);
+    Send(GetConsoleEdit(false), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    if (clearCurrentLine) clearCurrentLine();
+}
+
+std::string ReadIni(const std::string& section, const std::string& key, const std::string& file) {
+    char buffer[255] = {};
+    const DWORD copied = GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer, sizeof buffer,
+                                                  file.c_str());
+    return std::string(buffer, copied);
+}
+
+std::int32_t WriteIni(const std::string& section, const std::string& key, const std::string& value,
+                      const std::string& file) {
+    return WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), file.c_str());
+}
+
+}  // namespace zarvik

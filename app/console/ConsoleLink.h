@@ -1,0 +1,34 @@
+#pragma once
+
+// The program's only channel to the game: its console window, found anew on every call.
+
+#include <windows.h>
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace zarvik {
+
+// The game console's input line (true) or output buffer (false); nullptr when absent.
+HWND GetConsoleEdit(bool inputLine);
+
+// Waits `seconds` whole seconds while this thread's windows keep working. It sleeps until
+// a message arrives or the time is up, so it costs no processor time. Returns early only
+// when the program is quitting (WM_QUIT stays queued for the outer loop).
+void Pause(std::int32_t seconds);
+
+// Pauses one second, types `text` (or "echo " + text) into the console's input line,
+// presses Enter, empties the console's output buffer, then calls `clearCurrentLine`.
+// Without a console the pause is still spent and only `clearCurrentLine` runs.
+void SendToConsole(const std::string& text, bool asCommand, const std::function<void()>& clearCurrentLine);
+
+// One key of a profile file; "" when the file, section or key is absent. Values longer
+// than 254 characters come back cut to 254.
+std::string ReadIni(const std::string& section, const std::string& key, const std::string& file);
+
+// Writes one key, creating file and section when needed; the platform call's result.
+std::int32_t WriteIni(const std::string& section, const std::string& key, const std::string& value,
+                      const std::string& file);
+
+}  // namespace zarvik

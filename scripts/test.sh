@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds the native tree and the Windows trees, runs every test.
+set -uo pipefail
+source "$(dirname "$0")/common.sh"
+bash scripts/setup.sh || exit 1
+
+run_arch=$(windows_run_arch)
+echo "== build: native"
+configure_and_build build/native || exit 1
+echo "== build: Windows 32-bit (the product)"
+build_windows i686 || exit 1
+if [ "$run_arch" != i686 ]; then
+  echo "== build: Windows 64-bit (this kernel cannot start 32-bit programs; the Windows tests run as 64-bit builds)"
+  build_windows "$run_arch" || exit 1
+fi
+
+passed=0 failed=0 status=0
+run_ctest() {
+  local tree=$1 out
+  echo "== test: $tree"
+  out=$(cd "$tree" && ctest --output-on-failure -j "$(nproc)" 2>&1)
+  local rc=$?
+  echo "$out"
+  [ $rc -eq 0 ] || status=1
+  local line
+  line=$(grep -E '^[0-9]+% tests passed, [0-9]+ tests? failed out of [0-9]+' <<<"$out" | tail -n 1)
+  if [ -n "$line" ]; then
+    local bad total
+    bad=$(sed -E 's/.* ([0-9]+) tests? failed out of ([0-9]+).*/\1/' <<<"$line")
+    total=$(sed -E 's/.* out of ([0-9]+).*/\1/' <<<"$line")
+    failed=$((failed + bad)); passed=$((passed + total - bad))
+  else
+    status=1
+  fi
+}
+run_ctest build/native
+run_ctest "$(windows_tree "$run_arch")"
+
+echo "all: $passed passed, $failed failed"
+exit $status
