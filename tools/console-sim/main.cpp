@@ -1,0 +1,103 @@
+// The game console simulator: stands in for the game's console window wherever the game is
+// not installed. Without a scenario it waits for a person to type into it; with one it
+// plays the scenario and exits 0 when every step held, 1 at the first that did not.
+//
+//   console-sim [--hidden] [--log FILE] [--frame MS] [SCENARIO]
+
+#include "Scenario.h"
+#include "SimWindow.h"
+#include "Transcript.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <sstream>
+
+using namespace zarvik::sim;
+
+namespace {
+
+int Usage(const char* why) {
+    std::fprintf(stderr, "console-sim: %s\nusage: console-sim [--hidden] [--log FILE] [--frame MS] [SCENARIO]\n", why);
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    SimWindow::Options options;
+    std::string logPath, scenarioPath;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--hidden") {
+            options.visible = false;
+        } else if (arg == "--log" && i + 1 < argc) {
+            logPath = argv[++i];
+        } else if (arg == "--frame" && i + 1 < argc) {
+            options.frameMs = std::atol(argv[++i]);
+            if (options.frameMs < 1 || options.frameMs > 1000) return Usage("--frame takes 1 to 1000 ms");
+        } else if (!arg.empty() && arg[0] != '-' && scenarioPath.empty()) {
+            scenarioPath = arg;
+        } else {
+            return Usage(("unexpected argument " + arg).c_str());
+        }
+    }
+
+    std::vector<Step> steps;
+    if (!scenarioPath.empty()) {
+        std::ifstream in(scenarioPath, std::ios::binary);
+        if (!in) return Usage(("cannot read " + scenarioPath).c_str());
+        std::stringstream text;
+        text << in.rdbuf();
+        try {
+            steps = ParseScenario(text.str());
+        } catch (const ScenarioError& e) {
+            std::fprintf(stderr, "console-sim: %s: %s\n", scenarioPath.c_str(), e.what());
+            return 2;
+        }
+    }
+
+    std::vector<std::ostream*> outputs = {&std::cout};
+    std::ofstream logFile;
+    if (!logPath.empty()) {
+        logFile.open(logPath, std::ios::binary | std::ios::trunc);
+        if (!logFile) return Usage(("cannot write " + logPath).c_str());
+        outputs.push_back(&logFile);
+    }
+    const DWORD start = GetTickCount();
+    Transcript transcript([start] { return static_cast<long>(GetTickCount() - start); }, outputs);
+
+    SimWindow window(options, transcript);
+    int exitCode = 0;
+    window.OnClosed([&] { PostQuitMessage(exitCode); });
+
+    std::unique_ptr<ScenarioRunner> runner;
+    if (!scenarioPath.empty()) {
+        runner = std::make_unique<ScenarioRunner>(std::move(steps), window,
+                                                  [&](const std::string& kind, const std::string& text) {
+                                                      transcript.Note(kind, text);
+                                                  });
+        window.OnReceived([&](const std::string& command) { runner->CommandReceived(command, transcript.Now()); });
+        bool finished = false;
+        window.OnFrame([&] {
+            if (finished) return;
+            const auto state = runner->Advance(transcript.Now());
+            if (state == ScenarioRunner::State::Running) return;
+            finished = true;
+            exitCode = state == ScenarioRunner::State::Passed ? 0 : 1;
+            if (exitCode != 0) std::fprintf(stderr, "console-sim: FAIL %s\n", runner->Failure().c_str());
+            DestroyWindow(window.window());
+        });
+    }
+
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    return exitCode;
+}
