@@ -1,13 +1,12 @@
 // The simulator's window and program, as every end-to-end test will rely on them.
 #include "SimWindow.h"
 #include "app/console/ConsoleLink.h"
+#include "sim_process.h"
 
 #include <windows.h>
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 
 namespace zarvik::sim {
@@ -22,14 +21,7 @@ void RunMessagesFor(DWORD ms) {
     }
 }
 
-// By message, as GetWindowText does not read the text of another process's edit field.
-std::string TextOf(HWND hwnd) {
-    const auto length = SendMessageA(hwnd, WM_GETTEXTLENGTH, 0, 0);
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    text.resize(static_cast<size_t>(
-        SendMessageA(hwnd, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(text.data()))));
-    return text;
-}
+std::string TextOf(HWND hwnd) { return WindowText(hwnd); }
 
 std::string ClassOf(HWND hwnd) {
     char name[64] = {};
@@ -123,52 +115,9 @@ TEST_F(SimWindowTest, TheClearButtonEmptiesTheBuffer) {
     EXPECT_EQ(TextOf(window.buffer()), "");
 }
 
-// The program itself, started as its own process the way the end-to-end tests will.
-class SimProgram : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char exe[MAX_PATH];
-        GetModuleFileNameA(nullptr, exe, MAX_PATH);
-        // <tree>/tests/win/this.exe -> <tree>/tools/console-sim/console-sim.exe
-        program_ = std::filesystem::path(exe).parent_path().parent_path().parent_path() / "tools" / "console-sim" /
-                   "console-sim.exe";
-        char temp[MAX_PATH];
-        GetTempPathA(MAX_PATH, temp);
-        folder_ = std::filesystem::path(temp) / ("zarvik-sim-" + std::to_string(GetCurrentProcessId()));
-        std::filesystem::create_directories(folder_);
-    }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
-
-    PROCESS_INFORMATION Start(const std::string& scenario) {
-        std::ofstream(folder_ / "scenario.txt", std::ios::binary) << scenario;
-        std::string command = "\"" + program_.string() + "\" --hidden --log \"" + (folder_ / "log.txt").string() +
-                              "\" \"" + (folder_ / "scenario.txt").string() + "\"";
-        STARTUPINFOA si = {};
-        si.cb = sizeof si;
-        PROCESS_INFORMATION pi = {};
-        EXPECT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-            << command;
-        return pi;
-    }
-    DWORD Finish(PROCESS_INFORMATION pi) {
-        DWORD code = 999;
-        if (WaitForSingleObject(pi.hProcess, 20000) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
-        CloseHandle(pi.hThread);
-        CloseHandle(pi.hProcess);
-        return code;
-    }
-    std::string Log() {
-        std::ifstream in(folder_ / "log.txt", std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
-
-    std::filesystem::path program_, folder_;
-};
-
-TEST_F(SimProgram, PassesWhenTheExpectedAnswerIsTypedThroughTheConsoleLink) {
-    auto pi = Start("chat !time\nexpect 900-5000 echo It is time\nexpect-none 200\n");
+// The program itself, started as its own process the way the end-to-end tests start it.
+TEST(SimProgram, PassesWhenTheExpectedAnswerIsTypedThroughTheConsoleLink) {
+    SimProcess sim("chat !time\nexpect 900-5000 echo It is time\nexpect-none 200\n");
     HWND output = nullptr;
     for (int i = 0; i < 400 && !(output = GetConsoleEdit(false)); ++i) Sleep(25);
     ASSERT_NE(output, nullptr) << "the simulator's console never appeared";
@@ -177,23 +126,24 @@ TEST_F(SimProgram, PassesWhenTheExpectedAnswerIsTypedThroughTheConsoleLink) {
     bool lineCleared = false;
     SendToConsole("It is time", false, [&] { lineCleared = true; });
     EXPECT_TRUE(lineCleared);
-    EXPECT_EQ(Finish(pi), 0u) << Log();
-    const std::string log = Log();
+    EXPECT_EQ(sim.Finish(), 0u) << sim.Log();
+    const std::string log = sim.Log();
     EXPECT_NE(log.find("typed  echo It is time"), std::string::npos) << log;
     EXPECT_NE(log.find("print  It is time "), std::string::npos) << log;
     EXPECT_NE(log.find("pass   3 steps held"), std::string::npos) << log;
 }
 
-TEST_F(SimProgram, FailsWithTheStepAndReasonWhenNothingIsTyped) {
-    auto pi = Start("print hello\nexpect 300 mapname\n");
-    EXPECT_EQ(Finish(pi), 1u);
-    EXPECT_NE(Log().find("fail   line 2 (expect 300 mapname): nothing was typed within 300 ms"), std::string::npos)
-        << Log();
+TEST(SimProgram, FailsWithTheStepAndReasonWhenNothingIsTyped) {
+    SimProcess sim("print hello\nexpect 300 mapname\n");
+    EXPECT_EQ(sim.Finish(), 1u);
+    EXPECT_NE(sim.Log().find("fail   line 2 (expect 300 mapname): nothing was typed within 300 ms"),
+              std::string::npos)
+        << sim.Log();
 }
 
-TEST_F(SimProgram, RefusesAMalformedScenario) {
-    auto pi = Start("print hello\nexpect soon mapname\n");
-    EXPECT_EQ(Finish(pi), 2u);
+TEST(SimProgram, RefusesAMalformedScenario) {
+    SimProcess sim("print hello\nexpect soon mapname\n");
+    EXPECT_EQ(sim.Finish(), 2u);
 }
 
 }  // namespace

@@ -135,7 +135,9 @@ void GameConsole::Execute(const std::vector<std::string>& args) {
     if (verb == "bind") return Bind(args);
     if (verb == "say") return Chat(PlayerName(), Join(args, 1));
     if (verb == "say_team") {
-        print_("(" + PlayerName() + "^7)^7: ^5" + Join(args, 1) + "\n");
+        std::string line = "(";  // built in steps: GCC 12 warns falsely on "(" + std::string
+        line += PlayerName() + "^7)^7: ^5" + Join(args, 1) + "\n";
+        print_(line);
         return;
     }
     if (Cvar* cvar = FindCvar(args[0])) {

@@ -1,0 +1,28 @@
+#include "app/console/Win32GamePort.h"
+
+#include "app/console/ConsoleLink.h"
+#include "app/console/MessagePump.h"
+
+namespace zarvik {
+
+std::string Win32GameConsole::ReadOutput() {
+    HWND buffer = GetConsoleEdit(false);
+    if (!buffer) return {};
+    // By message: the buffer belongs to another process. Ask for the length first, then
+    // fetch one more character for the terminating NUL.
+    DWORD_PTR length = 0;
+    if (!SendMessageTimeoutA(buffer, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return {};
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutA(buffer, WM_GETTEXT, static_cast<WPARAM>(text.size()),
+                             reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 5000, &copied))
+        return {};
+    text.resize(std::min<size_t>(static_cast<size_t>(copied), static_cast<size_t>(length)));
+    return text;
+}
+
+void Win32GameConsole::Submit(const std::string& text, bool asCommand) { SendToConsole(text, asCommand, {}); }
+
+void Win32EventPump::RunPending() { PumpPendingMessages(); }
+
+}  // namespace zarvik

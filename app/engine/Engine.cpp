@@ -1,0 +1,78 @@
+#include "app/engine/Engine.h"
+
+#include "app/engine/ConsoleText.h"
+
+#include <new>
+
+namespace zarvik {
+namespace {
+
+bool BeginsWith(const std::string& line, const std::string& prefix) { return line.compare(0, prefix.size(), prefix) == 0; }
+
+bool Contains(const std::string& line, const std::string& text) { return line.find(text) != std::string::npos; }
+
+}  // namespace
+
+void Engine::Tick() {
+    if (ticking_) return;
+    ticking_ = true;
+    try {
+        Examine();
+    } catch (const EngineError& e) {
+        Report(e.Number(), e.Source(), e.Description());
+    } catch (const std::bad_alloc&) {
+        Report(error::kOutOfMemory, "Tick", "Out of memory");
+    } catch (const std::exception& e) {
+        Report(error::kInternal, "Tick", e.what());
+    }
+    ticking_ = false;
+}
+
+void Engine::Examine() {
+    const std::string copy = io_.console.ReadOutput();
+    const auto line = LastCompleteLine(copy, [this] { io_.events.RunPending(); });
+    if (!line) return;  // no complete line yet: nothing to examine, nothing to report
+    state_.CurrentLine = *line;
+
+    // Each test reads the current line and the name afresh: once a handler has submitted,
+    // the line is empty and no later test matches.
+    if (BeginsWith(Line(), Name() + ": !on")) PowerOn();
+    if (!state_.TurnedOn) return;
+    // Replies of the game start their line; matching them anywhere would let another
+    // player's chat pass for one.
+    if (BeginsWith(Line(), "\"name\" is:")) NameReply();
+    if (BeginsWith(Line(), Name() + " renamed to")) Rename();
+    if (BeginsWith(Line(), "\"" + state_.BindKey + "\" = ")) BindReply();
+    if (BeginsWith(Line(), "\"mapname\"")) MapNameReply();
+    if (Contains(Line(), Name() + " entered the game")) Greeting();
+    if (BeginsWith(Line(), Name() + ": !date") && io_.options.IsOn(Option::Date)) DateReply();
+    if (BeginsWith(Line(), Name() + ": !about")) AboutReply();
+    if (BeginsWith(Line(), Name() + ": !time") && io_.options.IsOn(Option::Time)) TimeReply();
+    if (Contains(Line(), "!loadnow") && LoadNow() == Flow::EndTick) return;
+    if (Contains(Line(), "!load")) LoadRequest();
+    if (BeginsWith(Line(), Name() + ": !name")) NameReplyToPlayer();
+    if (BeginsWith(Line(), Name() + ": !mapname")) AskMapName();
+    if (BeginsWith(Line(), Name() + ": !off") || BeginsWith(Line(), "!off")) PowerOff();
+    if (BeginsWith(Line(), Name() + ": !add")) BindRequest();
+}
+
+void Engine::Submit(const std::string& text, bool asCommand) {
+    io_.console.Submit(text, asCommand);
+    state_.CurrentLine.clear();
+}
+
+void Engine::Report(int number, const std::string& source, const std::string& description) {
+    const std::string n = std::to_string(number);
+    // The report must not fail the program: a place that takes nothing, or an echo that
+    // cannot be made, ends the tick quietly.
+    try {
+        io_.errors.Append("Error: " + n + " | " + source + " | " + description);
+    } catch (const std::exception&) {
+    }
+    try {
+        Submit("^1Error: ^3" + n + " ^1|^3 " + source + " ^1|^3 " + description, false);
+    } catch (const std::exception&) {
+    }
+}
+
+}  // namespace zarvik

@@ -1,0 +1,7 @@
+#!/usr/bin/env bash
+# Builds the benchmarks natively, optimised and without sanitizers, and runs them.
+set -uo pipefail
+source "$(dirname "$0")/common.sh"
+bash scripts/setup.sh || exit 1
+configure_and_build build/bench -DCMAKE_BUILD_TYPE=Release -DZARVIK_SANITIZE=OFF || exit 1
+build/bench/tools/bench/tick_bench "$@"

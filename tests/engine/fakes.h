@@ -1,0 +1,134 @@
+#pragma once
+
+// Fake ports for the engine: a console that records what is typed, a settings store that
+// records what is written, and the rest.
+
+#include "app/engine/Engine.h"
+
+#include <functional>
+#include <map>
+#include <ostream>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace zarvik::testing {
+
+struct Sent {
+    std::string text;
+    bool asCommand;
+    bool operator==(const Sent&) const = default;
+};
+
+inline void PrintTo(const Sent& s, std::ostream* os) { *os << (s.asCommand ? "command " : "echo ") << s.text; }
+
+inline Sent Echo(const std::string& text) { return {text, false}; }
+inline Sent Command(const std::string& text) { return {text, true}; }
+
+class FakeConsole : public GameConsolePort {
+public:
+    std::string output;
+    std::vector<Sent> sent;
+    int reads = 0;
+    std::function<void()> onRead;
+
+    std::string ReadOutput() override {
+        ++reads;
+        if (onRead) onRead();
+        return output;
+    }
+    void Submit(const std::string& text, bool asCommand) override {
+        sent.push_back({text, asCommand});
+        output.clear();
+    }
+    // The console holding `line` as its last complete line.
+    void Shows(const std::string& line) { output = "earlier\r\n" + line + "\r\n"; }
+};
+
+class FakePump : public EventPump {
+public:
+    int runs = 0;
+    std::function<void()> during;
+    void RunPending() override {
+        ++runs;
+        if (during) during();
+    }
+};
+
+class FakeOptions : public OptionState {
+public:
+    std::map<Option, int> checks = {{Option::Power, 1},   {Option::AutoLoad, 1}, {Option::Date, 1},
+                                    {Option::Time, 1},    {Option::GetName, 1},  {Option::TurnOff, 0}};
+    std::string editor = "Notepad.exe";
+    int Check(Option o) const override { return checks.at(o); }
+    bool SetCheck(Option o, int state) override {
+        if (state < 0 || state > 2) return false;
+        checks[o] = state;
+        return true;
+    }
+    std::string Editor() const override { return editor; }
+    void SetEditor(const std::string& e) override { editor = e; }
+};
+
+class FakeName : public NameBox {
+public:
+    std::string text = "Padawan";
+    std::string Text() const override { return text; }
+    void SetText(const std::string& t) override { text = t; }
+};
+
+class FakeStore : public SettingsStore {
+public:
+    std::map<std::string, std::string> values;
+    std::vector<std::string> writes;  // "Key=Value", in order
+    std::string Read(const std::string& key) override {
+        auto it = values.find(key);
+        return it == values.end() ? "" : it->second;
+    }
+    void Write(const std::string& key, const std::string& value) override {
+        values[key] = value;
+        writes.push_back(key + "=" + value);
+    }
+};
+
+class FakeClock : public Clock {
+public:
+    std::function<std::string()> date = [] { return std::string("06/12/2026"); };
+    std::string ShortDate() override { return date(); }
+    std::string TimeOfDay() override { return "21:30:07"; }
+};
+
+class FakeErrors : public ErrorReport {
+public:
+    std::vector<std::string> lines;
+    bool accepts = true;
+    bool throws = false;
+    bool Append(const std::string& line) override {
+        if (throws) throw std::runtime_error("disk gone");
+        if (accepts) lines.push_back(line);
+        return accepts;
+    }
+};
+
+// An engine wired to fakes, power on, name box "Padawan".
+struct Rig {
+    FakeConsole console;
+    FakePump pump;
+    FakeOptions options;
+    FakeName name;
+    FakeStore store;
+    FakeClock clock;
+    FakeErrors errors;
+    Engine engine{{console, pump, options, name, store, clock, errors}};
+
+    Rig() { engine.State().TurnedOn = true; }
+
+    std::vector<Sent> TickOn(const std::string& line) {
+        console.Shows(line);
+        console.sent.clear();
+        engine.Tick();
+        return console.sent;
+    }
+};
+
+}  // namespace zarvik::testing
