@@ -1,15 +1,149 @@
-// Name tracking, bind capture and bind loading. Their tests stand in the tick's order from
-// the start; what they do comes with the bind store.
+// Name tracking, bind capture and bind loading: each runs over several ticks, asking the
+// game something and acting on the line it prints in return.
 #include "app/engine/Engine.h"
 
-namespace zarvik {
+#include <algorithm>
+#include <cctype>
 
-void Engine::NameReply() {}
-void Engine::Rename() {}
-void Engine::BindReply() {}
-void Engine::MapNameReply() {}
-Engine::Flow Engine::LoadNow() { return Flow::Continue; }
-void Engine::LoadRequest() {}
-void Engine::BindRequest() {}
+namespace zarvik {
+namespace {
+
+std::string Upper(std::string s) {
+    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return std::toupper(c); });
+    return s;
+}
+
+[[noreturn]] void InvalidArgument(const char* source) {
+    throw EngineError(error::kInvalidArgument, source, "Invalid procedure call or argument");
+}
+
+// The map name in the game's reply to "mapname": the first double-quoted text after the
+// quoted word mapname.
+std::string ParseMapName(const std::string& line) {
+    std::string rest = line.size() > 9 ? line.substr(9) : "";
+    const std::size_t open = rest.find('"');
+    if (open != std::string::npos) rest.erase(0, open + 1);
+    const std::size_t close = rest.find('"');
+    std::string map = close == std::string::npos ? "" : rest.substr(0, close + 1);
+    map.erase(std::remove(map.begin(), map.end(), '"'), map.end());
+    return map;
+}
+
+}  // namespace
+
+void Engine::BindRequest() {
+    const std::string line = Line();
+    const std::size_t skip = Name().size() + 7;  // ": !add " after the name
+    if (skip > line.size()) InvalidArgument("BindRequest");
+    const std::string key = line.substr(skip);
+    // The key becomes part of a console command: "!add f5;quit" must never make the game quit.
+    if (!IsSafeKey(key)) {
+        Submit("^1Cannot ^3add ^1that key: ^7a key has no blanks, quotes or semicolons", false);
+        return;
+    }
+    state_.BindKey = Upper(key);
+    Submit("Bind " + state_.BindKey, true);
+}
+
+void Engine::BindReply() {
+    state_.BindValue = Line().substr(state_.BindKey.size() + 5);  // after "KEY" = 
+    state_.LoadPending = false;
+    state_.SavePending = true;
+    Submit("\"mapname\"", true);
+}
+
+bool Engine::RefuseMapName(const std::string& map) {
+    if (!MapNameProblem(map)) return false;
+    // The name itself is not echoed: it may hold what the console would run as a command.
+    Submit("^1Cannot ^3use this map name ^1for a bind file: ^7nothing was written", false);
+    return true;
+}
+
+void Engine::MapNameReply() {
+    const std::string map = ParseMapName(Line());
+    if (state_.SavePending) {
+        SaveBind(map);
+    } else if (state_.LoadPending) {
+        state_.LoadPending = false;
+        if (RefuseMapName(map)) return;
+        state_.LoadMap = map;
+        Submit("!loadnow", false);
+    }
+}
+
+void Engine::SaveBind(const std::string& map) {
+    if (RefuseMapName(map)) {
+        state_.SavePending = false;
+        return;
+    }
+    const std::string conflict = BindLine(state_.BindKey, "");
+    // Read whole, then warn line by line: the file is closed while the warnings' pauses let
+    // the editing suite rewrite it.
+    for (const std::string& line : io_.binds.ReadBindLines(map)) {
+        if (line.find(conflict) != std::string::npos)
+            Submit("^1Conflict ^2detected for ^3Key: " + state_.BindKey + "^2  Writing Anyway...", false);
+        io_.events.RunPending();
+    }
+    io_.binds.AppendBind(map, state_.BindKey, state_.BindValue);
+    // With a ";" in the value, its quotes would leave that part outside the opening quote and
+    // the game would run it as commands; shown without them, it stays inside.
+    std::string shown = state_.BindValue;
+    if (shown.find(';') != std::string::npos) shown.erase(std::remove(shown.begin(), shown.end(), '"'), shown.end());
+    Submit("\"^6Bind Saved ^1(^7" + state_.BindKey + " ^1|^7 " + shown + " ^1|^7 " + map + "^1)", false);
+    state_.SavePending = false;
+}
+
+void Engine::LoadRequest() {
+    Submit("mapname", true);
+    state_.SavePending = false;
+    state_.LoadPending = true;
+}
+
+Engine::Flow Engine::LoadNow() {
+    if (RefuseMapName(state_.LoadMap)) return Flow::EndTick;
+    io_.binds.EnsureFolder();
+    // Read whole: the file stays closed during the playback's pauses, so the editing suite
+    // can rewrite it meanwhile; the playback is what the file held when it began.
+    const std::vector<std::string> lines = io_.binds.ReadBindLines(state_.LoadMap);
+    const bool turnOff = io_.options.IsOn(Option::TurnOff);
+    if (lines.empty()) {
+        Submit("^1No ^3Data", false);
+        Submit("^1Unable ^2to load binds", false);
+        if (turnOff) Submit("echo !off", true);
+        return Flow::EndTick;
+    }
+    for (const std::string& line : lines) {
+        Submit(line, true);
+        io_.events.RunPending();
+    }
+    if (turnOff) Submit("echo !off", true);
+    Submit("^2All binds ^3successfully ^2loaded", false);
+    // The success echo empties the console before any tick can see the game's "!off": switch
+    // off here, as "!off" would have.
+    if (turnOff) PowerOff();
+    return Flow::Continue;
+}
+
+void Engine::NameReply() {
+    const std::string line = Line();
+    const std::size_t valueStart = line.find("is:\"");
+    const std::size_t defaultMarker = line.find("\" default:");
+    if (valueStart == std::string::npos || defaultMarker == std::string::npos || defaultMarker < valueStart + 4)
+        InvalidArgument("NameReply");
+    io_.name.SetText(line.substr(valueStart + 4, defaultMarker - (valueStart + 4)));
+    Submit("^4Name Setting ^2Updated", false);
+    if (state_.LoadAfterName && io_.options.IsOn(Option::AutoLoad)) {
+        Submit(" !load", false);
+        state_.LoadAfterName = false;
+    }
+}
+
+void Engine::Rename() {
+    const std::string line = Line();
+    std::string newName = line.substr(Name().size() + std::string(" renamed to").size());
+    if (!newName.empty() && newName[0] == ' ') newName.erase(0, 1);
+    io_.name.SetText(newName);
+    Submit("^4Name Setting ^2Changed", false);
+}
 
 }  // namespace zarvik

@@ -20,6 +20,8 @@ void Engine::Tick() {
         Examine();
     } catch (const EngineError& e) {
         Report(e.Number(), e.Source(), e.Description());
+    } catch (const StoreError& e) {
+        Report(e.Number(), e.Source(), e.what());
     } catch (const std::bad_alloc&) {
         Report(error::kOutOfMemory, "Tick", "Out of memory");
     } catch (const std::exception& e) {

@@ -8,6 +8,7 @@
 #include "app/engine/Ports.h"
 #include "app/settings/Options.h"
 #include "app/settings/SettingsStore.h"
+#include "app/store/BindStore.h"
 
 #include <string>
 
@@ -21,6 +22,7 @@ struct EnginePorts {
     SettingsStore& settings;
     Clock& clock;
     ErrorReport& errors;
+    BindStore& binds;
 };
 
 class Engine {
@@ -40,6 +42,7 @@ private:
 
     void Examine();
     void Submit(const std::string& text, bool asCommand);
+    bool RefuseMapName(const std::string& map);
     void Report(int number, const std::string& source, const std::string& description);
     std::string Line() const { return state_.CurrentLine; }
     std::string Name() const { return io_.name.Text(); }
@@ -59,6 +62,7 @@ private:
     void Rename();
     void BindReply();
     void MapNameReply();
+    void SaveBind(const std::string& map);
     Flow LoadNow();
     void LoadRequest();
     void BindRequest();

@@ -5,12 +5,19 @@
 
 #include "app/engine/Engine.h"
 
+#include <filesystem>
 #include <functional>
 #include <map>
 #include <ostream>
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#ifdef _WIN32
+#include <process.h>
+#else
+#include <unistd.h>
+#endif
 
 namespace zarvik::testing {
 
@@ -110,8 +117,32 @@ public:
     }
 };
 
-// An engine wired to fakes, power on, name box "Padawan".
+// A program folder of its own under the system's temporary folder, removed afterwards.
+class TempFolder {
+public:
+    TempFolder() {
+        static int count = 0;
+        path_ = (std::filesystem::temp_directory_path() /
+                 ("zarvik-test-" + std::to_string(::getpid()) + "-" + std::to_string(++count)))
+                    .string();
+        std::filesystem::remove_all(path_);
+        std::filesystem::create_directories(path_);
+    }
+    ~TempFolder() {
+        std::error_code ignored;
+        std::filesystem::remove_all(path_, ignored);
+    }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+// An engine wired to fakes and a real bind store in a folder of its own (with its Data
+// folder), power on, name box "Padawan".
 struct Rig {
+    TempFolder folder;
+    BindStore binds{folder.path()};
     FakeConsole console;
     FakePump pump;
     FakeOptions options;
@@ -119,9 +150,12 @@ struct Rig {
     FakeStore store;
     FakeClock clock;
     FakeErrors errors;
-    Engine engine{{console, pump, options, name, store, clock, errors}};
+    Engine engine{{console, pump, options, name, store, clock, errors, binds}};
 
-    Rig() { engine.State().TurnedOn = true; }
+    Rig() {
+        engine.State().TurnedOn = true;
+        binds.EnsureFolder();
+    }
 
     std::vector<Sent> TickOn(const std::string& line) {
         console.Shows(line);

@@ -21,22 +21,45 @@ public:
     void SetText(const std::string& t) override { text = t; }
 };
 
-// Ticks the engine the way the main window's timer does, until the simulator has finished.
-DWORD RunAgainst(SimProcess& sim, Engine& engine) {
-    HANDLE process = sim.handle();
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < 30000) {
-        if (MsgWaitForMultipleObjects(1, &process, FALSE, 10, QS_ALLINPUT) == WAIT_OBJECT_0) break;
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        engine.Tick();
+// Zarvik's side, with its program folder in the simulator's folder so that scenarios can
+// check the files ("folder $FOLDER").
+struct Zarvik {
+    explicit Zarvik(const SimProcess& sim)
+        : store(sim.folder().string()),
+          options(store),
+          errors({(sim.folder() / "Debug.txt").string()}),
+          binds(sim.folder().string()) {
+        engine.State().TurnedOn = true;
+        binds.EnsureFolder();
     }
-    return sim.Finish(1000);
-}
 
+    // Ticks the engine the way the main window's timer does, until the simulator has finished.
+    DWORD RunAgainst(SimProcess& sim) {
+        HANDLE process = sim.handle();
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < 40000) {
+            if (MsgWaitForMultipleObjects(1, &process, FALSE, 10, QS_ALLINPUT) == WAIT_OBJECT_0) break;
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+            engine.Tick();
+        }
+        return sim.Finish(1000);
+    }
+
+    IniSettingsStore store;
+    OptionModel options;
+    PlainNameBox name;
+    Win32GameConsole console;
+    Win32EventPump pump;
+    SystemClock clock;
+    FileErrorReport errors;
+    BindStore binds;
+    Engine engine{{console, pump, options, name, store, clock, errors, binds}};
+};
+
+// The waits give the game time to print what it was typed before the player chats on: a
+// line followed by another before the next tick is never examined, as in the game.
 TEST(EngineAgainstTheGameConsole, AnswersAboutAndTimeAfterTheRealPause) {
-    // The waits give the game time to print what it was typed before the player chats on:
-    // a line followed by another before the next tick is never examined, as in the game.
     SimProcess sim(
         "chat !about\n"
         "expect 950-3000 say ^4Zar^6v^1i^6k ^7v1.0.0 ^6 by ^2[^1k^3I^1r^3!^2]\n"
@@ -48,21 +71,119 @@ TEST(EngineAgainstTheGameConsole, AnswersAboutAndTimeAfterTheRealPause) {
         "wait 100\n"
         "chat !off\n"
         "expect 950-3000 echo ^7Zarvik is now ^1off\n"
+        "wait 200\n"  // the engine stores the setting once its echo has been typed
         "folder $FOLDER\n"
         "ini Power 0\n");
-    IniSettingsStore store(sim.folder().string());
-    OptionModel options(store);
-    PlainNameBox name;
-    Win32GameConsole console;
-    Win32EventPump pump;
-    SystemClock clock;
-    FileErrorReport errors({(sim.folder() / "Debug.txt").string()});
-    Engine engine({console, pump, options, name, store, clock, errors});
-    engine.State().TurnedOn = true;
-
-    EXPECT_EQ(RunAgainst(sim, engine), 0u) << sim.Log();
-    EXPECT_FALSE(engine.State().TurnedOn);
+    Zarvik zarvik(sim);
+    EXPECT_EQ(zarvik.RunAgainst(sim), 0u) << sim.Log();
+    EXPECT_FALSE(zarvik.engine.State().TurnedOn);
     EXPECT_TRUE(std::regex_search(sim.Log(), std::regex("print  The Time is currently: .+")));
+}
+
+TEST(EngineAgainstTheGameConsole, CapturesABindAndWarnsTheSecondTime) {
+    const std::string saved = "expect 950-3000 echo \"^6Bind Saved ^1(^7F5 ^1|^7 \"force_push\" ^1|^7 ffa_bespin^1)\n";
+    SimProcess sim("map ffa_bespin\n"
+                   "bind F5 force_push\n"
+                   "chat !add f5\n"
+                   "expect 950-3000 Bind F5\n"
+                   "expect 950-3000 \"mapname\"\n" +
+                   saved +
+                   "wait 100\n"
+                   "chat !add f5\n"
+                   "expect 950-3000 Bind F5\n"
+                   "expect 950-3000 \"mapname\"\n"
+                   "expect 950-3000 echo ^1Conflict ^2detected for ^3Key: F5^2  Writing Anyway...\n" +
+                   saved +
+                   "folder $FOLDER\n"
+                   "contains Data\\ffa_bespin.txt Bind F5 \"force_push\"\n"
+                   "missing Data\\data.txt\n");
+    Zarvik zarvik(sim);
+    EXPECT_EQ(zarvik.RunAgainst(sim), 0u) << sim.Log();
+    EXPECT_EQ(zarvik.binds.ReadBindLines("ffa_bespin").size(), 2u);
+}
+
+TEST(EngineAgainstTheGameConsole, LoadsInFileOrderAndSwitchesOffAfterward) {
+    SimProcess sim(
+        "map ffa_bespin\n"
+        "chat !load\n"
+        "expect 950-3000 mapname\n"
+        "expect 950-3000 echo !loadnow\n"
+        "expect 950-3000 Bind F5 \"force_push\"\n"
+        "expect 950-3000 Bind F6 say hi\n"
+        "expect 950-3000 echo !off\n"
+        "expect 950-3000 echo ^2All binds ^3successfully ^2loaded\n"
+        "expect 950-3000 echo ^7Zarvik is now ^1off\n"
+        "wait 100\n"
+        "chat !time\n"
+        "expect-none 1500\n");
+    Zarvik zarvik(sim);
+    zarvik.binds.AppendBind("ffa_bespin", "F5", "\"force_push\"");
+    zarvik.binds.AppendBind("ffa_bespin", "F6", "say hi");
+    zarvik.options.SetCheck(Option::TurnOff, 1);
+    EXPECT_EQ(zarvik.RunAgainst(sim), 0u) << sim.Log();
+    EXPECT_FALSE(zarvik.engine.State().TurnedOn);
+    EXPECT_EQ(zarvik.store.Read("Power"), "0");
+}
+
+TEST(EngineAgainstTheGameConsole, EnteringTheGameLoadsTheMapsBinds) {
+    SimProcess sim(
+        "map ffa_bespin\n"
+        "enter\n"
+        "expect 950-3000 say ^2[^1k^3I^1r^3!^2]'s ^4Zar^6v^1i^6k ^7v1.0.0\n"
+        "expect 950-3000 name\n"
+        "expect 950-3000 echo ^4Name Setting ^2Updated\n"
+        "expect 950-3000 echo  !load\n"
+        "expect 950-3000 mapname\n"
+        "expect 950-3000 echo !loadnow\n"
+        "expect 950-3000 Bind F5 \"force_push\"\n"
+        "expect 950-3000 echo ^2All binds ^3successfully ^2loaded\n"
+        "wait 100\n"
+        "map ctf_yavin\n"
+        "chat !load\n"
+        "expect 950-3000 mapname\n"
+        "expect 950-3000 echo !loadnow\n"
+        "expect 950-3000 echo ^1No ^3Data\n"
+        "expect 950-3000 echo ^1Unable ^2to load binds\n"
+        "expect-none 1200\n");
+    Zarvik zarvik(sim);
+    zarvik.binds.AppendBind("ffa_bespin", "F5", "\"force_push\"");
+    EXPECT_EQ(zarvik.RunAgainst(sim), 0u) << sim.Log();
+}
+
+// What the timer below works on: the store of the running test.
+const BindStore* g_rewriteStore = nullptr;
+int g_rewriteResult = -1;
+
+void CALLBACK RewriteDuringLoad(HWND, UINT, UINT_PTR id, DWORD) {
+    KillTimer(nullptr, id);
+    try {
+        g_rewriteResult = g_rewriteStore->DeleteBind("ffa_bespin", "F7", "c");
+    } catch (const StoreError&) {
+        g_rewriteResult = -2;
+    }
+}
+
+TEST(EngineAgainstTheGameConsole, TheEditingSuiteCanRewriteAFileWhileItPlays) {
+    SimProcess sim(
+        "map ffa_bespin\n"
+        "chat !load\n"
+        "expect 950-3000 mapname\n"
+        "expect 950-3000 echo !loadnow\n"
+        "expect 950-3000 Bind F5 a\n"
+        "expect 950-3000 Bind F6 b\n"
+        "expect 950-3000 Bind F7 c\n"
+        "expect 950-3000 echo ^2All binds ^3successfully ^2loaded\n"
+        "folder $FOLDER\n"
+        "lacks Data\\ffa_bespin.txt Bind F7 c\n"
+        "contains Data\\ffa_bespin.txt Bind F6 b\n");
+    Zarvik zarvik(sim);
+    for (const char* key : {"F5", "F6", "F7"})
+        zarvik.binds.AppendBind("ffa_bespin", key, std::string(1, static_cast<char>('a' + (key[1] - '5'))));
+    g_rewriteStore = &zarvik.binds;
+    SetTimer(nullptr, 0, 3500, RewriteDuringLoad);  // while the second bind is being typed
+    EXPECT_EQ(zarvik.RunAgainst(sim), 0u) << sim.Log();
+    EXPECT_EQ(g_rewriteResult, 1) << "the rewrite must succeed mid-load";
+    g_rewriteStore = nullptr;
 }
 
 }  // namespace
