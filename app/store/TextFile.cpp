@@ -144,9 +144,17 @@ void CreateEmptyIfMissing(const std::string& path) {
 }
 
 void AppendLine(const std::string& path, const std::string& line) {
-    std::FILE* file = Open(path, "ab");
+    std::FILE* file = Open(path, "ab+");
     if (!file) Fail(75, "Path/File access error", path);
-    const std::string text = line + "\r\n";
+    // A file last saved by hand may lack its final line break; the new line must not be glued
+    // onto the last one.
+    std::string text;
+    if (std::fseek(file, 0, SEEK_END) == 0 && std::ftell(file) > 0 && std::fseek(file, -1, SEEK_END) == 0) {
+        const int last = std::fgetc(file);
+        if (last != '\n' && last != '\r') text = "\r\n";
+    }
+    std::fseek(file, 0, SEEK_END);
+    text += line + "\r\n";
     const bool ok = std::fwrite(text.data(), 1, text.size(), file) == text.size();
     if (std::fclose(file) != 0 || !ok) Fail(57, "Device I/O error", path);
 }

@@ -42,7 +42,8 @@ bool FolderExists(const std::string& path);
 void CreateFolder(const std::string& path);          // throws StoreError
 std::string ReadWhole(const std::string& path);      // throws StoreError (53 when missing)
 void CreateEmptyIfMissing(const std::string& path);  // throws StoreError
-void AppendLine(const std::string& path, const std::string& line);  // line + CR LF; creates the file
+// Writes line + CR LF at the end, creating the file; a last line without a break gets one first.
+void AppendLine(const std::string& path, const std::string& line);
 
 // Replaces the file's whole content in one step: the new text goes to a temporary file beside
 // it, which then takes the original's place. If anything fails on the way, or the program
