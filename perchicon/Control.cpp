@@ -1,0 +1,391 @@
+#include "Control.h"
+
+#include "Module.h"
+#include "PerchiconVersion.h"
+#include "TrayRecord.h"
+
+#include <olectl.h>
+#include <windowsx.h>
+
+#include <vector>
+
+namespace perchicon {
+namespace {
+
+constexpr char kPictureClass[] = "PerchiconPicture1";
+
+UINT TaskbarCreatedMessage() {
+    static const UINT message = RegisterWindowMessageA("TaskbarCreated");
+    return message;
+}
+
+LRESULT CALLBACK PictureProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
+    }
+    auto* control = reinterpret_cast<Control*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (control) {
+        if (msg == WM_MOUSEMOVE) {
+            control->OnPictureMouseMove(GET_X_LPARAM(lParam), wParam);
+            return 0;
+        }
+        if (msg == TaskbarCreatedMessage()) {
+            control->OnTaskbarCreated();
+            return 0;
+        }
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+void RegisterPictureClass() {
+    static const bool registered = [] {
+        WNDCLASSA wc = {};
+        wc.lpfnWndProc = PictureProc;
+        wc.hInstance = ModuleInstance();
+        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+        wc.hbrBackground = CreateSolidBrush(RGB(192, 192, 192));
+        wc.lpszClassName = kPictureClass;
+        return RegisterClassA(&wc) != 0;
+    }();
+    (void)registered;
+}
+
+HWND CreatePictureWindow(Control* control) {
+    RegisterPictureClass();
+    // Top-level and hidden until a host places it; 33 x 33 pixels is 495 twips at 96 dpi.
+    return CreateWindowExA(WS_EX_TOOLWINDOW, kPictureClass, "Picture1", WS_POPUP, 0, 0, 33, 33, nullptr, nullptr,
+                           ModuleInstance(), control);
+}
+
+void SetEmpty(VARIANT* result) {
+    if (result) VariantInit(result);
+}
+
+}  // namespace
+
+// --- EventPoint ---
+
+EventPoint::~EventPoint() {
+    for (auto& [cookie, sink] : sinks_) sink->Release();
+}
+
+STDMETHODIMP EventPoint::QueryInterface(REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IConnectionPoint) {
+        *ppv = static_cast<IConnectionPoint*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+}
+
+STDMETHODIMP_(ULONG) EventPoint::AddRef() { return owner_.AddRef(); }
+STDMETHODIMP_(ULONG) EventPoint::Release() { return owner_.Release(); }
+
+STDMETHODIMP EventPoint::GetConnectionInterface(IID* iid) {
+    if (!iid) return E_POINTER;
+    *iid = iid_;
+    return S_OK;
+}
+
+STDMETHODIMP EventPoint::GetConnectionPointContainer(IConnectionPointContainer** container) {
+    if (!container) return E_POINTER;
+    return owner_.QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(container));
+}
+
+STDMETHODIMP EventPoint::Advise(IUnknown* sink, DWORD* cookie) {
+    if (!sink || !cookie) return E_POINTER;
+    *cookie = 0;
+    IUnknown* typed = nullptr;
+    HRESULT hr = sink->QueryInterface(iid_, reinterpret_cast<void**>(&typed));
+    if (FAILED(hr) && iid_ == DIID___Perchicon) hr = sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&typed));
+    if (FAILED(hr)) return CONNECT_E_CANNOTCONNECT;
+    return Guarded([&] {
+        sinks_[nextCookie_] = typed;
+        *cookie = nextCookie_++;
+        return S_OK;
+    });
+}
+
+STDMETHODIMP EventPoint::Unadvise(DWORD cookie) {
+    auto it = sinks_.find(cookie);
+    if (it == sinks_.end()) return CONNECT_E_NOCONNECTION;
+    IUnknown* sink = it->second;
+    sinks_.erase(it);
+    sink->Release();
+    return S_OK;
+}
+
+STDMETHODIMP EventPoint::EnumConnections(IEnumConnections** connections) {
+    if (connections) *connections = nullptr;
+    return E_NOTIMPL;
+}
+
+void EventPoint::Fire(DISPID dispid, DISPPARAMS& params) {
+    // A copy, holding each sink: a handler may unadvise, or release the control, while it runs.
+    std::vector<IDispatch*> sinks;
+    for (auto& [cookie, sink] : sinks_) {
+        sink->AddRef();
+        sinks.push_back(static_cast<IDispatch*>(sink));
+    }
+    for (IDispatch* sink : sinks) {
+        sink->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
+        sink->Release();
+    }
+}
+
+void EventPoint::Changed(DISPID dispid) {
+    std::vector<IPropertyNotifySink*> sinks;
+    for (auto& [cookie, sink] : sinks_) {
+        sink->AddRef();
+        sinks.push_back(static_cast<IPropertyNotifySink*>(sink));
+    }
+    for (IPropertyNotifySink* sink : sinks) {
+        sink->OnChanged(dispid);
+        sink->Release();
+    }
+}
+
+// --- Control ---
+
+Control::Control(NotifyCall notify) : notify_(std::move(notify)) {
+    ObjectCreated();
+    picture_ = CreatePictureWindow(this);
+}
+
+Control::~Control() {
+    // The icon never outlives its control.
+    Remove(nullptr);
+    if (picture_) {
+        SetWindowLongPtrA(picture_, GWLP_USERDATA, 0);
+        DestroyWindow(picture_);
+    }
+    ObjectDestroyed();
+}
+
+HRESULT Control::Create(REFIID riid, void** ppv) {
+    return Guarded([&] {
+        auto* control = new Control();
+        if (!control->picture_) {
+            control->Release();
+            return HRESULT_FROM_WIN32(ERROR_INVALID_WINDOW_HANDLE);
+        }
+        const HRESULT hr = control->QueryInterface(riid, ppv);
+        control->Release();
+        return hr;
+    });
+}
+
+STDMETHODIMP Control::QueryInterface(REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__Perchicon)
+        *ppv = static_cast<_Perchicon*>(this);
+    else if (riid == IID_IConnectionPointContainer)
+        *ppv = static_cast<IConnectionPointContainer*>(this);
+    else if (riid == IID_IProvideClassInfo || riid == IID_IProvideClassInfo2)
+        *ppv = static_cast<IProvideClassInfo2*>(this);
+    else {
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) Control::AddRef() { return ++references_; }
+
+STDMETHODIMP_(ULONG) Control::Release() {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+}
+
+STDMETHODIMP Control::GetTypeInfoCount(UINT* count) {
+    if (!count) return E_POINTER;
+    *count = 1;
+    return S_OK;
+}
+
+STDMETHODIMP Control::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
+    if (!info) return E_POINTER;
+    *info = nullptr;
+    if (index != 0) return DISP_E_BADINDEX;
+    return GetTypeInfoOf(IID__Perchicon, false, info);
+}
+
+STDMETHODIMP Control::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+    ITypeInfo* info = nullptr;
+    HRESULT hr = GetTypeInfoOf(IID__Perchicon, true, &info);
+    if (FAILED(hr)) return hr;
+    hr = DispGetIDsOfNames(info, names, count, ids);
+    info->Release();
+    return hr;
+}
+
+STDMETHODIMP Control::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+                             EXCEPINFO* exception, UINT* argError) {
+    ITypeInfo* info = nullptr;
+    HRESULT hr = GetTypeInfoOf(IID__Perchicon, true, &info);
+    if (FAILED(hr)) return hr;
+    hr = DispInvoke(static_cast<_Perchicon*>(this), info, id, flags, params, result, exception, argError);
+    info->Release();
+    return hr;
+}
+
+STDMETHODIMP Control::get_About(BSTR* about) {
+    if (!about) return E_POINTER;
+    *about = SysAllocStringLen(about_.data(), static_cast<UINT>(about_.size()));
+    return *about ? S_OK : E_OUTOFMEMORY;
+}
+
+STDMETHODIMP Control::put_About(BSTR about) {
+    return Guarded([&] {
+        about_.assign(about ? about : L"", about ? SysStringLen(about) : 0);
+        return S_OK;
+    });
+}
+
+STDMETHODIMP Control::Add(VARIANT* result) {
+    SetEmpty(result);
+    return Guarded([&] {
+        Send(NIM_ADD, FullRecord(picture_, reinterpret_cast<HICON>(static_cast<LONG_PTR>(icon_)), tip_));
+        shown_ = true;
+        return S_OK;
+    });
+}
+
+STDMETHODIMP Control::Remove(VARIANT* result) {
+    SetEmpty(result);
+    Send(NIM_DELETE, DeleteRecord(picture_));
+    shown_ = false;
+    return S_OK;
+}
+
+STDMETHODIMP Control::get_Tip(BSTR* tip) {
+    if (!tip) return E_POINTER;
+    *tip = SysAllocStringLen(tip_.data(), static_cast<UINT>(tip_.size()));
+    return *tip ? S_OK : E_OUTOFMEMORY;
+}
+
+STDMETHODIMP Control::put_Tip(BSTR newTip) {
+    return Guarded([&] {
+        tip_.assign(newTip ? newTip : L"", newTip ? SysStringLen(newTip) : 0);
+        PropertyChanged(0x68030001);
+        Send(NIM_MODIFY, FullRecord(picture_, reinterpret_cast<HICON>(static_cast<LONG_PTR>(icon_)), tip_));
+        return S_OK;
+    });
+}
+
+STDMETHODIMP Control::get_Icon(LONG* icon) {
+    if (!icon) return E_POINTER;
+    *icon = icon_;
+    return S_OK;
+}
+
+STDMETHODIMP Control::put_Icon(LONG newIcon) {
+    return Guarded([&] {
+        icon_ = newIcon;
+        PropertyChanged(0x68030000);
+        Send(NIM_MODIFY, FullRecord(picture_, reinterpret_cast<HICON>(static_cast<LONG_PTR>(icon_)), tip_));
+        return S_OK;
+    });
+}
+
+STDMETHODIMP Control::ShowAbout(VARIANT* result) {
+    SetEmpty(result);
+    MessageBoxA(picture_, "Perchicon Control " PERCHICON_VERSION_TEXT, "About", MB_OK);
+    return S_OK;
+}
+
+STDMETHODIMP Control::EnumConnectionPoints(IEnumConnectionPoints** points) {
+    if (points) *points = nullptr;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP Control::FindConnectionPoint(REFIID riid, IConnectionPoint** point) {
+    if (!point) return E_POINTER;
+    if (riid == DIID___Perchicon)
+        *point = &events_;
+    else if (riid == IID_IPropertyNotifySink)
+        *point = &changes_;
+    else {
+        *point = nullptr;
+        return CONNECT_E_NOCONNECTION;
+    }
+    (*point)->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP Control::GetClassInfo(ITypeInfo** info) {
+    if (!info) return E_POINTER;
+    return GetTypeInfoOf(CLSID_Perchicon, false, info);
+}
+
+STDMETHODIMP Control::GetGUID(DWORD kind, GUID* guid) {
+    if (!guid) return E_POINTER;
+    if (kind != GUIDKIND_DEFAULT_SOURCE_DISP_IID) {
+        *guid = GUID_NULL;
+        return E_INVALIDARG;
+    }
+    *guid = DIID___Perchicon;
+    return S_OK;
+}
+
+void Control::Send(DWORD message, NOTIFYICONDATAA record) const {
+    // The shell's answer is not looked at: a refused request leaves no trace.
+    if (notify_) notify_(message, &record);
+}
+
+void Control::PropertyChanged(DISPID id) { changes_.Changed(id); }
+
+void Control::Raise(DISPID event) {
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    events_.Fire(event, none);
+}
+
+void Control::RaiseWithButton(DISPID event, LONG button, short shift) {
+    // By reference to copies: what a handler does to them has no effect here.
+    VARIANT args[2];
+    args[1].vt = VT_I4 | VT_BYREF;
+    args[1].plVal = &button;
+    args[0].vt = VT_I2 | VT_BYREF;
+    args[0].piVal = &shift;
+    DISPPARAMS params = {args, nullptr, 2, 0};
+    events_.Fire(event, params);
+}
+
+void Control::OnPictureMouseMove(int x, WPARAM mouseKeys) {
+    if (busy_) return;  // a notification during a handler is dropped, not queued
+    busy_ = true;
+    AddRef();  // a handler may release the control
+    const short shift = ShiftState(mouseKeys);
+    struct Click {
+        int message;
+        DISPID event, paired;
+        LONG button;
+    };
+    static const Click kClicks[] = {
+        {WM_LBUTTONUP, 1, 9, 1},   {WM_LBUTTONDBLCLK, 4, 10, 1}, {WM_RBUTTONUP, 2, 9, 2},
+        {WM_RBUTTONDBLCLK, 5, 10, 2}, {WM_MBUTTONUP, 3, 9, 4},    {WM_MBUTTONDBLCLK, 6, 10, 4},
+    };
+    const Click* click = nullptr;
+    for (const Click& c : kClicks)
+        if (c.message == x) click = &c;
+    if (click) {
+        Raise(click->event);
+        RaiseWithButton(click->paired, click->button, shift);
+    } else {
+        Raise(7);  // MouseMove: plain movement, button presses, anything else
+    }
+    busy_ = false;
+    Release();
+}
+
+void Control::OnTaskbarCreated() {
+    // Explorer restarted and forgot every icon: show ours again.
+    if (shown_) Add(nullptr);
+}
+
+}  // namespace perchicon
