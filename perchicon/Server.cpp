@@ -222,9 +222,12 @@ HRESULT Unregister(bool user) {
 #else
     const SYSKIND kind = SYS_WIN32;
 #endif
-    const HRESULT hr = UnRegisterTypeLib(LIBID_PerchiconControl, 1, 0, LOCALE_NEUTRAL, kind);
     // Not registered is as good as removed.
-    if (FAILED(hr) && hr != TYPE_E_REGISTRYACCESS && hr != TYPE_E_CANTLOADLIBRARY && result == S_OK)
+    HKEY registered;
+    if (RegOpenKeyExA(root.key, Fill("TypeLib\\%LIBID%").c_str(), 0, KEY_READ, &registered) != ERROR_SUCCESS)
+        return result;
+    RegCloseKey(registered);
+    if (FAILED(UnRegisterTypeLib(LIBID_PerchiconControl, 1, 0, LOCALE_NEUTRAL, kind)) && result == S_OK)
         result = SELFREG_E_TYPELIB;
     return result;
 }

@@ -1,0 +1,251 @@
+// The registered control as its clients use it: created by ProgID, called late-bound by
+// dispatch id, events through a connection point, clicks through the real tray, and VBScript.
+#include "event_sink.h"
+
+#include <windows.h>
+#include <shellapi.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+using namespace perchicon_events;
+
+void Pump(DWORD ms) {
+    const DWORD start = GetTickCount();
+    MSG msg;
+    while (GetTickCount() - start < ms) {
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
+    }
+}
+
+class ByProgId : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(SUCCEEDED(CoInitialize(nullptr)));
+        CLSID clsid;
+        ASSERT_EQ(CLSIDFromProgID(L"PerchiconControl.Perchicon", &clsid), S_OK) << "registered by the fixture";
+        ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                                   reinterpret_cast<void**>(&control)),
+                  S_OK);
+    }
+    void TearDown() override {
+        if (control) control->Release();
+        CoUninitialize();
+    }
+
+    HRESULT Call(DISPID id, WORD flags, VARIANT* args, UINT count, VARIANT* result) {
+        DISPPARAMS params = {args, nullptr, count, 0};
+        DISPID put = DISPID_PROPERTYPUT;
+        if (flags == DISPATCH_PROPERTYPUT) {
+            params.rgdispidNamedArgs = &put;
+            params.cNamedArgs = 1;
+        }
+        return control->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, flags, &params, result, nullptr, nullptr);
+    }
+    VARIANT Get(DISPID id) {
+        VARIANT result;
+        VariantInit(&result);
+        EXPECT_EQ(Call(id, DISPATCH_PROPERTYGET, nullptr, 0, &result), S_OK) << std::hex << id;
+        return result;
+    }
+    void PutText(DISPID id, const wchar_t* text) {
+        VARIANT value;
+        value.vt = VT_BSTR;
+        value.bstrVal = SysAllocString(text);
+        EXPECT_EQ(Call(id, DISPATCH_PROPERTYPUT, &value, 1, nullptr), S_OK);
+        VariantClear(&value);
+    }
+    std::wstring GetText(DISPID id) {
+        VARIANT v = Get(id);
+        std::wstring text = v.vt == VT_BSTR ? v.bstrVal : L"<not text>";
+        VariantClear(&v);
+        return text;
+    }
+    DWORD Connect() {
+        IConnectionPointContainer* container = nullptr;
+        IConnectionPoint* point = nullptr;
+        DWORD cookie = 0;
+        EXPECT_EQ(control->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)), S_OK);
+        EXPECT_EQ(container->FindConnectionPoint(DIID___Perchicon, &point), S_OK);
+        EXPECT_EQ(point->Advise(&sink, &cookie), S_OK);
+        point->Release();
+        container->Release();
+        return cookie;
+    }
+    static BOOL CALLBACK FindPicture(HWND hwnd, LPARAM out) {
+        char name[64] = {};
+        GetClassNameA(hwnd, name, sizeof name);
+        if (std::string(name) != "PerchiconPicture1") return TRUE;
+        *reinterpret_cast<HWND*>(out) = hwnd;
+        return FALSE;
+    }
+    static HWND Picture1() {
+        HWND found = nullptr;
+        EnumThreadWindows(GetCurrentThreadId(), FindPicture, reinterpret_cast<LPARAM>(&found));
+        return found;
+    }
+
+    EventSink sink;  // outlives the control, which holds it until released
+    IDispatch* control = nullptr;
+};
+
+static void CALLBACK CloseAboutBox(HWND, UINT, UINT_PTR id, DWORD) {
+    if (HWND box = FindWindowA(nullptr, "About")) {
+        KillTimer(nullptr, id);
+        PostMessageA(box, WM_CLOSE, 0, 0);
+    }
+}
+
+TEST_F(ByProgId, EveryMemberAnswersByItsDispatchId) {
+    EXPECT_EQ(GetText(0x68030001), L"0") << "a new control's tip";
+    PutText(0x68030001, L"Zarvik");
+    EXPECT_EQ(GetText(0x68030001), L"Zarvik");
+
+    VARIANT icon = Get(0x68030000);
+    EXPECT_EQ(icon.vt, VT_I4);
+    EXPECT_EQ(icon.lVal, 0);
+    VARIANT handle;
+    handle.vt = VT_I4;
+    handle.lVal = static_cast<LONG>(reinterpret_cast<LONG_PTR>(LoadIcon(nullptr, IDI_APPLICATION)));
+    EXPECT_EQ(Call(0x68030000, DISPATCH_PROPERTYPUT, &handle, 1, nullptr), S_OK);
+    EXPECT_EQ(Get(0x68030000).lVal, handle.lVal);
+
+    EXPECT_EQ(GetText(0x40030000), L"");
+    PutText(0x40030000, L"anything");
+    EXPECT_EQ(GetText(0x40030000), L"anything");
+
+    for (DISPID method : {0x60030002, 0x60030003}) {
+        VARIANT result;
+        result.vt = VT_I4;
+        EXPECT_EQ(Call(method, DISPATCH_METHOD, nullptr, 0, &result), S_OK);
+        EXPECT_EQ(result.vt, VT_EMPTY);
+    }
+
+    UINT_PTR timer = SetTimer(nullptr, 0, 100, CloseAboutBox);
+    const DWORD start = GetTickCount();
+    EXPECT_EQ(Call(0x6003000C, DISPATCH_METHOD, nullptr, 0, nullptr), S_OK);
+    EXPECT_GE(GetTickCount() - start, 90u) << "ShowAbout returns once its box is closed";
+    KillTimer(nullptr, timer);
+
+    // Names resolve through the embedded type library.
+    const wchar_t* names[] = {L"Tip", L"Icon", L"Add", L"Remove", L"ShowAbout", L"About"};
+    const DISPID ids[] = {0x68030001, 0x68030000, 0x60030002, 0x60030003, 0x6003000C, 0x40030000};
+    for (int i = 0; i < 6; ++i) {
+        DISPID id = 0;
+        LPOLESTR name = const_cast<LPOLESTR>(names[i]);
+        EXPECT_EQ(control->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id), S_OK);
+        EXPECT_EQ(id, ids[i]);
+    }
+    IProvideClassInfo2* info = nullptr;
+    ASSERT_EQ(control->QueryInterface(IID_IProvideClassInfo2, reinterpret_cast<void**>(&info)), S_OK);
+    GUID events;
+    EXPECT_EQ(info->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events), S_OK);
+    EXPECT_EQ(events, DIID___Perchicon);
+    info->Release();
+}
+
+TEST_F(ByProgId, NotificationsAsTheShellSendsThemBecomeEvents) {
+    Connect();
+    HWND picture = Picture1();
+    ASSERT_NE(picture, nullptr);
+    PostMessageA(picture, WM_MOUSEMOVE, 1, WM_RBUTTONUP);
+    PostMessageA(picture, WM_MOUSEMOVE, 1, WM_LBUTTONDBLCLK);
+    PostMessageA(picture, WM_MOUSEMOVE, 1, WM_RBUTTONDOWN);
+    Pump(100);
+    EXPECT_EQ(sink.events, (std::vector<ReceivedEvent>{{RightClick},
+                                                       {MouseClick, 2, 0},
+                                                       {LeftDblClick},
+                                                       {MouseDblClick, 1, 0},
+                                                       {MouseMove}}));
+}
+
+TEST_F(ByProgId, ARightClickOnTheTrayIconReachesTheHost) {
+    Connect();
+    VARIANT handle;
+    handle.vt = VT_I4;
+    handle.lVal = static_cast<LONG>(reinterpret_cast<LONG_PTR>(LoadIcon(nullptr, IDI_APPLICATION)));
+    Call(0x68030000, DISPATCH_PROPERTYPUT, &handle, 1, nullptr);
+    Call(0x60030002, DISPATCH_METHOD, nullptr, 0, nullptr);
+    Pump(300);
+
+    HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
+    ASSERT_NE(tray, nullptr) << "Wine's stand-alone tray window";
+    HWND icon = GetWindow(tray, GW_CHILD);
+    ASSERT_NE(icon, nullptr);
+    RECT r;
+    GetWindowRect(icon, &r);
+    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    INPUT clicks[2] = {};
+    clicks[0].type = clicks[1].type = INPUT_MOUSE;
+    clicks[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+    clicks[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+    ASSERT_EQ(SendInput(2, clicks, sizeof(INPUT)), 2u);
+    Pump(800);
+
+    std::vector<ReceivedEvent> clicksOnly;
+    for (const auto& e : sink.events)
+        if (e.id != MouseMove) clicksOnly.push_back(e);
+    EXPECT_EQ(clicksOnly, (std::vector<ReceivedEvent>{{RightClick}, {MouseClick, 2, 0}}));
+    EXPECT_FALSE(sink.events.empty());
+    EXPECT_EQ(sink.events.front().id, MouseMove) << "the press before the release is a MouseMove";
+
+    // Released while shown: the icon goes with it.
+    NOTIFYICONDATAA probe = {};
+    probe.cbSize = NOTIFYICONDATAA_V1_SIZE;
+    probe.hWnd = Picture1();
+    probe.uID = 1;
+    control->Release();
+    control = nullptr;
+    EXPECT_FALSE(Shell_NotifyIconA(NIM_DELETE, &probe)) << "nothing left to delete";
+}
+
+TEST(VBScript, DrivesTheControlLateBound) {
+    const auto folder = std::filesystem::temp_directory_path() / "zarvik-vbs";
+    std::filesystem::create_directories(folder);
+    const auto script = folder / "perchicon.vbs";
+    std::ofstream(script) << "Set c = CreateObject(\"PerchiconControl.Perchicon\")\r\n"
+                             "WScript.Echo \"tip=\" & c.Tip\r\n"
+                             "c.Tip = \"Zarvik\"\r\n"
+                             "WScript.Echo \"tip=\" & c.Tip\r\n"
+                             "c.Icon = 65539\r\n"
+                             "WScript.Echo \"icon=\" & c.Icon\r\n"
+                             "c.Add\r\n"
+                             "c.Remove\r\n"
+                             "Set c = Nothing\r\n"
+                             "WScript.Echo \"DONE\"\r\n";
+
+    SECURITY_ATTRIBUTES inherit = {sizeof inherit, nullptr, TRUE};
+    HANDLE read = nullptr, write = nullptr;
+    ASSERT_TRUE(CreatePipe(&read, &write, &inherit, 0));
+    SetHandleInformation(read, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    si.dwFlags = STARTF_USESTDHANDLES;
+    si.hStdOutput = si.hStdError = write;
+    si.hStdInput = GetStdHandle(STD_INPUT_HANDLE);
+    PROCESS_INFORMATION pi = {};
+    std::string command = "cscript.exe //nologo \"" + script.string() + "\"";
+    ASSERT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi));
+    CloseHandle(write);
+    std::string output;
+    char buffer[512];
+    DWORD n;
+    while (ReadFile(read, buffer, sizeof buffer, &n, nullptr) && n > 0) output.append(buffer, n);
+    WaitForSingleObject(pi.hProcess, 20000);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    CloseHandle(read);
+    std::filesystem::remove_all(folder);
+
+    EXPECT_NE(output.find("tip=0"), std::string::npos) << output;
+    EXPECT_NE(output.find("tip=Zarvik"), std::string::npos) << output;
+    EXPECT_NE(output.find("icon=65539"), std::string::npos) << output;
+    EXPECT_NE(output.find("DONE"), std::string::npos) << output;
+}
+
+}  // namespace

@@ -1,0 +1,219 @@
+// The control object itself, in this process, with the shell's notification call recorded.
+#include "Control.h"
+#include "TrayRecord.h"
+#include "event_sink.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+namespace perchicon {
+namespace {
+
+using namespace perchicon_events;
+
+struct Call {
+    DWORD message;
+    NOTIFYICONDATAA record;
+};
+
+class ControlTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        control = new Control([this](DWORD message, NOTIFYICONDATAA* record) {
+            calls.push_back({message, *record});
+            return TRUE;
+        });
+        IConnectionPoint* point = nullptr;
+        ASSERT_EQ(control->FindConnectionPoint(DIID___Perchicon, &point), S_OK);
+        ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
+        point->Release();
+    }
+    void TearDown() override {
+        if (control) control->Release();
+    }
+
+    void Notify(UINT mouseMessage) { SendMessageA(control->Picture1(), WM_MOUSEMOVE, 1, mouseMessage); }
+    std::string Tip(const NOTIFYICONDATAA& record) { return std::string(record.szTip, 64); }
+
+    std::vector<Call> calls;
+    EventSink sink;
+    DWORD cookie = 0;
+    Control* control = nullptr;
+};
+
+TEST_F(ControlTest, SendsTheFirstRecordLayoutBuiltForEachCall) {
+    EXPECT_EQ(control->put_Icon(0x1234), S_OK);
+    BSTR tip = SysAllocString(L"Zarvik");
+    EXPECT_EQ(control->put_Tip(tip), S_OK);
+    SysFreeString(tip);
+    control->Add(nullptr);
+    control->Remove(nullptr);
+
+    ASSERT_EQ(calls.size(), 4u);
+    EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_MODIFY)) << "set before Add: refused by the shell, ignored";
+    EXPECT_EQ(calls[1].message, static_cast<DWORD>(NIM_MODIFY));
+    EXPECT_EQ(calls[2].message, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(calls[3].message, static_cast<DWORD>(NIM_DELETE));
+    for (const Call& call : calls) {
+        EXPECT_EQ(call.record.cbSize, static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE));
+#ifndef _WIN64
+        EXPECT_EQ(call.record.cbSize, 88u);
+#endif
+        EXPECT_EQ(call.record.hWnd, control->Picture1());
+        EXPECT_EQ(call.record.uID, 1u);
+    }
+    const NOTIFYICONDATAA& add = calls[2].record;
+    EXPECT_EQ(add.uFlags, 7u);
+    EXPECT_EQ(add.uCallbackMessage, 0x200u);
+    EXPECT_EQ(add.hIcon, reinterpret_cast<HICON>(0x1234));
+    EXPECT_EQ(Tip(add), std::string("Zarvik") + '\0' + std::string(57, ' '));
+    EXPECT_EQ(Tip(calls[0].record), std::string("0") + '\0' + std::string(62, ' ')) << "a new control's tip is \"0\"";
+
+    const NOTIFYICONDATAA& remove = calls[3].record;
+    EXPECT_EQ(remove.uFlags, 0u);
+    EXPECT_EQ(remove.uCallbackMessage, 0u);
+    EXPECT_EQ(remove.hIcon, nullptr);
+    EXPECT_EQ(Tip(remove), std::string(64, '\0'));
+}
+
+TEST_F(ControlTest, TipsAreCutToSixtyFourCharacters) {
+    for (int length : {63, 64, 70}) {
+        calls.clear();
+        std::wstring text;
+        for (int i = 0; i < length; ++i) text += static_cast<wchar_t>(L'a' + i % 26);
+        BSTR tip = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
+        control->put_Tip(tip);
+        SysFreeString(tip);
+        ASSERT_EQ(calls.size(), 1u);
+        const std::string sent = Tip(calls[0].record);
+        const std::string expected(text.begin(), text.end());
+        if (length == 63)
+            EXPECT_EQ(sent, expected + '\0') << "whole, with its terminator";
+        else
+            EXPECT_EQ(sent, expected.substr(0, 64)) << length << ": its first 64 characters, no terminator";
+    }
+}
+
+TEST_F(ControlTest, NonAsciiTipsReachTheShellInTheSystemCodePage) {
+    BSTR tip = SysAllocString(L"Zarvik \u00e9t\u00e9");
+    control->put_Tip(tip);
+    SysFreeString(tip);
+    char expected[64];
+    FillTip(expected, L"Zarvik \u00e9t\u00e9");
+    EXPECT_EQ(std::memcmp(calls.back().record.szTip, expected, 64), 0);
+    EXPECT_EQ(calls.back().record.szTip[7], static_cast<char>(0xE9)) << "code page 1252 here";
+}
+
+TEST_F(ControlTest, ReleasesAreReportedOnButtonUpAndEverythingElseIsMouseMove) {
+    struct Case {
+        UINT message;
+        std::vector<ReceivedEvent> expected;
+    };
+    const Case cases[] = {
+        {WM_LBUTTONUP, {{LeftClick}, {MouseClick, 1, 0}}},
+        {WM_LBUTTONDBLCLK, {{LeftDblClick}, {MouseDblClick, 1, 0}}},
+        {WM_RBUTTONUP, {{RightClick}, {MouseClick, 2, 0}}},
+        {WM_RBUTTONDBLCLK, {{RightDblClick}, {MouseDblClick, 2, 0}}},
+        {WM_MBUTTONUP, {{MiddleClick}, {MouseClick, 4, 0}}},
+        {WM_MBUTTONDBLCLK, {{MiddleDblClick}, {MouseDblClick, 4, 0}}},
+        {WM_MOUSEMOVE, {{MouseMove}}},
+        {WM_LBUTTONDOWN, {{MouseMove}}},
+        {WM_RBUTTONDOWN, {{MouseMove}}},
+        {WM_MBUTTONDOWN, {{MouseMove}}},
+        {0x201 - 1, {{MouseMove}}},
+        {0x20A, {{MouseMove}}},
+        {12, {{MouseMove}}},  // the pointer over the face itself
+    };
+    for (const auto& c : cases) {
+        sink.events.clear();
+        Notify(c.message);
+        EXPECT_EQ(sink.events, c.expected) << std::hex << c.message;
+    }
+    // The handler's change to Button did not stick: the next click reports 1 again.
+    sink.events.clear();
+    Notify(WM_LBUTTONUP);
+    EXPECT_EQ(sink.events.back().button, 1);
+}
+
+TEST_F(ControlTest, ShiftAndCtrlComeFromThePicturesMouseState) {
+    SendMessageA(control->Picture1(), WM_MOUSEMOVE, MK_SHIFT | MK_CONTROL, WM_RBUTTONUP);
+    ASSERT_EQ(sink.events.size(), 2u);
+    EXPECT_EQ(sink.events[1], (ReceivedEvent{MouseClick, 2, 3}));
+}
+
+TEST_F(ControlTest, ANotificationDuringAHandlerIsDropped) {
+    sink.during = [this](DISPID id) {
+        if (id == RightClick) Notify(WM_LBUTTONDBLCLK);  // e.g. while the host's menu is open
+    };
+    Notify(WM_RBUTTONUP);
+    EXPECT_EQ(sink.events, (std::vector<ReceivedEvent>{{RightClick}, {MouseClick, 2, 0}}));
+    sink.during = nullptr;
+    Notify(WM_LBUTTONDBLCLK);
+    EXPECT_EQ(sink.events.size(), 4u) << "nothing was queued, and the guard is down again";
+}
+
+TEST_F(ControlTest, OtherIsNeverRaised) {
+    for (UINT message = 0; message < 0x400; ++message) Notify(message);
+    for (const auto& event : sink.events) EXPECT_NE(event.id, Other);
+}
+
+TEST_F(ControlTest, PropertyChangesAreReportedToTheHost) {
+    struct Changes : IPropertyNotifySink {
+        std::vector<DISPID> ids;
+        STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+            if (riid == IID_IUnknown || riid == IID_IPropertyNotifySink) {
+                *ppv = this;
+                return S_OK;
+            }
+            *ppv = nullptr;
+            return E_NOINTERFACE;
+        }
+        STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+        STDMETHODIMP_(ULONG) Release() override { return 1; }
+        STDMETHODIMP OnChanged(DISPID id) override {
+            ids.push_back(id);
+            return S_OK;
+        }
+        STDMETHODIMP OnRequestEdit(DISPID) override { return S_OK; }
+    } changes;
+    IConnectionPoint* point = nullptr;
+    ASSERT_EQ(control->FindConnectionPoint(IID_IPropertyNotifySink, &point), S_OK);
+    DWORD changesCookie;
+    ASSERT_EQ(point->Advise(&changes, &changesCookie), S_OK);
+    control->put_Icon(5);
+    BSTR tip = SysAllocString(L"x");
+    control->put_Tip(tip);
+    SysFreeString(tip);
+    EXPECT_EQ(changes.ids, (std::vector<DISPID>{0x68030000, 0x68030001}));
+    point->Unadvise(changesCookie);
+    point->Release();
+}
+
+TEST_F(ControlTest, ReleasingTheControlTakesItsIconAway) {
+    control->Add(nullptr);
+    HWND picture = control->Picture1();
+    control->Release();
+    control = nullptr;
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back().message, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_EQ(calls.back().record.hWnd, picture);
+    EXPECT_FALSE(IsWindow(picture));
+    EXPECT_EQ(sink.references, 1u) << "the control let go of the sink";
+}
+
+TEST_F(ControlTest, AnIconShownIsAddedAgainWhenTheTaskbarComesBack) {
+    const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
+    SendMessageA(control->Picture1(), taskbarCreated, 0, 0);
+    EXPECT_TRUE(calls.empty()) << "not shown: nothing to add";
+    control->Add(nullptr);
+    SendMessageA(control->Picture1(), taskbarCreated, 0, 0);
+    ASSERT_EQ(calls.size(), 2u);
+    EXPECT_EQ(calls[1].message, static_cast<DWORD>(NIM_ADD));
+    control->Remove(nullptr);
+    SendMessageA(control->Picture1(), taskbarCreated, 0, 0);
+    EXPECT_EQ(calls.size(), 3u);
+}
+
+}  // namespace
+}  // namespace perchicon

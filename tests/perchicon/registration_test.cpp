@@ -1,0 +1,117 @@
+// regsvr32 as an installer runs it, for the machine and for the current user, and what each
+// leaves in the registry. Runs in a prefix of its own: it unregisters what others rely on.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <optional>
+
+namespace {
+
+const char* const kControl = "{18DD9360-43E7-4CEB-B41C-8FE24C73E29B}";
+const char* const kPage = "{86A8A6A6-6FAE-4098-B593-78E60873ECF3}";
+const char* const kLibrary = "{0F4DC8B0-FA3D-4341-A3A3-5B8402FCD2DA}";
+const char* const kInterface = "{C8FB4154-330A-4B0B-BCF4-1037C3473E9E}";
+
+std::string Library() {
+    char exe[MAX_PATH];
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    // <tree>/tests/perchicon/this.exe -> <tree>/perchicon/Perchicon.ocx
+    return (std::filesystem::path(exe).parent_path().parent_path().parent_path() / "perchicon" / "Perchicon.ocx")
+        .string();
+}
+
+DWORD Regsvr32(const std::string& options) {
+    std::string command = "regsvr32.exe /s " + options + " \"" + Library() + "\"";
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 999;
+    WaitForSingleObject(pi.hProcess, 30000);
+    DWORD code = 998;
+    GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return code;
+}
+
+// A value, or nothing when the key or value is missing. `name` nullptr: the default value.
+std::optional<std::string> Value(HKEY root, const std::string& key, const char* name = nullptr) {
+    char data[1024] = {};
+    DWORD size = sizeof data;
+    if (RegGetValueA(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::string(data);
+}
+
+bool KeyExists(HKEY root, const std::string& key) {
+    HKEY opened;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+    RegCloseKey(opened);
+    return true;
+}
+
+// What a registered control must have below a classes key.
+void ExpectRegistered(HKEY classes) {
+    const std::string clsid = std::string("CLSID\\") + kControl;
+    EXPECT_EQ(Value(classes, "PerchiconControl.Perchicon\\CLSID"), kControl);
+    EXPECT_EQ(Value(classes, clsid + "\\InprocServer32"), Library());
+    EXPECT_EQ(Value(classes, clsid + "\\InprocServer32", "ThreadingModel"), "Apartment");
+    EXPECT_EQ(Value(classes, clsid + "\\ProgID"), "PerchiconControl.Perchicon");
+    EXPECT_TRUE(KeyExists(classes, clsid + "\\Control"));
+    EXPECT_TRUE(Value(classes, clsid + "\\MiscStatus\\1").has_value());
+    EXPECT_EQ(Value(classes, clsid + "\\ToolboxBitmap32"), Library() + ", 1");
+    EXPECT_EQ(Value(classes, clsid + "\\TypeLib"), kLibrary);
+    EXPECT_EQ(Value(classes, clsid + "\\Version"), "1.0");
+    EXPECT_EQ(Value(classes, std::string("CLSID\\") + kPage + "\\InprocServer32"), Library());
+    EXPECT_EQ(Value(classes, std::string("TypeLib\\") + kLibrary + "\\1.0"), "Perchicon Control by Holvane");
+    EXPECT_TRUE(KeyExists(classes, std::string("Interface\\") + kInterface));
+}
+
+void ExpectGone(HKEY classes) {
+    EXPECT_FALSE(KeyExists(classes, "PerchiconControl.Perchicon"));
+    EXPECT_FALSE(KeyExists(classes, std::string("CLSID\\") + kControl));
+    EXPECT_FALSE(KeyExists(classes, std::string("CLSID\\") + kPage));
+    EXPECT_FALSE(KeyExists(classes, std::string("TypeLib\\") + kLibrary));
+    EXPECT_FALSE(KeyExists(classes, std::string("Interface\\") + kInterface));
+}
+
+HKEY UserClasses() {
+    HKEY key = nullptr;
+    RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Classes", 0, KEY_READ, &key);
+    return key;
+}
+
+TEST(Registration, ForTheMachineAndBackLeavesOnlyWhatWasThere) {
+    ASSERT_EQ(Regsvr32(""), 0u);
+    ExpectRegistered(HKEY_CLASSES_ROOT);
+    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, "Software\\Classes\\PerchiconControl.Perchicon\\CLSID"), kControl);
+
+    ASSERT_EQ(Regsvr32("/u"), 0u);
+    ExpectGone(HKEY_CLASSES_ROOT);
+    // The shared keys and their other entries stay: stdole's type library, the system's classes.
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "TypeLib\\{00020430-0000-0000-C000-000000000046}"));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "CLSID\\{00000303-0000-0000-C000-000000000046}"));
+    EXPECT_TRUE(KeyExists(HKEY_CLASSES_ROOT, "Interface\\{00020400-0000-0000-C000-000000000046}"));
+
+    EXPECT_EQ(Regsvr32("/u"), 0u) << "unregistering twice is harmless";
+}
+
+TEST(Registration, ForTheUserAloneAndBack) {
+    ASSERT_EQ(Regsvr32("/n /i:user"), 0u);
+    HKEY classes = UserClasses();
+    ASSERT_NE(classes, nullptr);
+    ExpectRegistered(classes);
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, "Software\\Classes\\PerchiconControl.Perchicon"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, std::string("Software\\Classes\\TypeLib\\") + kLibrary));
+
+    // Windows finds these through HKEY_CLASSES_ROOT; Wine 8 does not merge the user's classes
+    // into it, so creating the control this way cannot be checked here.
+
+    ASSERT_EQ(Regsvr32("/u /n /i:user"), 0u);
+    ExpectGone(classes);
+    RegCloseKey(classes);
+}
+
+}  // namespace
