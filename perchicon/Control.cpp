@@ -3,10 +3,12 @@
 #include "Module.h"
 #include "PerchiconVersion.h"
 #include "TrayRecord.h"
+#include "AboutWindows.h"
 
 #include <olectl.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace perchicon {
@@ -17,6 +19,22 @@ constexpr char kPictureClass[] = "PerchiconPicture1";
 UINT TaskbarCreatedMessage() {
     static const UINT message = RegisterWindowMessageA("TaskbarCreated");
     return message;
+}
+
+// The face: light grey with the small built-in picture at its top left.
+void PaintFace(HDC dc, const RECT& area) {
+    HBRUSH grey = CreateSolidBrush(RGB(192, 192, 192));
+    FillRect(dc, &area, grey);
+    DeleteObject(grey);
+    HBITMAP picture = static_cast<HBITMAP>(LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(2), IMAGE_BITMAP, 0, 0, 0));
+    if (!picture) return;
+    HDC source = CreateCompatibleDC(dc);
+    HGDIOBJ old = SelectObject(source, picture);
+    BitBlt(dc, area.left, area.top, std::min<LONG>(47, area.right - area.left),
+           std::min<LONG>(34, area.bottom - area.top), source, 0, 0, SRCCOPY);
+    SelectObject(source, old);
+    DeleteDC(source);
+    DeleteObject(picture);
 }
 
 LRESULT CALLBACK PictureProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
@@ -32,6 +50,15 @@ LRESULT CALLBACK PictureProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         }
         if (msg == TaskbarCreatedMessage()) {
             control->OnTaskbarCreated();
+            return 0;
+        }
+        if (msg == WM_PAINT) {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd, &ps);
+            RECT client;
+            GetClientRect(hwnd, &client);
+            PaintFace(dc, client);
+            EndPaint(hwnd, &ps);
             return 0;
         }
     }
@@ -153,15 +180,20 @@ void EventPoint::Changed(DISPID dispid) {
 Control::Control(NotifyCall notify) : notify_(std::move(notify)) {
     ObjectCreated();
     picture_ = CreatePictureWindow(this);
+    watcher_ = CreatePictureWindow(this);
 }
 
 Control::~Control() {
     // The icon never outlives its control.
     Remove(nullptr);
-    if (picture_) {
-        SetWindowLongPtrA(picture_, GWLP_USERDATA, 0);
-        DestroyWindow(picture_);
+    InPlaceDeactivate();
+    for (HWND window : {picture_, watcher_}) {
+        if (!window) continue;
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        DestroyWindow(window);
     }
+    if (site_) site_->Release();
+    if (viewSink_) viewSink_->Release();
     ObjectDestroyed();
 }
 
@@ -186,6 +218,20 @@ STDMETHODIMP Control::QueryInterface(REFIID riid, void** ppv) {
         *ppv = static_cast<IConnectionPointContainer*>(this);
     else if (riid == IID_IProvideClassInfo || riid == IID_IProvideClassInfo2)
         *ppv = static_cast<IProvideClassInfo2*>(this);
+    else if (riid == IID_IOleObject)
+        *ppv = static_cast<IOleObject*>(this);
+    else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceObject)
+        *ppv = static_cast<IOleInPlaceObject*>(this);
+    else if (riid == IID_IOleControl)
+        *ppv = static_cast<IOleControl*>(this);
+    else if (riid == IID_IViewObject || riid == IID_IViewObject2)
+        *ppv = static_cast<IViewObject2*>(this);
+    else if (riid == IID_IPersist || riid == IID_IPersistStreamInit)
+        *ppv = static_cast<IPersistStreamInit*>(this);
+    else if (riid == IID_IPersistPropertyBag)
+        *ppv = static_cast<IPersistPropertyBag*>(this);
+    else if (riid == IID_ISpecifyPropertyPages)
+        *ppv = static_cast<ISpecifyPropertyPages*>(this);
     else {
         *ppv = nullptr;
         return E_NOINTERFACE;
@@ -272,6 +318,7 @@ STDMETHODIMP Control::get_Tip(BSTR* tip) {
 STDMETHODIMP Control::put_Tip(BSTR newTip) {
     return Guarded([&] {
         tip_.assign(newTip ? newTip : L"", newTip ? SysStringLen(newTip) : 0);
+        dirty_ = true;
         PropertyChanged(0x68030001);
         Send(NIM_MODIFY, FullRecord(picture_, reinterpret_cast<HICON>(static_cast<LONG_PTR>(icon_)), tip_));
         return S_OK;
@@ -287,6 +334,7 @@ STDMETHODIMP Control::get_Icon(LONG* icon) {
 STDMETHODIMP Control::put_Icon(LONG newIcon) {
     return Guarded([&] {
         icon_ = newIcon;
+        dirty_ = true;
         PropertyChanged(0x68030000);
         Send(NIM_MODIFY, FullRecord(picture_, reinterpret_cast<HICON>(static_cast<LONG_PTR>(icon_)), tip_));
         return S_OK;
@@ -295,8 +343,11 @@ STDMETHODIMP Control::put_Icon(LONG newIcon) {
 
 STDMETHODIMP Control::ShowAbout(VARIANT* result) {
     SetEmpty(result);
-    MessageBoxA(picture_, "Perchicon Control " PERCHICON_VERSION_TEXT, "About", MB_OK);
-    return S_OK;
+    return Guarded([&] {
+        HWND host = GetAncestor(picture_, GA_ROOT);
+        ShowAboutBox(host && host != picture_ ? host : nullptr);
+        return S_OK;
+    });
 }
 
 STDMETHODIMP Control::EnumConnectionPoints(IEnumConnectionPoints** points) {
@@ -341,11 +392,13 @@ void Control::Send(DWORD message, NOTIFYICONDATAA record) const {
 void Control::PropertyChanged(DISPID id) { changes_.Changed(id); }
 
 void Control::Raise(DISPID event) {
+    if (frozen_ > 0) return;
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
     events_.Fire(event, none);
 }
 
 void Control::RaiseWithButton(DISPID event, LONG button, short shift) {
+    if (frozen_ > 0) return;
     // By reference to copies: what a handler does to them has no effect here.
     VARIANT args[2];
     args[1].vt = VT_I4 | VT_BYREF;
@@ -386,6 +439,332 @@ void Control::OnPictureMouseMove(int x, WPARAM mouseKeys) {
 void Control::OnTaskbarCreated() {
     // Explorer restarted and forgot every icon: show ours again.
     if (shown_) Add(nullptr);
+}
+
+// --- Hosting: siting, in-place activation, drawing, persistence ---
+
+namespace {
+
+// The face is 495 twips square; the control is one twip larger each way, whatever it is asked.
+constexpr int kFaceTwips = 495;
+constexpr int kControlTwips = kFaceTwips + 1;
+constexpr DWORD kMiscStatus = 132497;
+constexpr DWORD kStreamMagic = 0x31484350;  // "PCH1"
+
+SIZEL ControlExtent() {
+    const LONG himetric = MulDiv(kControlTwips, 2540, 1440);
+    return {himetric, himetric};
+}
+
+int FacePixels() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return MulDiv(kFaceTwips, dpi > 0 ? dpi : 96, 1440);
+}
+
+}  // namespace
+
+void Control::PlaceFace(int left, int top) {
+    const int size = FacePixels();
+    SetWindowPos(picture_, nullptr, left, top, size, size, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+STDMETHODIMP Control::SetClientSite(IOleClientSite* site) {
+    if (site) site->AddRef();
+    if (site_) site_->Release();
+    site_ = site;
+    return S_OK;
+}
+
+STDMETHODIMP Control::GetClientSite(IOleClientSite** site) {
+    if (!site) return E_POINTER;
+    *site = site_;
+    if (site_) site_->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP Control::Close(DWORD) {
+    // The container is done with the control: its icon goes with it.
+    InPlaceDeactivate();
+    Remove(nullptr);
+    return S_OK;
+}
+
+STDMETHODIMP Control::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
+    if (moniker) *moniker = nullptr;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP Control::GetClipboardData(DWORD, IDataObject** data) {
+    if (data) *data = nullptr;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP Control::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND, LPCRECT) {
+    switch (verb) {
+        case OLEIVERB_PRIMARY:
+        case OLEIVERB_SHOW:
+        case OLEIVERB_INPLACEACTIVATE:
+        case OLEIVERB_UIACTIVATE: break;
+        case OLEIVERB_HIDE:
+            ShowWindow(picture_, SW_HIDE);
+            return S_OK;
+        default: return OLEOBJ_S_INVALIDVERB;
+    }
+    if (inPlaceSite_) return S_OK;
+    IOleClientSite* useSite = site ? site : site_;
+    if (!useSite) return E_UNEXPECTED;
+    IOleInPlaceSite* inPlace = nullptr;
+    if (FAILED(useSite->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(&inPlace)))) return E_NOINTERFACE;
+    if (inPlace->CanInPlaceActivate() != S_OK) {
+        inPlace->Release();
+        return E_FAIL;
+    }
+    inPlace->OnInPlaceActivate();
+    HWND parent = nullptr;
+    IOleInPlaceFrame* frame = nullptr;
+    IOleInPlaceUIWindow* document = nullptr;
+    RECT position = {}, clip = {};
+    OLEINPLACEFRAMEINFO info = {};
+    info.cb = sizeof info;
+    HRESULT hr = inPlace->GetWindow(&parent);
+    if (SUCCEEDED(hr)) hr = inPlace->GetWindowContext(&frame, &document, &position, &clip, &info);
+    if (frame) frame->Release();
+    if (document) document->Release();
+    if (FAILED(hr) || !parent) {
+        inPlace->OnInPlaceDeactivate();
+        inPlace->Release();
+        return FAILED(hr) ? hr : E_FAIL;
+    }
+    inPlaceSite_ = inPlace;
+    SetWindowLongPtrA(picture_, GWL_EXSTYLE, 0);
+    SetWindowLongPtrA(picture_, GWL_STYLE, WS_CHILD | WS_CLIPSIBLINGS);
+    SetParent(picture_, parent);
+    PlaceFace(position.left, position.top);
+    ShowWindow(picture_, SW_SHOWNA);
+    const int size = FacePixels();
+    if (position.right - position.left != size || position.bottom - position.top != size) {
+        RECT actual = {position.left, position.top, position.left + size, position.top + size};
+        inPlace->OnPosRectChange(&actual);
+    }
+    return S_OK;
+}
+
+STDMETHODIMP Control::EnumVerbs(IEnumOLEVERB** verbs) { return OleRegEnumVerbs(CLSID_Perchicon, verbs); }
+
+STDMETHODIMP Control::GetUserClassID(CLSID* clsid) {
+    if (!clsid) return E_POINTER;
+    *clsid = CLSID_Perchicon;
+    return S_OK;
+}
+
+STDMETHODIMP Control::GetUserType(DWORD form, LPOLESTR* name) { return OleRegGetUserType(CLSID_Perchicon, form, name); }
+
+STDMETHODIMP Control::SetExtent(DWORD aspect, SIZEL*) {
+    // Any size asked for becomes the face's size plus one twip again.
+    return aspect == DVASPECT_CONTENT ? S_OK : DV_E_DVASPECT;
+}
+
+STDMETHODIMP Control::GetExtent(DWORD aspect, SIZEL* size) {
+    if (!size) return E_POINTER;
+    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+    *size = ControlExtent();
+    return S_OK;
+}
+
+STDMETHODIMP Control::Advise(IAdviseSink*, DWORD* connection) {
+    if (connection) *connection = 0;
+    return OLE_E_ADVISENOTSUPPORTED;
+}
+
+STDMETHODIMP Control::EnumAdvise(IEnumSTATDATA** advise) {
+    if (advise) *advise = nullptr;
+    return OLE_E_ADVISENOTSUPPORTED;
+}
+
+STDMETHODIMP Control::GetMiscStatus(DWORD, DWORD* status) {
+    if (!status) return E_POINTER;
+    *status = kMiscStatus;
+    return S_OK;
+}
+
+STDMETHODIMP Control::GetWindow(HWND* window) {
+    if (!window) return E_POINTER;
+    *window = picture_;
+    return inPlaceSite_ ? S_OK : E_FAIL;
+}
+
+STDMETHODIMP Control::InPlaceDeactivate() {
+    if (!inPlaceSite_) return S_OK;
+    ShowWindow(picture_, SW_HIDE);
+    SetParent(picture_, nullptr);
+    SetWindowLongPtrA(picture_, GWL_STYLE, WS_POPUP);
+    SetWindowLongPtrA(picture_, GWL_EXSTYLE, WS_EX_TOOLWINDOW);
+    IOleInPlaceSite* site = inPlaceSite_;
+    inPlaceSite_ = nullptr;
+    site->OnInPlaceDeactivate();
+    site->Release();
+    return S_OK;
+}
+
+STDMETHODIMP Control::SetObjectRects(LPCRECT position, LPCRECT) {
+    if (!position) return E_POINTER;
+    PlaceFace(position->left, position->top);
+    return S_OK;
+}
+
+STDMETHODIMP Control::FreezeEvents(BOOL freeze) {
+    frozen_ += freeze ? 1 : (frozen_ > 0 ? -1 : 0);
+    return S_OK;
+}
+
+STDMETHODIMP Control::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HDC dc, LPCRECTL bounds, LPCRECTL,
+                           BOOL(STDMETHODCALLTYPE*)(ULONG_PTR), ULONG_PTR) {
+    if (aspect != DVASPECT_CONTENT) return DV_E_DVASPECT;
+    if (!dc || !bounds) return E_INVALIDARG;
+    RECT area = {bounds->left, bounds->top, bounds->right, bounds->bottom};
+    PaintFace(dc, area);
+    return S_OK;
+}
+
+STDMETHODIMP Control::SetAdvise(DWORD, DWORD, IAdviseSink* sink) {
+    if (sink) sink->AddRef();
+    if (viewSink_) viewSink_->Release();
+    viewSink_ = sink;
+    return S_OK;
+}
+
+STDMETHODIMP Control::GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) {
+    if (aspects) *aspects = DVASPECT_CONTENT;
+    if (flags) *flags = 0;
+    if (sink) {
+        *sink = viewSink_;
+        if (viewSink_) viewSink_->AddRef();
+    }
+    return S_OK;
+}
+
+STDMETHODIMP Control::GetExtent(DWORD aspect, LONG, DVTARGETDEVICE*, LPSIZEL size) { return GetExtent(aspect, size); }
+
+STDMETHODIMP Control::GetClassID(CLSID* clsid) {
+    if (!clsid) return E_POINTER;
+    *clsid = CLSID_Perchicon;
+    return S_OK;
+}
+
+STDMETHODIMP Control::InitNew() {
+    tip_ = L"0";
+    icon_ = 0;
+    dirty_ = false;
+    return S_OK;
+}
+
+// Loading assigns the fields directly and sends nothing to the shell.
+STDMETHODIMP Control::Load(IPropertyBag* bag, IErrorLog* log) {
+    if (!bag) return E_POINTER;
+    return Guarded([&] {
+        VARIANT value;
+        VariantInit(&value);
+        value.vt = VT_BSTR;
+        HRESULT hr = bag->Read(L"Tip", &value, log);
+        if (SUCCEEDED(hr)) {
+            hr = VariantChangeType(&value, &value, 0, VT_BSTR);
+            if (FAILED(hr)) return hr;
+            tip_.assign(value.bstrVal ? value.bstrVal : L"", value.bstrVal ? SysStringLen(value.bstrVal) : 0);
+        } else if (hr == E_INVALIDARG) {
+            tip_ = L"0";  // not saved: the default
+        } else {
+            return hr;
+        }
+        VariantClear(&value);
+        value.vt = VT_I4;
+        hr = bag->Read(L"Icon", &value, log);
+        if (SUCCEEDED(hr)) {
+            hr = VariantChangeType(&value, &value, 0, VT_I4);
+            if (FAILED(hr)) return hr;
+            icon_ = value.lVal;
+        } else if (hr == E_INVALIDARG) {
+            icon_ = 0;
+        } else {
+            return hr;
+        }
+        dirty_ = false;
+        return S_OK;
+    });
+}
+
+// A value equal to its default is left out of the bag.
+STDMETHODIMP Control::Save(IPropertyBag* bag, BOOL clearDirty, BOOL) {
+    if (!bag) return E_POINTER;
+    return Guarded([&] {
+        if (tip_ != L"0") {
+            VARIANT value;
+            value.vt = VT_BSTR;
+            value.bstrVal = SysAllocStringLen(tip_.data(), static_cast<UINT>(tip_.size()));
+            const HRESULT hr = bag->Write(L"Tip", &value);
+            VariantClear(&value);
+            if (FAILED(hr)) return hr;
+        }
+        if (icon_ != 0) {
+            VARIANT value;
+            value.vt = VT_I4;
+            value.lVal = icon_;
+            const HRESULT hr = bag->Write(L"Icon", &value);
+            if (FAILED(hr)) return hr;
+        }
+        if (clearDirty) dirty_ = false;
+        return S_OK;
+    });
+}
+
+STDMETHODIMP Control::Load(LPSTREAM stream) {
+    if (!stream) return E_POINTER;
+    return Guarded([&] {
+        DWORD header[2] = {};
+        ULONG read = 0;
+        if (FAILED(stream->Read(header, sizeof header, &read)) || read != sizeof header || header[0] != kStreamMagic ||
+            header[1] > 0x10000)
+            return E_FAIL;
+        std::wstring tip(header[1], L'\0');
+        const ULONG bytes = header[1] * sizeof(wchar_t);
+        if (bytes && (FAILED(stream->Read(tip.data(), bytes, &read)) || read != bytes)) return E_FAIL;
+        LONG icon = 0;
+        if (FAILED(stream->Read(&icon, sizeof icon, &read)) || read != sizeof icon) return E_FAIL;
+        tip_ = tip;
+        icon_ = icon;
+        dirty_ = false;
+        return S_OK;
+    });
+}
+
+STDMETHODIMP Control::Save(LPSTREAM stream, BOOL clearDirty) {
+    if (!stream) return E_POINTER;
+    const DWORD header[2] = {kStreamMagic, static_cast<DWORD>(tip_.size())};
+    HRESULT hr = stream->Write(header, sizeof header, nullptr);
+    if (SUCCEEDED(hr) && !tip_.empty())
+        hr = stream->Write(tip_.data(), static_cast<ULONG>(tip_.size() * sizeof(wchar_t)), nullptr);
+    if (SUCCEEDED(hr)) hr = stream->Write(&icon_, sizeof icon_, nullptr);
+    if (SUCCEEDED(hr) && clearDirty) dirty_ = false;
+    return hr;
+}
+
+STDMETHODIMP Control::GetSizeMax(ULARGE_INTEGER* size) {
+    if (!size) return E_POINTER;
+    size->QuadPart = 2 * sizeof(DWORD) + tip_.size() * sizeof(wchar_t) + sizeof(LONG);
+    return S_OK;
+}
+
+STDMETHODIMP Control::GetPages(CAUUID* pages) {
+    if (!pages) return E_POINTER;
+    pages->pElems = static_cast<GUID*>(CoTaskMemAlloc(sizeof(GUID)));
+    if (!pages->pElems) {
+        pages->cElems = 0;
+        return E_OUTOFMEMORY;
+    }
+    pages->cElems = 1;
+    pages->pElems[0] = CLSID_propMain;
+    return S_OK;
 }
 
 }  // namespace perchicon

@@ -1,6 +1,7 @@
 // The library's entry points: class objects, unloading, and registration for the machine
 // (DllRegisterServer) or for the current user only (DllInstall with "user").
 
+#include "AboutWindows.h"
 #include "Control.h"
 #include "Module.h"
 
@@ -15,6 +16,9 @@ namespace {
 
 class ClassFactory : public IClassFactory {
 public:
+    using Creator = HRESULT (*)(REFIID, void**);
+    explicit ClassFactory(Creator create) : create_(create) {}
+
     STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;
         if (riid == IID_IUnknown || riid == IID_IClassFactory) {
@@ -38,15 +42,19 @@ public:
         if (!ppv) return E_POINTER;
         *ppv = nullptr;
         if (outer) return CLASS_E_NOAGGREGATION;
-        return Control::Create(riid, ppv);
+        return create_(riid, ppv);
     }
     STDMETHODIMP LockServer(BOOL lock) override {
         perchicon::LockServer(lock != FALSE);
         return S_OK;
     }
+
+private:
+    Creator create_;
 };
 
-ClassFactory g_controlFactory;
+ClassFactory g_controlFactory(Control::Create);
+ClassFactory g_pageFactory(PropertyPage::Create);
 
 std::string GuidText(REFGUID guid) {
     wchar_t wide[40];
@@ -241,6 +249,7 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
     if (clsid == CLSID_Perchicon) return g_controlFactory.QueryInterface(riid, ppv);
+    if (clsid == CLSID_propMain) return g_pageFactory.QueryInterface(riid, ppv);
     return CLASS_E_CLASSNOTAVAILABLE;
 }
 

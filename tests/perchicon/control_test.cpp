@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <map>
 
 namespace perchicon {
 namespace {
@@ -213,6 +214,136 @@ TEST_F(ControlTest, AnIconShownIsAddedAgainWhenTheTaskbarComesBack) {
     control->Remove(nullptr);
     SendMessageA(control->Picture1(), taskbarCreated, 0, 0);
     EXPECT_EQ(calls.size(), 3u);
+}
+
+// A property bag as a form designer keeps one.
+class Bag : public IPropertyBag {
+public:
+    std::map<std::wstring, std::wstring> values;  // as text, with the variant type
+    std::map<std::wstring, VARTYPE> types;
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (riid == IID_IUnknown || riid == IID_IPropertyBag) {
+            *ppv = this;
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
+        auto it = values.find(name);
+        if (it == values.end()) return E_INVALIDARG;
+        VARIANT text;
+        text.vt = VT_BSTR;
+        text.bstrVal = SysAllocString(it->second.c_str());
+        const HRESULT hr = VariantChangeType(value, &text, 0, value->vt == VT_EMPTY ? static_cast<VARTYPE>(VT_BSTR) : value->vt);
+        VariantClear(&text);
+        return hr;
+    }
+    STDMETHODIMP Write(LPCOLESTR name, VARIANT* value) override {
+        VARIANT text;
+        VariantInit(&text);
+        if (FAILED(VariantChangeType(&text, value, 0, VT_BSTR))) return E_FAIL;
+        values[name] = text.bstrVal;
+        types[name] = value->vt;
+        VariantClear(&text);
+        return S_OK;
+    }
+};
+
+TEST_F(ControlTest, PropertyBagsKeepOnlyWhatDiffersFromTheDefaults) {
+    Bag bag;
+    ASSERT_EQ(control->Save(&bag, TRUE, TRUE), S_OK);
+    EXPECT_TRUE(bag.values.empty()) << "a new control's values are the defaults";
+
+    control->put_Icon(77);
+    BSTR tip = SysAllocString(L"Zarvik");
+    control->put_Tip(tip);
+    SysFreeString(tip);
+    EXPECT_EQ(control->IsDirty(), S_OK);
+    ASSERT_EQ(control->Save(&bag, TRUE, FALSE), S_OK);
+    EXPECT_EQ(control->IsDirty(), S_FALSE);
+    EXPECT_EQ(bag.values[L"Tip"], L"Zarvik");
+    EXPECT_EQ(bag.types[L"Tip"], VT_BSTR);
+    EXPECT_EQ(bag.values[L"Icon"], L"77");
+    EXPECT_EQ(bag.types[L"Icon"], VT_I4);
+
+    Control* loaded = new Control([this](DWORD message, NOTIFYICONDATAA* record) {
+        calls.push_back({message, *record});
+        return TRUE;
+    });
+    calls.clear();
+    ASSERT_EQ(loaded->Load(&bag, nullptr), S_OK);
+    EXPECT_TRUE(calls.empty()) << "loading sends nothing to the shell";
+    BSTR read = nullptr;
+    loaded->get_Tip(&read);
+    EXPECT_STREQ(read, L"Zarvik");
+    SysFreeString(read);
+    LONG icon = 0;
+    loaded->get_Icon(&icon);
+    EXPECT_EQ(icon, 77);
+
+    Bag empty;
+    loaded->Load(&empty, nullptr);
+    loaded->get_Tip(&read);
+    EXPECT_STREQ(read, L"0") << "values left out read as their defaults";
+    SysFreeString(read);
+    loaded->Release();
+}
+
+TEST_F(ControlTest, AStreamKeepsTheTipAndIcon) {
+    IStream* stream = nullptr;
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
+    control->put_Icon(-5);
+    BSTR tip = SysAllocString(L"tép");
+    control->put_Tip(tip);
+    SysFreeString(tip);
+    ASSERT_EQ(control->Save(stream, TRUE), S_OK);
+
+    Control* loaded = new Control([](DWORD, NOTIFYICONDATAA*) { return TRUE; });
+    const LARGE_INTEGER start = {};
+    stream->Seek(start, STREAM_SEEK_SET, nullptr);
+    ASSERT_EQ(loaded->Load(stream), S_OK);
+    BSTR read = nullptr;
+    loaded->get_Tip(&read);
+    EXPECT_STREQ(read, L"tép");
+    SysFreeString(read);
+    LONG icon = 0;
+    loaded->get_Icon(&icon);
+    EXPECT_EQ(icon, -5);
+
+    stream->Seek(start, STREAM_SEEK_SET, nullptr);
+    const char garbage[] = "not a saved control";
+    stream->Write(garbage, sizeof garbage, nullptr);
+    stream->Seek(start, STREAM_SEEK_SET, nullptr);
+    EXPECT_EQ(loaded->Load(stream), E_FAIL);
+    loaded->Release();
+    stream->Release();
+}
+
+TEST_F(ControlTest, StaysOneTwipLargerThanItsFaceAndNamesItsOnlyPage) {
+    SIZEL asked = {5000, 300};
+    EXPECT_EQ(control->SetExtent(DVASPECT_CONTENT, &asked), S_OK);
+    SIZEL size = {};
+    ASSERT_EQ(control->GetExtent(DVASPECT_CONTENT, &size), S_OK);
+    EXPECT_EQ(size.cx, MulDiv(496, 2540, 1440));
+    EXPECT_EQ(size.cy, MulDiv(496, 2540, 1440));
+
+    CAUUID pages = {};
+    ASSERT_EQ(control->GetPages(&pages), S_OK);
+    ASSERT_EQ(pages.cElems, 1u);
+    EXPECT_EQ(pages.pElems[0], CLSID_propMain);
+    CoTaskMemFree(pages.pElems);
+}
+
+TEST_F(ControlTest, FrozenEventsAreNotRaised) {
+    control->FreezeEvents(TRUE);
+    Notify(WM_RBUTTONUP);
+    EXPECT_TRUE(sink.events.empty());
+    control->FreezeEvents(FALSE);
+    Notify(WM_RBUTTONUP);
+    EXPECT_EQ(sink.events.size(), 2u);
 }
 
 }  // namespace

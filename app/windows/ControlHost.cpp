@@ -1,0 +1,186 @@
+#include "app/windows/ControlHost.h"
+
+#include <new>
+
+namespace zarvik {
+
+ControlHost::ControlHost(HWND parent, const RECT& rect, EventHandler onEvent)
+    : parent_(parent), rect_(rect), onEvent_(std::move(onEvent)) {}
+
+ControlHost::~ControlHost() { Destroy(); }
+
+HRESULT ControlHost::Create(const wchar_t* progId, HWND parent, const RECT& rect, EventHandler onEvent,
+                            ControlHost** result) {
+    if (!result) return E_POINTER;
+    *result = nullptr;
+    CLSID clsid;
+    HRESULT hr = CLSIDFromProgID(progId, &clsid);
+    if (FAILED(hr)) return hr;
+    auto* host = new (std::nothrow) ControlHost(parent, rect, std::move(onEvent));
+    if (!host) return E_OUTOFMEMORY;
+    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, reinterpret_cast<void**>(&host->control_));
+
+    // Events: the control names its event interface itself.
+    if (SUCCEEDED(hr)) {
+        IProvideClassInfo2* classInfo = nullptr;
+        IConnectionPointContainer* container = nullptr;
+        GUID events = GUID_NULL;
+        if (SUCCEEDED(host->control_->QueryInterface(IID_IProvideClassInfo2, reinterpret_cast<void**>(&classInfo)))) {
+            classInfo->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events);
+            classInfo->Release();
+        }
+        hr = host->control_->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container));
+        if (SUCCEEDED(hr)) {
+            hr = container->FindConnectionPoint(events, &host->events_);
+            container->Release();
+        }
+        if (SUCCEEDED(hr)) hr = host->events_->Advise(static_cast<IDispatch*>(host), &host->cookie_);
+    }
+
+    // Sited and active in place, as a form's control is.
+    IOleObject* object = nullptr;
+    if (SUCCEEDED(hr)) hr = host->control_->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&object));
+    if (SUCCEEDED(hr)) {
+        hr = object->SetClientSite(static_cast<IOleClientSite*>(host));
+        IPersistStreamInit* persist = nullptr;
+        if (SUCCEEDED(hr) &&
+            SUCCEEDED(host->control_->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&persist)))) {
+            persist->InitNew();
+            persist->Release();
+        }
+        if (SUCCEEDED(hr))
+            hr = object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(host), 0, parent,
+                                &host->rect_);
+        object->Release();
+    }
+    if (FAILED(hr)) {
+        host->Destroy();
+        host->Release();
+        return hr;
+    }
+    *result = host;
+    return S_OK;
+}
+
+void ControlHost::Destroy() {
+    if (events_) {
+        events_->Unadvise(cookie_);
+        events_->Release();
+        events_ = nullptr;
+    }
+    if (!control_) return;
+    IOleObject* object = nullptr;
+    if (SUCCEEDED(control_->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&object)))) {
+        object->Close(OLECLOSE_NOSAVE);
+        object->SetClientSite(nullptr);
+        object->Release();
+    }
+    control_->Release();
+    control_ = nullptr;
+}
+
+HRESULT ControlHost::Put(DISPID id, const VARIANT& value) {
+    if (!control_) return E_UNEXPECTED;
+    VARIANT argument = value;
+    DISPID named = DISPID_PROPERTYPUT;
+    DISPPARAMS params = {&argument, &named, 1, 1};
+    return control_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr,
+                            nullptr);
+}
+
+HRESULT ControlHost::Get(DISPID id, VARIANT* value) {
+    if (!control_) return E_UNEXPECTED;
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    return control_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, value, nullptr, nullptr);
+}
+
+HRESULT ControlHost::Call(DISPID id) {
+    if (!control_) return E_UNEXPECTED;
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    VARIANT ignored;
+    VariantInit(&ignored);
+    const HRESULT hr =
+        control_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, &ignored, nullptr, nullptr);
+    VariantClear(&ignored);
+    return hr;
+}
+
+STDMETHODIMP ControlHost::QueryInterface(REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IOleClientSite)
+        *ppv = static_cast<IOleClientSite*>(this);
+    else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceSite)
+        *ppv = static_cast<IOleInPlaceSite*>(this);
+    else if (riid == IID_IDispatch)
+        *ppv = static_cast<IDispatch*>(this);
+    else {
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) ControlHost::AddRef() { return ++references_; }
+
+STDMETHODIMP_(ULONG) ControlHost::Release() {
+    const ULONG left = --references_;
+    if (left == 0) delete this;
+    return left;
+}
+
+STDMETHODIMP ControlHost::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
+    if (moniker) *moniker = nullptr;
+    return E_NOTIMPL;
+}
+
+STDMETHODIMP ControlHost::GetContainer(IOleContainer** container) {
+    if (container) *container = nullptr;
+    return E_NOINTERFACE;
+}
+
+STDMETHODIMP ControlHost::GetWindow(HWND* window) {
+    if (!window) return E_POINTER;
+    *window = parent_;
+    return S_OK;
+}
+
+STDMETHODIMP ControlHost::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
+                                           LPRECT position, LPRECT clip, LPOLEINPLACEFRAMEINFO info) {
+    if (!frame || !document || !position || !clip || !info) return E_POINTER;
+    *frame = nullptr;
+    *document = nullptr;
+    *position = rect_;
+    *clip = rect_;
+    info->fMDIApp = FALSE;
+    info->hwndFrame = parent_;
+    info->haccel = nullptr;
+    info->cAccelEntries = 0;
+    return S_OK;
+}
+
+STDMETHODIMP ControlHost::OnPosRectChange(LPCRECT position) {
+    if (!position) return E_POINTER;
+    rect_ = *position;
+    return S_OK;
+}
+
+STDMETHODIMP ControlHost::GetTypeInfoCount(UINT* count) {
+    if (!count) return E_POINTER;
+    *count = 0;
+    return S_OK;
+}
+
+STDMETHODIMP ControlHost::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
+                                 UINT*) {
+    if (result) VariantInit(result);
+    if (!onEvent_) return S_OK;
+    try {
+        onEvent_(id, params);
+    } catch (...) {
+        return E_UNEXPECTED;  // a handler's exception must not cross into the control
+    }
+    return S_OK;
+}
+
+}  // namespace zarvik

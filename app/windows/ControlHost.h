@@ -1,0 +1,83 @@
+#pragma once
+
+// A small container for one ActiveX control: creates it by ProgID, sites it and activates it
+// in place inside a window, routes its events to a callback, and calls it late-bound by
+// dispatch id. The main window holds the tray icon control through it.
+
+#include <windows.h>
+#include <ole2.h>
+#include <ocidl.h>
+
+#include <functional>
+
+namespace zarvik {
+
+class ControlHost : public IOleClientSite, public IOleInPlaceSite, public IDispatch {
+public:
+    // Called with each event the control raises: its dispatch id and arguments.
+    using EventHandler = std::function<void(DISPID event, DISPPARAMS* args)>;
+
+    // Creates the control and activates it in place in `parent` at `rect` (pixels; it may lie
+    // where it is not seen). The host is returned with one reference; Destroy, then Release.
+    static HRESULT Create(const wchar_t* progId, HWND parent, const RECT& rect, EventHandler onEvent,
+                          ControlHost** host);
+
+    // Disconnects the events, closes the control (a shown icon goes with it) and lets it go.
+    void Destroy();
+
+    IDispatch* Control() const { return control_; }
+    const RECT& Rect() const { return rect_; }
+
+    HRESULT Put(DISPID id, const VARIANT& value);
+    HRESULT Get(DISPID id, VARIANT* value);
+    HRESULT Call(DISPID id);
+
+    // IUnknown
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+    STDMETHODIMP_(ULONG) AddRef() override;
+    STDMETHODIMP_(ULONG) Release() override;
+
+    // IOleClientSite
+    STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
+    STDMETHODIMP GetMoniker(DWORD, DWORD, IMoniker** moniker) override;
+    STDMETHODIMP GetContainer(IOleContainer** container) override;
+    STDMETHODIMP ShowObject() override { return S_OK; }
+    STDMETHODIMP OnShowWindow(BOOL) override { return S_OK; }
+    STDMETHODIMP RequestNewObjectLayout() override { return E_NOTIMPL; }
+
+    // IOleInPlaceSite
+    STDMETHODIMP GetWindow(HWND* window) override;
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
+    STDMETHODIMP OnInPlaceActivate() override { return S_OK; }
+    STDMETHODIMP OnUIActivate() override { return S_OK; }
+    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
+                                  LPRECT clip, LPOLEINPLACEFRAMEINFO info) override;
+    STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
+    STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
+    STDMETHODIMP OnInPlaceDeactivate() override { return S_OK; }
+    STDMETHODIMP DiscardUndoState() override { return E_NOTIMPL; }
+    STDMETHODIMP DeactivateAndUndo() override { return E_NOTIMPL; }
+    STDMETHODIMP OnPosRectChange(LPCRECT position) override;
+
+    // IDispatch: the control's events arrive here.
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override;
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
+                        UINT*) override;
+
+private:
+    ControlHost(HWND parent, const RECT& rect, EventHandler onEvent);
+    virtual ~ControlHost();
+
+    ULONG references_ = 1;
+    HWND parent_;
+    RECT rect_;
+    EventHandler onEvent_;
+    IDispatch* control_ = nullptr;
+    IConnectionPoint* events_ = nullptr;
+    DWORD cookie_ = 0;
+};
+
+}  // namespace zarvik
