@@ -1,5 +1,6 @@
 // The registered control as its clients use it: created by ProgID, called late-bound by
 // dispatch id, events through a connection point, clicks through the real tray, and VBScript.
+#include "tests/win/message_loop.h"
 #include "event_sink.h"
 
 #include <windows.h>
@@ -13,15 +14,6 @@
 namespace {
 
 using namespace perchicon_events;
-
-void Pump(DWORD ms) {
-    const DWORD start = GetTickCount();
-    MSG msg;
-    while (GetTickCount() - start < ms) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
 
 class ByProgId : public ::testing::Test {
 protected:
@@ -156,7 +148,7 @@ TEST_F(ByProgId, NotificationsAsTheShellSendsThemBecomeEvents) {
     PostMessageA(picture, WM_MOUSEMOVE, 1, WM_RBUTTONUP);
     PostMessageA(picture, WM_MOUSEMOVE, 1, WM_LBUTTONDBLCLK);
     PostMessageA(picture, WM_MOUSEMOVE, 1, WM_RBUTTONDOWN);
-    Pump(100);
+    RunMessagesFor(100);
     EXPECT_EQ(sink.events, (std::vector<ReceivedEvent>{{RightClick},
                                                        {MouseClick, 2, 0},
                                                        {LeftDblClick},
@@ -171,7 +163,7 @@ TEST_F(ByProgId, ARightClickOnTheTrayIconReachesTheHost) {
     handle.lVal = static_cast<LONG>(reinterpret_cast<LONG_PTR>(LoadIcon(nullptr, IDI_APPLICATION)));
     Call(0x68030000, DISPATCH_PROPERTYPUT, &handle, 1, nullptr);
     Call(0x60030002, DISPATCH_METHOD, nullptr, 0, nullptr);
-    Pump(300);
+    RunMessagesFor(300);
 
     HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
     ASSERT_NE(tray, nullptr) << "Wine's stand-alone tray window";
@@ -185,7 +177,7 @@ TEST_F(ByProgId, ARightClickOnTheTrayIconReachesTheHost) {
     clicks[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
     clicks[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
     ASSERT_EQ(SendInput(2, clicks, sizeof(INPUT)), 2u);
-    Pump(800);
+    RunMessagesFor(800);
 
     std::vector<ReceivedEvent> clicksOnly;
     for (const auto& e : sink.events)

@@ -1,5 +1,6 @@
 // The registered control in a container: the host piece the main window uses, the control's
 // property page in a property frame, and its about box.
+#include "tests/win/message_loop.h"
 #include "app/windows/ControlHost.h"
 #include "event_sink.h"
 
@@ -14,15 +15,6 @@
 namespace {
 
 using namespace perchicon_events;
-
-void Pump(DWORD ms) {
-    const DWORD start = GetTickCount();
-    MSG msg;
-    while (GetTickCount() - start < ms) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
 
 int FacePixels() {
     HDC screen = GetDC(nullptr);
@@ -116,7 +108,7 @@ TEST_F(Hosted, TheFaceStandsWhereTheSiteSaysAtItsOwnSize) {
 TEST_F(Hosted, EventsReachTheHostsCallback) {
     PostMessageA(Face(), WM_MOUSEMOVE, 1, WM_RBUTTONUP);
     PostMessageA(Face(), WM_MOUSEMOVE, 1, WM_LBUTTONDBLCLK);
-    Pump(100);
+    RunMessagesFor(100);
     EXPECT_EQ(events, (std::vector<ReceivedEvent>{
                           {RightClick}, {MouseClick, 2, 0}, {LeftDblClick}, {MouseDblClick, 1, 0}}));
 }
@@ -127,7 +119,7 @@ TEST_F(Hosted, ClosingTheHostTakesAShownIconAway) {
     icon.lVal = static_cast<LONG>(reinterpret_cast<LONG_PTR>(LoadIcon(nullptr, IDI_APPLICATION)));
     ASSERT_EQ(host->Put(0x68030000, icon), S_OK);
     ASSERT_EQ(host->Call(0x60030002), S_OK);
-    Pump(200);
+    RunMessagesFor(200);
     NOTIFYICONDATAA probe = {};
     probe.cbSize = NOTIFYICONDATAA_V1_SIZE;
     probe.hWnd = Face();

@@ -1,3 +1,4 @@
+#include "tests/win/message_loop.h"
 #include "app/console/ConsoleLink.h"
 
 #include "fake_console.h"
@@ -11,15 +12,6 @@ namespace zarvik {
 namespace {
 
 // Runs window messages for `ms` milliseconds, so that deferred console work happens.
-void RunMessagesFor(DWORD ms) {
-    const DWORD start = GetTickCount();
-    MSG msg;
-    while (GetTickCount() - start < ms) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 10, QS_ALLINPUT);
-    }
-}
-
 // A plain window whose procedure counts what reaches it while a pause runs.
 struct Witness {
     static constexpr UINT kPing = WM_APP + 7;

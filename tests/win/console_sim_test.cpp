@@ -1,4 +1,5 @@
 // The simulator's window and program, as every end-to-end test will rely on them.
+#include "tests/win/message_loop.h"
 #include "SimWindow.h"
 #include "app/console/ConsoleLink.h"
 #include "sim_process.h"
@@ -11,15 +12,6 @@
 
 namespace zarvik::sim {
 namespace {
-
-void RunMessagesFor(DWORD ms) {
-    const DWORD start = GetTickCount();
-    MSG msg;
-    while (GetTickCount() - start < ms) {
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
-    }
-}
 
 std::string TextOf(HWND hwnd) { return WindowText(hwnd); }
 
