@@ -1,0 +1,289 @@
+#include "app/windows/movie/MoviePlayer.h"
+
+#include "app/windows/movie/MovieParser.h"
+#include "app/windows/movie/Supersample.h"
+
+#include <algorithm>
+#include <exception>
+
+namespace zarvik {
+namespace {
+
+constexpr char kClass[] = "ZarvikMoviePlayer";
+constexpr UINT_PTR kFrameTimer = 1;
+constexpr UINT kDeliverEvents = WM_USER + 1;
+constexpr DWORD kReadChunk = 16 * 1024;
+// Larger players draw at 1:1: the enlarged copy would take too much memory and time.
+constexpr int kMostSmoothedPixels = 1024 * 1024;
+
+struct HandleCloser {
+    void operator()(HANDLE handle) const { CloseHandle(handle); }
+};
+using FilePtr = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
+
+// The whole file, or nothing when it cannot be read or is larger than any movie may be.
+// `progress` hears the percentage read after each piece.
+std::optional<std::string> ReadMovieFile(const std::string& path, const std::function<void(int)>& progress) {
+    HANDLE opened = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (opened == INVALID_HANDLE_VALUE) return std::nullopt;
+    FilePtr file(opened);
+    LARGE_INTEGER size = {};
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > LONGLONG(movie::kMaxMovieBytes))
+        return std::nullopt;
+    std::string bytes(size_t(size.QuadPart), '\0');
+    size_t done = 0;
+    do {
+        DWORD got = 0;
+        const DWORD want = DWORD(std::min<size_t>(kReadChunk, bytes.size() - done));
+        if (want && (!ReadFile(file.get(), bytes.data() + done, want, &got, nullptr) || got == 0))
+            return std::nullopt;  // shorter than its size said: changing under us
+        done += got;
+        progress(bytes.empty() ? 100 : int(done * 100 / bytes.size()));
+    } while (done < bytes.size());
+    return bytes;
+}
+
+}  // namespace
+
+MoviePlayer::MoviePlayer(HWND parent, const RECT& pixels, int id) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.lpszClassName = kClass;  // no background brush: every pixel is painted from the buffer
+    RegisterClassA(&wc);        // already there for the second player of the process
+    CreateWindowExA(0, kClass, "", WS_CHILD | WS_VISIBLE, pixels.left, pixels.top, pixels.right - pixels.left,
+                    pixels.bottom - pixels.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                    instance, this);
+}
+
+MoviePlayer::~MoviePlayer() {
+    if (window_) DestroyWindow(window_);
+}
+
+bool MoviePlayer::LoadMovie(int layer, const std::string& path) {
+    if (layer != 0) return false;
+    Raise(false, kLoading);
+    std::optional<std::string> bytes = ReadMovieFile(path, [this](int percent) { Raise(true, percent); });
+    return Accept(bytes ? movie::ParseMovie(*bytes) : std::nullopt);
+}
+
+bool MoviePlayer::LoadMovieFromMemory(std::string_view bytes) {
+    Raise(false, kLoading);
+    Raise(true, 100);
+    return Accept(movie::ParseMovie(bytes));
+}
+
+bool MoviePlayer::LoadMovieFromResource(HMODULE module, const char* name) {
+    HRSRC found = FindResourceA(module, name, RT_RCDATA);
+    HGLOBAL loaded = found ? LoadResource(module, found) : nullptr;
+    const void* bytes = loaded ? LockResource(loaded) : nullptr;
+    if (!bytes) {
+        Raise(false, kLoading);
+        return Accept(std::nullopt);
+    }
+    return LoadMovieFromMemory({static_cast<const char*>(bytes), SizeofResource(module, found)});
+}
+
+bool MoviePlayer::Accept(std::optional<movie::Movie> movie) {
+    movie_ = std::move(movie);
+    percent_ = movie_ ? 100 : 0;
+    playhead_.Reset(movie_ ? movie_->frames : 0, movie_ ? movie_->rate : 1, GetTickCount());
+    speed_ = movie::PaintSpeed::Unknown;
+    Raise(false, movie_ ? kComplete : kUninitialized);
+    Changed();
+    return movie_.has_value();
+}
+
+void MoviePlayer::Play() {
+    playhead_.Play(GetTickCount());
+    Changed();
+}
+
+void MoviePlayer::Stop() {
+    playhead_.Stop();
+    Changed();
+}
+
+void MoviePlayer::GotoFrame(int frame) {
+    playhead_.GotoFrame(frame, GetTickCount());
+    Changed();
+}
+
+bool MoviePlayer::SetWindowMode(std::string_view mode) {
+    const auto named = movie::WindowModeNamed(mode);
+    if (named) windowMode_ = *named;
+    Changed();
+    return named.has_value();
+}
+
+bool MoviePlayer::SetQuality(std::string_view quality) {
+    const auto named = movie::QualityNamed(quality);
+    if (named) quality_ = *named;
+    Changed();
+    return named.has_value();
+}
+
+bool MoviePlayer::SetScaleMode(std::string_view mode) {
+    const auto named = movie::ScaleModeNamed(mode);
+    if (named) scaleMode_ = *named;
+    Changed();
+    return named.has_value();
+}
+
+// The picture may differ and the timer may be due or not needed any more.
+void MoviePlayer::Changed() {
+    if (!window_) return;
+    InvalidateRect(window_, nullptr, FALSE);
+    ScheduleFrame();
+}
+
+// The timer runs only while a movie plays, and wakes once per frame.
+void MoviePlayer::ScheduleFrame() {
+    if (!window_) return;
+    if (playhead_.Running())
+        SetTimer(window_, kFrameTimer, playhead_.MsToNextFrame(GetTickCount()), nullptr);
+    else
+        KillTimer(window_, kFrameTimer);
+}
+
+void MoviePlayer::Raise(bool progress, int value) {
+    if (!window_) return;
+    events_.push_back({progress, value});
+    if (!deliveryPosted_) deliveryPosted_ = PostMessageA(window_, kDeliverEvents, 0, 0) != FALSE;
+}
+
+void MoviePlayer::Deliver() {
+    // Cleared first: should a handler throw, the next event posts delivery again.
+    deliveryPosted_ = false;
+    const std::weak_ptr<int> alive = life_;
+    while (!events_.empty()) {
+        const Event event = events_.front();
+        events_.pop_front();
+        // A copy: the handler may replace itself.
+        const std::function<void(int)> handler = event.progress ? onProgress_ : onReadyState_;
+        if (handler) handler(event.value);
+        if (alive.expired()) return;
+    }
+}
+
+void MoviePlayer::PaintParentBackground(HDC dc, int width, int height) {
+    const RECT all = {0, 0, width, height};
+    FillRect(dc, &all, GetSysColorBrush(COLOR_3DFACE));  // for a parent that paints nothing
+    HWND parent = GetParent(window_);
+    if (!parent) return;
+    POINT origin = {0, 0};
+    MapWindowPoints(window_, parent, &origin, 1);
+    const int saved = SaveDC(dc);
+    OffsetViewportOrgEx(dc, -origin.x, -origin.y, nullptr);
+    SendMessageA(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
+    SendMessageA(parent, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    RestoreDC(dc, saved);
+}
+
+void MoviePlayer::Render(HDC target) {
+    RECT client = {};
+    GetClientRect(window_, &client);
+    const int width = client.right, height = client.bottom;
+    if (width <= 0 || height <= 0 || !back_.Ensure(width, height)) return;
+    HDC back = back_.dc();
+    if (!movie_ || windowMode_ == movie::WindowMode::Transparent) {
+        PaintParentBackground(back, width, height);
+    } else {
+        SetDCBrushColor(back, movie::ToColorRef(movie_->background));
+        FillRect(back, &client, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    }
+    if (movie_) {
+        LARGE_INTEGER start = {}, stop = {}, ticksPerSecond = {};
+        QueryPerformanceCounter(&start);
+        const std::vector<movie::Drawn> shown = movie::FrameContents(*movie_, playhead_.frame());
+        const movie::Rendering how = movie::ChooseRendering(quality_, speed_);
+        movie::Placement place = movie::PlaceStage(movie_->width, movie_->height, width, height, scaleMode_,
+                                                   GetDeviceCaps(target, LOGPIXELSX));
+        // Only ellipses and lines come out jagged at 1:1: GDI smooths text itself, and rectangles
+        // are square. Frames without them skip the larger drawing, which costs three times as much.
+        const bool jagged = std::any_of(shown.begin(), shown.end(), [](const movie::Drawn& d) {
+            return d.item->shape == movie::Shape::Ellipse || d.item->shape == movie::Shape::Line;
+        });
+        const int n = jagged && width * height <= kMostSmoothedPixels ? how.supersample : 1;
+        if (n > 1 && large_.Ensure(width * n, height * n)) {
+            // Drawn n times larger over the background, then each n x n block averaged.
+            SetStretchBltMode(large_.dc(), COLORONCOLOR);
+            StretchBlt(large_.dc(), 0, 0, width * n, height * n, back, 0, 0, width, height, SRCCOPY);
+            place = {place.scaleX * n, place.scaleY * n, place.offsetX * n, place.offsetY * n};
+            movie::DrawFrame(large_.dc(), shown, place, movie_->width, movie_->height, how.smoothText,
+                             fonts_);
+            GdiFlush();
+            movie::AverageBlocks(large_.bits(), width, height, n, back_.bits());
+        } else {
+            movie::DrawFrame(back, shown, place, movie_->width, movie_->height, how.smoothText, fonts_);
+        }
+        QueryPerformanceCounter(&stop);
+        QueryPerformanceFrequency(&ticksPerSecond);
+        // Slow: drawing took more than half of a frame's time. That sticks until the next movie,
+        // so an Auto quality does not flip between two looks from frame to frame.
+        const bool slow = (stop.QuadPart - start.QuadPart) * 2 * movie_->rate > ticksPerSecond.QuadPart;
+        if (speed_ != movie::PaintSpeed::Slow)
+            speed_ = slow ? movie::PaintSpeed::Slow : movie::PaintSpeed::Fast;
+    }
+    BitBlt(target, 0, 0, width, height, back, 0, 0, SRCCOPY);
+}
+
+LRESULT CALLBACK MoviePlayer::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* self = static_cast<MoviePlayer*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        self->window_ = hwnd;
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<MoviePlayer*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
+    try {
+        return self->HandleMessage(msg, wParam, lParam);
+    } catch (const std::exception& failure) {
+        // Out of memory while drawing, or an event handler that threw: the message is dropped.
+        OutputDebugStringA((std::string("MoviePlayer: ") + failure.what() + "\n").c_str());
+        return 0;
+    }
+}
+
+LRESULT MoviePlayer::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_ERASEBKGND:
+            return 1;  // painted with the frame, from the buffer
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(window_, &ps);
+            Render(dc);
+            EndPaint(window_, &ps);
+            return 0;
+        }
+        case WM_PRINTCLIENT:
+            Render(reinterpret_cast<HDC>(wParam));
+            return 0;
+        case WM_SIZE:
+            InvalidateRect(window_, nullptr, FALSE);
+            return 0;
+        case WM_TIMER:
+            if (wParam != kFrameTimer) break;
+            if (playhead_.Tick(GetTickCount())) InvalidateRect(window_, nullptr, FALSE);
+            ScheduleFrame();
+            return 0;
+        case kDeliverEvents:
+            Deliver();
+            return 0;
+        case WM_NCDESTROY: {
+            // Destroyed with its parent, or by us: from here on every call is harmless.
+            HWND gone = window_;
+            SetWindowLongPtrA(gone, GWLP_USERDATA, 0);
+            window_ = nullptr;
+            events_.clear();
+            deliveryPosted_ = false;
+            return DefWindowProcA(gone, msg, wParam, lParam);
+        }
+    }
+    return DefWindowProcA(window_, msg, wParam, lParam);
+}
+
+}  // namespace zarvik
