@@ -1,0 +1,70 @@
+#include "app/windows/ControlTable.h"
+
+namespace zarvik {
+namespace {
+
+struct KindInfo {
+    const char* windowClass;
+    DWORD style;
+};
+
+KindInfo InfoOf(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::Label: return {"static", SS_LEFT | SS_NOTIFY};
+        case ControlKind::Button: return {"button", BS_PUSHBUTTON | WS_TABSTOP};
+        case ControlKind::TextBox: return {"edit", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP};
+        case ControlKind::MultiLineTextBox:
+            return {"edit", ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP};
+        case ControlKind::CheckBox: return {"button", BS_AUTOCHECKBOX | WS_TABSTOP};
+        case ControlKind::ListBox: return {"listbox", LBS_NOTIFY | WS_VSCROLL | WS_BORDER | WS_TABSTOP};
+        case ControlKind::Frame: return {"button", BS_GROUPBOX};
+        case ControlKind::Image: return {"static", SS_NOTIFY};
+    }
+    return {"static", 0};
+}
+
+}  // namespace
+
+int TwipsToPixels(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }
+
+int ScreenDpi() {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return dpi > 0 ? dpi : 96;
+}
+
+ControlTable::ControlTable(HWND parent, const std::vector<ControlRow>& rows, int dpi) {
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE));
+    HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
+    int id = 1000;
+    for (const ControlRow& row : rows) {
+        const KindInfo info = InfoOf(row.kind);
+        HWND control = CreateWindowExA(0, info.windowClass, row.caption ? row.caption : "",
+                                       WS_CHILD | WS_VISIBLE | info.style | row.extraStyle,
+                                       TwipsToPixels(row.left, dpi), TwipsToPixels(row.top, dpi),
+                                       TwipsToPixels(row.width, dpi), TwipsToPixels(row.height, dpi), parent,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(++id)), instance, nullptr);
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        controls_[row.name] = control;
+        ids_[row.name] = id;
+        names_[id] = row.name;
+    }
+}
+
+HWND ControlTable::operator[](const std::string& name) const {
+    auto it = controls_.find(name);
+    return it == controls_.end() ? nullptr : it->second;
+}
+
+int ControlTable::IdOf(const std::string& name) const {
+    auto it = ids_.find(name);
+    return it == ids_.end() ? 0 : it->second;
+}
+
+const std::string* ControlTable::NameOf(int id) const {
+    auto it = names_.find(id);
+    return it == names_.end() ? nullptr : &it->second;
+}
+
+}  // namespace zarvik
