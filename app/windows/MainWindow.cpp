@@ -1,0 +1,258 @@
+#include "app/windows/MainWindow.h"
+
+#include "app/windows/SingleInstance.h"
+
+#include <windowsx.h>
+
+namespace zarvik {
+namespace {
+
+constexpr char kClass[] = "ZarvikMain";
+constexpr UINT_PTR kTimer1 = 1;
+constexpr DISPID kIcon = 0x68030000, kTip = 0x68030001, kAdd = 0x60030002, kRemove = 0x60030003;
+constexpr DISPID kRightClick = 2, kLeftDblClick = 4;
+
+std::vector<ControlRow> Rows() {
+    return {
+        {"Label1", ControlKind::Label, "Zarvik", 0, 0, 4575, 255},
+        {"Command6", ControlKind::Button, "", 3840, 0, 255, 255},
+        {"Command5", ControlKind::Button, "-", 4080, 0, 255, 255},
+        {"Command1", ControlKind::Button, "X", 4320, 0, 255, 255},
+        {"Label2", ControlKind::Label, "Name:", 120, 1365, 465, 195},
+        {"txtName", ControlKind::TextBox, "", 720, 1320, 2655, 285},
+        {"cmdOptions", ControlKind::Button, "&Edit Binds", 3480, 1335, 855, 255},
+        {"cmd", ControlKind::Button, "Command2", 2280, 1920, 135, 195},
+    };
+}
+
+std::string TextOf(HWND hwnd) {
+    std::string text(static_cast<size_t>(GetWindowTextLengthA(hwnd)) + 1, '\0');
+    text.resize(static_cast<size_t>(GetWindowTextA(hwnd, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(std::string programFolder)
+    : folder_(std::move(programFolder)),
+      dpi_(ScreenDpi()),
+      settings_(folder_),
+      options_(settings_),
+      name_(settings_),
+      errors_({"C:\\Debug.txt", folder_ + "\\Debug.txt"}),
+      binds_(folder_),
+      engine_({console_, pump_, options_, name_, settings_, clock_, errors_, binds_}) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    wc.lpszClassName = kClass;
+    RegisterClassA(&wc);
+    window_ = CreateWindowExA(WS_EX_APPWINDOW, kClass, "Zarvik", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
+                              TwipsToPixels(4575, dpi_), TwipsToPixels(1905, dpi_), nullptr, nullptr, instance, this);
+    controls_ = std::make_unique<ControlTable>(window_, Rows(), dpi_);
+    const RECT titleArea = {0, TwipsToPixels(240, dpi_), TwipsToPixels(4575, dpi_), TwipsToPixels(240 + 975, dpi_)};
+    title_ = std::make_unique<MoviePlayer>(window_, titleArea);
+    // Image1: transparent, above the title, taking its clicks.
+    image1_ = CreateWindowExA(WS_EX_TRANSPARENT, "static", "", WS_CHILD | WS_VISIBLE | SS_NOTIFY, 0,
+                              TwipsToPixels(240, dpi_), TwipsToPixels(4575, dpi_), TwipsToPixels(1095, dpi_), window_,
+                              nullptr, instance, nullptr);
+    name_.OnChanged([this] {
+        HWND box = (*controls_)["txtName"];
+        if (TextOf(box) == name_.Text()) return;
+        updatingName_ = true;
+        SetWindowTextA(box, name_.Text().c_str());
+        updatingName_ = false;
+    });
+}
+
+MainWindow::~MainWindow() {
+    if (tray_) {
+        tray_->Destroy();
+        tray_->Release();
+    }
+}
+
+void MainWindow::Start() {
+    // The title movie kept with the window; from title.swf only when that one is incomplete.
+    title_->LoadMovieFromResource(GetModuleHandleA(nullptr), "TITLE_MOVIE");
+    if (title_->PercentLoaded() != 100) {
+        MessageBoxA(window_, "LOADING", "Zarvik", MB_OK);
+        title_->LoadMovie(0, MovieFolder(folder_) + "title.swf");
+    }
+    title_->SetWindowMode("Transparent");
+    title_->SetLoop(true);
+    title_->SetQuality("AutoHigh");
+    title_->SetScaleMode("NoBorder");
+    title_->Play();
+
+    optionsWindow_ = std::make_unique<OptionsWindow>(
+        options_, OptionsWindow::MenuActions{[this] { ShowWindow(window_, SW_SHOW); }, [this] { ClickCommand(); }});
+    options_.OnChanged([this] { optionsWindow_->Refresh(); });
+    LoadSettings(settings_, options_, engine_.State().TurnedOn, *this, SystemNumberFormat());
+    optionsWindow_->Refresh();
+
+    // The tray icon: the window's own icon, the tip "Zarvik".
+    const RECT unseen = {0, TwipsToPixels(2000, dpi_), 33, TwipsToPixels(2000, dpi_) + 33};
+    if (SUCCEEDED(ControlHost::Create(
+            L"PerchiconControl.Perchicon", window_, unseen, [this](DISPID id, DISPPARAMS*) { OnTrayEvent(id); },
+            &tray_))) {
+        VARIANT icon;
+        icon.vt = VT_I4;
+        icon.lVal = static_cast<LONG>(
+            reinterpret_cast<LONG_PTR>(reinterpret_cast<HICON>(GetClassLongPtrA(window_, GCLP_HICON))));
+        tray_->Put(kIcon, icon);
+        VARIANT tip;
+        tip.vt = VT_BSTR;
+        tip.bstrVal = SysAllocString(L"Zarvik");
+        tray_->Put(kTip, tip);
+        VariantClear(&tip);
+        tray_->Call(kAdd);
+    } else {
+        tray_ = nullptr;
+        MessageBoxA(window_,
+                    "The tray icon control (Perchicon) is not registered, so Zarvik runs without a tray icon.\r\n"
+                    "The \"-\" button minimizes Zarvik to the taskbar instead.",
+                    "Zarvik", MB_OK | MB_ICONINFORMATION);
+    }
+
+    name_.Fill(settings_.Read("Name"));
+    ShowWindow(window_, SW_SHOW);
+    SetTimer(window_, kTimer1, 10, nullptr);
+}
+
+void MainWindow::ClickCommand() {
+    if (MessageBoxA(window_, kCloseQuestion, kCloseCaption, MB_YESNO) == IDYES) Exit();
+}
+
+void MainWindow::Exit() {
+    if (tray_) tray_->Call(kRemove);
+    RECT r;
+    GetWindowRect(window_, &r);
+    settings_.Write("LeftPos", std::to_string(Twips(r.left)));
+    settings_.Write("TopPos", std::to_string(Twips(r.top)));
+    ExitProcess(0);
+}
+
+int MainWindow::Twips(int pixels) const { return MulDiv(pixels, 1440, dpi_); }
+
+void MainWindow::OuterSize(std::int32_t& width, std::int32_t& height) {
+    RECT r;
+    GetWindowRect(window_, &r);
+    width = Twips(r.right - r.left);
+    height = Twips(r.bottom - r.top);
+}
+
+void MainWindow::ScreenSize(std::int32_t& width, std::int32_t& height) {
+    width = Twips(GetSystemMetrics(SM_CXSCREEN));
+    height = Twips(GetSystemMetrics(SM_CYSCREEN));
+}
+
+void MainWindow::MoveTo(std::int32_t left, std::int32_t top) {
+    SetWindowPos(window_, nullptr, MulDiv(left, dpi_, 1440), MulDiv(top, dpi_, 1440), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindow::OnTrayEvent(DISPID event) {
+    if (event == kLeftDblClick) ShowWindow(window_, SW_SHOW);
+    if (event == kRightClick && optionsWindow_) optionsWindow_->PopUpTrayMenu(window_);
+}
+
+void MainWindow::OnCommand(const std::string& name, int code) {
+    if (name == "Command1" && code == BN_CLICKED) ClickCommand();
+    if (name == "Command5" && code == BN_CLICKED) ShowWindow(window_, tray_ ? SW_HIDE : SW_MINIMIZE);
+    if (name == "cmdOptions" && code == BN_CLICKED && optionsWindow_) ShowWindow(optionsWindow_->window(), SW_SHOW);
+    if (name == "txtName" && code == EN_CHANGE && !updatingName_) name_.SetText(TextOf((*controls_)["txtName"]));
+}
+
+void MainWindow::Paint(HDC dc) {
+    RECT client;
+    GetClientRect(window_, &client);
+    FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
+    // The dark red border stands in for the missing window frame, 15 twips inside every edge.
+    const int inset = TwipsToPixels(15, dpi_);
+    HPEN pen = CreatePen(PS_SOLID, 1, RGB(150, 0, 0));
+    HGDIOBJ oldPen = SelectObject(dc, pen);
+    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    Rectangle(dc, inset, inset, client.right - inset, client.bottom - inset);
+    SelectObject(dc, oldBrush);
+    SelectObject(dc, oldPen);
+    DeleteObject(pen);
+}
+
+LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        self->window_ = hwnd;
+        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    }
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    try {
+        if (self) return self->HandleMessage(msg, wParam, lParam);
+    } catch (...) {
+        // Nothing may cross the window procedure; the engine reports its own failures.
+    }
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
+}
+
+LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+        case WM_TIMER:
+            if (wParam == kTimer1) engine_.Tick();
+            return 0;
+        case WM_COMMAND:
+            if (reinterpret_cast<HWND>(lParam) == image1_ && HIWORD(wParam) == STN_CLICKED) {
+                struct Adapter : TitlePlayer {
+                    MoviePlayer& p;
+                    explicit Adapter(MoviePlayer& player) : p(player) {}
+                    bool IsPlaying() override { return p.IsPlaying(); }
+                    int CurrentFrame() override { return p.CurrentFrame(); }
+                    void GotoFrame(int frame) override { p.GotoFrame(frame); }
+                    void Play() override { p.Play(); }
+                    void Stop() override { p.Stop(); }
+                    std::string Tag() override { return p.Tag(); }
+                    void SetTag(const std::string& tag) override { p.SetTag(tag); }
+                } adapter(*title_);
+                TitleClick(adapter);
+                return 0;
+            }
+            if (controls_)
+                if (const std::string* name = controls_->NameOf(LOWORD(wParam))) OnCommand(*name, HIWORD(wParam));
+            return 0;
+        case WM_PARENTNOTIFY:
+            // A press of any button on the title strip or the drag handle drags the window.
+            if (controls_ && (LOWORD(wParam) == WM_LBUTTONDOWN || LOWORD(wParam) == WM_RBUTTONDOWN ||
+                              LOWORD(wParam) == WM_MBUTTONDOWN)) {
+                POINT at = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+                HWND hit = ChildWindowFromPoint(window_, at);
+                if (hit == (*controls_)["Label1"] || hit == (*controls_)["Command6"]) {
+                    DragWindow(window_);
+                    InvalidateRect(window_, nullptr, TRUE);
+                    if (hit == (*controls_)["Command6"]) SetFocus((*controls_)["cmd"]);
+                }
+            }
+            return 0;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(window_, &ps);
+            Paint(dc);
+            EndPaint(window_, &ps);
+            return 0;
+        }
+        case WM_PRINTCLIENT:
+            Paint(reinterpret_cast<HDC>(wParam));
+            return 0;
+        case WM_QUERYENDSESSION: return TRUE;
+        case WM_ENDSESSION:
+            if (wParam) Exit();
+            return 0;
+        case WM_CLOSE:  // closed from outside: the unload path, without asking
+            Exit();
+    }
+    return DefWindowProcA(window_, msg, wParam, lParam);
+}
+
+}  // namespace zarvik
