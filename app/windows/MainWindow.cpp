@@ -18,7 +18,8 @@ std::vector<ControlRow> Rows() {
         {"Command6", ControlKind::Button, "", 3840, 0, 255, 255},
         {"Command5", ControlKind::Button, "-", 4080, 0, 255, 255},
         {"Command1", ControlKind::Button, "X", 4320, 0, 255, 255},
-        {"Label2", ControlKind::Label, "Name:", 120, 1365, 465, 195},
+        // 585 wide, not 465: with the fonts that stand in for MS Sans Serif the colon was cut off.
+        {"Label2", ControlKind::Label, "Name:", 120, 1365, 585, 195},
         {"txtName", ControlKind::TextBox, "", 720, 1320, 2655, 285},
         {"cmdOptions", ControlKind::Button, "&Edit Binds", 3480, 1335, 855, 255},
         {"cmd", ControlKind::Button, "Command2", 2280, 1920, 135, 195},
@@ -54,6 +55,10 @@ MainWindow::MainWindow(std::string programFolder)
     window_ = CreateWindowExA(WS_EX_APPWINDOW, kClass, "Zarvik", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
                               TwipsToPixels(4575, dpi_), TwipsToPixels(1905, dpi_), nullptr, nullptr, instance, this);
     controls_ = std::make_unique<ControlTable>(window_, Rows(), dpi_);
+    titleFont_ = CreateFontA(-MulDiv(12, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS,
+                             "MS Sans Serif");
+    SendMessageA((*controls_)["Label1"], WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_), FALSE);
     const RECT titleArea = {0, TwipsToPixels(240, dpi_), TwipsToPixels(4575, dpi_), TwipsToPixels(240 + 975, dpi_)};
     title_ = std::make_unique<MoviePlayer>(window_, titleArea);
     // Image1: transparent, above the title, taking its clicks.
@@ -70,6 +75,7 @@ MainWindow::MainWindow(std::string programFolder)
 }
 
 MainWindow::~MainWindow() {
+    if (titleFont_) DeleteObject(titleFont_);
     if (tray_) {
         tray_->Destroy();
         tray_->Release();

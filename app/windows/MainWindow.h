@@ -57,6 +57,7 @@ private:
     std::unique_ptr<ControlTable> controls_;
     std::unique_ptr<MoviePlayer> title_;
     HWND image1_ = nullptr;
+    HFONT titleFont_ = nullptr;
 
     IniSettingsStore settings_;
     OptionModel options_;
