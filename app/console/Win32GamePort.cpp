@@ -12,6 +12,7 @@ std::string Win32GameConsole::ReadOutput() {
     // fetch one more character for the terminating NUL.
     DWORD_PTR length = 0;
     if (!SendMessageTimeoutA(buffer, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length)) return {};
+    if (length == 0) return {};  // the usual idle case: one cross-process call less per tick
     std::string text(static_cast<size_t>(length) + 1, '\0');
     DWORD_PTR copied = 0;
     if (!SendMessageTimeoutA(buffer, WM_GETTEXT, static_cast<WPARAM>(text.size()),
