@@ -103,6 +103,38 @@ TEST_F(Program, StartsInAnEmptyFolderRefusesASecondCopyAndSavesItsPlaceOnTheWayO
     EXPECT_EQ(Ini(folder, "TopPos"), std::to_string(MulDiv(90, 1440, dpi)));
 }
 
+BOOL CALLBACK FindButtonX(HWND hwnd, LPARAM out) {
+    char text[8] = {};
+    GetWindowTextA(hwnd, text, sizeof text);
+    if (std::string(text) != "X") return TRUE;
+    *reinterpret_cast<HWND*>(out) = hwnd;
+    return FALSE;
+}
+
+TEST_F(Program, TheCloseButtonAsksAndOnlyYesEndsIt) {
+    auto& zarvik = Start();
+    HWND main = WaitForWindow("ZarvikMain", "Zarvik");
+    ASSERT_NE(main, nullptr);
+    HWND close = nullptr;
+    EnumChildWindows(main, FindButtonX, reinterpret_cast<LPARAM>(&close));
+    ASSERT_NE(close, nullptr);
+
+    PostMessageA(close, BM_CLICK, 0, 0);
+    HWND question = WaitForWindow(nullptr, "Close Zarvik");
+    ASSERT_NE(question, nullptr);
+    PostMessageA(question, WM_COMMAND, IDNO, 0);
+    EXPECT_EQ(Wait(zarvik, 1500), 999u) << "No: it runs on";
+    EXPECT_EQ(Ini(folder, "LeftPos"), "<absent>") << "and writes nothing";
+
+    PostMessageA(close, BM_CLICK, 0, 0);
+    question = WaitForWindow(nullptr, "Close Zarvik");
+    ASSERT_NE(question, nullptr);
+    PostMessageA(question, WM_COMMAND, IDYES, 0);
+    EXPECT_EQ(Wait(zarvik), 0u);
+    EXPECT_EQ(Ini(folder, "LeftPos"), "0");
+    EXPECT_EQ(Ini(folder, "TopPos"), "0");
+}
+
 TEST_F(Program, AnswersThePlayerInTheGamesConsole) {
     std::ofstream(folder / "info.ini") << "[%General%]\r\nName=Padawan\r\n";
     SimProcess sim(
