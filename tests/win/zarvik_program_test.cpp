@@ -135,6 +135,38 @@ TEST_F(Program, TheCloseButtonAsksAndOnlyYesEndsIt) {
     EXPECT_EQ(Ini(folder, "TopPos"), "0");
 }
 
+TEST_F(Program, TheTrayIconsMenuReachesTheCloseQuestion) {
+    auto& zarvik = Start();
+    HWND main = WaitForWindow("ZarvikMain", "Zarvik");
+    ASSERT_NE(main, nullptr);
+    // Both start at the screen's top left: move Zarvik off Wine's tray window.
+    SetWindowPos(main, nullptr, 300, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+    HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
+    ASSERT_NE(tray, nullptr) << "Wine's tray window";
+    HWND icon = GetWindow(tray, GW_CHILD);
+    ASSERT_NE(icon, nullptr) << "Zarvik's icon";
+    RECT r;
+    GetWindowRect(icon, &r);
+    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    INPUT click[2] = {};
+    click[0].type = click[1].type = INPUT_MOUSE;
+    click[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
+    click[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
+    SendInput(2, click, sizeof(INPUT));
+
+    // The menu is up: "&Exit" by its mnemonic asks the close question.
+    ASSERT_NE(WaitForWindow("#32768", nullptr, 5000), nullptr) << "the tray menu";
+    INPUT key[2] = {};
+    key[0].type = key[1].type = INPUT_KEYBOARD;
+    key[0].ki.wVk = key[1].ki.wVk = 'E';
+    key[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, key, sizeof(INPUT));
+    HWND question = WaitForWindow(nullptr, "Close Zarvik");
+    ASSERT_NE(question, nullptr);
+    PostMessageA(question, WM_COMMAND, IDYES, 0);
+    EXPECT_EQ(Wait(zarvik), 0u);
+}
+
 TEST_F(Program, AnswersThePlayerInTheGamesConsole) {
     std::ofstream(folder / "info.ini") << "[%General%]\r\nName=Padawan\r\n";
     SimProcess sim(
