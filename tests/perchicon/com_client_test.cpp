@@ -165,18 +165,7 @@ TEST_F(ByProgId, ARightClickOnTheTrayIconReachesTheHost) {
     Call(0x60030002, DISPATCH_METHOD, nullptr, 0, nullptr);
     RunMessagesFor(300);
 
-    HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
-    ASSERT_NE(tray, nullptr) << "Wine's stand-alone tray window";
-    HWND icon = GetWindow(tray, GW_CHILD);
-    ASSERT_NE(icon, nullptr);
-    RECT r;
-    GetWindowRect(icon, &r);
-    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    INPUT clicks[2] = {};
-    clicks[0].type = clicks[1].type = INPUT_MOUSE;
-    clicks[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
-    clicks[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
-    ASSERT_EQ(SendInput(2, clicks, sizeof(INPUT)), 2u);
+    ASSERT_TRUE(RightClickTrayIcon()) << "Wine's stand-alone tray window and the icon in it";
     RunMessagesFor(800);
 
     std::vector<ReceivedEvent> clicksOnly;

@@ -1,5 +1,6 @@
 // Zarvik.exe itself, started as a player starts it, in a folder of its own.
 #include "sim_process.h"
+#include "tests/win/message_loop.h"
 
 #include <windows.h>
 
@@ -141,18 +142,7 @@ TEST_F(Program, TheTrayIconsMenuReachesTheCloseQuestion) {
     ASSERT_NE(main, nullptr);
     // Both start at the screen's top left: move Zarvik off Wine's tray window.
     SetWindowPos(main, nullptr, 300, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
-    ASSERT_NE(tray, nullptr) << "Wine's tray window";
-    HWND icon = GetWindow(tray, GW_CHILD);
-    ASSERT_NE(icon, nullptr) << "Zarvik's icon";
-    RECT r;
-    GetWindowRect(icon, &r);
-    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    INPUT click[2] = {};
-    click[0].type = click[1].type = INPUT_MOUSE;
-    click[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
-    click[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
-    SendInput(2, click, sizeof(INPUT));
+    ASSERT_TRUE(RightClickTrayIcon()) << "Wine's tray window and Zarvik's icon in it";
 
     // The menu is up: "&Exit" by its mnemonic asks the close question.
     ASSERT_NE(WaitForWindow("#32768", nullptr, 5000), nullptr) << "the tray menu";
