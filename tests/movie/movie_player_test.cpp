@@ -129,6 +129,7 @@ class PlayerTest : public ::testing::Test {
         host = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP | WS_CLIPCHILDREN, 0, 0, 600, 400, nullptr,
                                nullptr, wc.hInstance, nullptr);
         SetClassLongPtrA(host, GCLP_HBRBACKGROUND, reinterpret_cast<LONG_PTR>(background.get()));
+        ShowWindow(host, SW_SHOWNOACTIVATE);
         Place({0, 0, 305, 65});
     }
     ~PlayerTest() override {
@@ -199,6 +200,22 @@ TEST_F(PlayerTest, PlaysStopsAndGoesOnFromTheFrameGoneTo) {
     EXPECT_LT(player->CurrentFrame(), remembered + 20);
     player->GotoFrame(500);
     EXPECT_EQ(player->CurrentFrame(), 119) << "past the end: the last frame";
+}
+
+TEST_F(PlayerTest, RestsWhileNobodyCanSeeItAndGoesOnOnceShown) {
+    ASSERT_TRUE(player->LoadMovie(0, kDir + "title.swf"));
+    player->Play();
+    ASSERT_TRUE(RunUntil([&] { return player->CurrentFrame() >= 2; }, 5000));
+    for (const int hide : {SW_HIDE, SW_MINIMIZE}) {
+        ShowWindow(host, hide);
+        TimerMessagesIn(600, player->window());
+        const int frame = player->CurrentFrame();
+        EXPECT_LE(TimerMessagesIn(1000, player->window()), 3) << hide;
+        EXPECT_EQ(player->CurrentFrame(), frame) << hide;
+        EXPECT_TRUE(player->IsPlaying()) << "resting is not stopping";
+        ShowWindow(host, SW_SHOWNOACTIVATE);
+        EXPECT_TRUE(RunUntil([&] { return player->CurrentFrame() != frame; }, 2000)) << hide;
+    }
 }
 
 TEST_F(PlayerTest, LoopsUnlessToldNotToAndThenEndsOnTheLastFrame) {

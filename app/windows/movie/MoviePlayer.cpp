@@ -11,6 +11,7 @@ namespace {
 
 constexpr char kClass[] = "ZarvikMoviePlayer";
 constexpr UINT_PTR kFrameTimer = 1;
+constexpr UINT kUnseenCheckMs = 500;
 constexpr UINT kDeliverEvents = WM_USER + 1;
 constexpr DWORD kReadChunk = 16 * 1024;
 // Larger players draw at 1:1: the enlarged copy would take too much memory and time.
@@ -267,6 +268,12 @@ LRESULT MoviePlayer::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_TIMER:
             if (wParam != kFrameTimer) break;
+            if (!IsWindowVisible(window_) || IsIconic(GetAncestor(window_, GA_ROOT))) {
+                // Nobody can see it (sent to the tray, minimized): look in now and then instead
+                // of twenty times a second, and go on from here once it shows again.
+                SetTimer(window_, kFrameTimer, kUnseenCheckMs, nullptr);
+                return 0;
+            }
             if (playhead_.Tick(GetTickCount())) InvalidateRect(window_, nullptr, FALSE);
             ScheduleFrame();
             return 0;
