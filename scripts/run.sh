@@ -2,8 +2,13 @@
 # Installs what is missing, builds Zarvik and runs it under Wine beside the game console
 # simulator: on your display when there is one, otherwise headless, playing a short match and
 # printing what the console showed.
+#   scripts/run.sh [--dpi N]   (N dots per inch for Wine's screen, 96 when left out)
 set -uo pipefail
 source "$(dirname "$0")/common.sh"
+dpi=
+if [ "${1:-}" = --dpi ] && [[ "${2:-}" =~ ^[0-9]+$ ]]; then dpi=$2; elif [ $# -gt 0 ]; then
+  echo "usage: scripts/run.sh [--dpi N]" >&2; exit 2
+fi
 bash scripts/setup.sh || exit 1
 
 arch=$(windows_run_arch)
@@ -24,6 +29,7 @@ env=(scripts/wine-env --dir "$tree/wine-run" --arch "$wine_arch" "${display_args
 trap '"${env[@]}" stop' EXIT
 "${env[@]}" regsvr32 "$tree/perchicon/Perchicon.ocx" || echo "run: the tray icon control could not be registered"
 eval "$("${env[@]}" env)"
+[ -n "$dpi" ] && "${env[@]}" run reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null
 
 if [ "$headless" = 0 ]; then
   echo "The game console simulator and Zarvik are open on your display: type into the console as into the"
@@ -39,8 +45,17 @@ echo "No display: playing a short match against Zarvik, headless. The console's 
 "${env[@]}" run "$run/Zarvik.exe" &
 "${env[@]}" run "$sim" --hidden tools/console-sim/scenarios/session.txt
 status=$?
-mkdir -p "$tree/screenshots"
-import -window root "$tree/screenshots/session.png" 2>/dev/null && echo "run: screenshot in $tree/screenshots/session.png"
+# A picture of each window: the main window, then the editing suite it opens.
+shots=$tree/screenshots
+mkdir -p "$shots"
+shoot() {
+  local id; id=$(xwininfo -name "$1" 2>/dev/null | awk '/Window id:/ {print $4}')
+  [ -n "$id" ] && import -window "$id" "$shots/$2" 2>/dev/null && echo "run: $1 in $shots/$2"
+}
+shoot Zarvik main.png
+"${env[@]}" run "$tree/tools/bench/press.exe" Zarvik "&Edit Binds" >/dev/null 2>&1 && sleep 1
+shoot "Editing Suite" editing-suite.png
+import -window root "$shots/screen.png" 2>/dev/null
 # Closed from outside, Zarvik takes its exit path: tray icon removed, position saved.
 "${env[@]}" run taskkill /im Zarvik.exe >/dev/null 2>&1
 wait

@@ -65,6 +65,8 @@ MainWindow::MainWindow(std::string programFolder)
     image1_ = CreateWindowExA(WS_EX_TRANSPARENT, "static", "", WS_CHILD | WS_VISIBLE | SS_NOTIFY, 0,
                               TwipsToPixels(240, dpi_), TwipsToPixels(4575, dpi_), TwipsToPixels(1095, dpi_), window_,
                               nullptr, instance, nullptr);
+    // Above the player, or the player would take the clicks meant for it.
+    SetWindowPos(image1_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     name_.OnChanged([this] {
         HWND box = (*controls_)["txtName"];
         if (TextOf(box) == name_.Text()) return;
@@ -251,6 +253,13 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         case WM_PRINTCLIENT:
             Paint(reinterpret_cast<HDC>(wParam));
             return 0;
+        case WM_CTLCOLORSTATIC:
+            if (reinterpret_cast<HWND>(lParam) == image1_) {
+                // Image1 shows nothing of its own: the title beneath it shows through.
+                SetBkMode(reinterpret_cast<HDC>(wParam), TRANSPARENT);
+                return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
+            }
+            break;
         case WM_QUERYENDSESSION: return TRUE;
         case WM_ENDSESSION:
             if (wParam) Exit();

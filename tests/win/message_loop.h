@@ -13,18 +13,34 @@ inline void RunMessagesFor(DWORD ms) {
     }
 }
 
-// Right-clicks the first icon in Wine's stand-alone tray window, as a player would, through
-// the input queue. False when there is no tray window or no icon in it.
-inline bool RightClickTrayIcon() {
+// Clicks the first icon in Wine's stand-alone tray window `times` times with the given button,
+// as a player would, through the input queue. False when there is no tray window or no icon.
+inline bool ClickTrayIcon(DWORD down, DWORD up, int times = 1) {
     HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
     HWND icon = tray ? GetWindow(tray, GW_CHILD) : nullptr;
     if (!icon) return false;
     RECT r;
     GetWindowRect(icon, &r);
     SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
-    INPUT clicks[2] = {};
-    clicks[0].type = clicks[1].type = INPUT_MOUSE;
-    clicks[0].mi.dwFlags = MOUSEEVENTF_RIGHTDOWN;
-    clicks[1].mi.dwFlags = MOUSEEVENTF_RIGHTUP;
-    return SendInput(2, clicks, sizeof(INPUT)) == 2;
+    INPUT clicks[4] = {};
+    for (int i = 0; i < 2 * times && i < 4; ++i) {
+        clicks[i].type = INPUT_MOUSE;
+        clicks[i].mi.dwFlags = i % 2 ? up : down;
+    }
+    const UINT count = static_cast<UINT>(2 * times);
+    return SendInput(count, clicks, sizeof(INPUT)) == count;
+}
+
+inline bool RightClickTrayIcon() { return ClickTrayIcon(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP); }
+inline bool DoubleClickTrayIcon() { return ClickTrayIcon(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, 2); }
+
+// True once Wine's tray window holds no icon any more (within `ms`).
+inline bool TrayIconGone(DWORD ms) {
+    const DWORD start = GetTickCount();
+    do {
+        HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
+        if (!tray || !GetWindow(tray, GW_CHILD)) return true;
+        Sleep(50);
+    } while (GetTickCount() - start < ms);
+    return false;
 }

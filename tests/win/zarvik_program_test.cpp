@@ -84,6 +84,12 @@ TEST_F(Program, StartsInAnEmptyFolderRefusesASecondCopyAndSavesItsPlaceOnTheWayO
     GetWindowRect(main, &r);
     EXPECT_EQ(r.left, 0);
     EXPECT_EQ(r.top, 0);
+    HWND name = FindWindowExA(main, nullptr, "Edit", nullptr);
+    ASSERT_NE(name, nullptr);
+    for (const char* typed : {"Kyle", "", "Jan Ors"}) {
+        SendMessageA(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(typed));
+        EXPECT_EQ(Ini(folder, "Name"), typed) << "every change of the name box is stored";
+    }
 
     auto& second = Start();
     HWND box = WaitForWindow(nullptr, "Zarvik Is Already Running!");
@@ -104,20 +110,59 @@ TEST_F(Program, StartsInAnEmptyFolderRefusesASecondCopyAndSavesItsPlaceOnTheWayO
     EXPECT_EQ(Ini(folder, "TopPos"), std::to_string(MulDiv(90, 1440, dpi)));
 }
 
-BOOL CALLBACK FindButtonX(HWND hwnd, LPARAM out) {
-    char text[8] = {};
+struct ChildSearch {
+    std::string text;
+    HWND found;
+};
+
+BOOL CALLBACK VisitChild(HWND hwnd, LPARAM param) {
+    auto* search = reinterpret_cast<ChildSearch*>(param);
+    char text[32] = {};
     GetWindowTextA(hwnd, text, sizeof text);
-    if (std::string(text) != "X") return TRUE;
-    *reinterpret_cast<HWND*>(out) = hwnd;
+    if (search->text != text) return TRUE;
+    search->found = hwnd;
     return FALSE;
+}
+
+// The main window's control captioned `text` ("X", "-", ...).
+HWND Control(HWND main, const char* text) {
+    ChildSearch search = {text, nullptr};
+    EnumChildWindows(main, VisitChild, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+bool Becomes(HWND window, bool visible, DWORD ms = 5000) {
+    const DWORD start = GetTickCount();
+    while (!IsWindowVisible(window) != !visible) {
+        if (GetTickCount() - start > ms) return false;
+        Sleep(50);
+    }
+    return true;
+}
+
+void PressKey(WORD key) {
+    INPUT press[2] = {};
+    press[0].type = press[1].type = INPUT_KEYBOARD;
+    press[0].ki.wVk = press[1].ki.wVk = key;
+    press[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, press, sizeof(INPUT));
+}
+
+// What the screen shows in `r`, pixel by pixel.
+std::vector<COLORREF> Shot(RECT r) {
+    std::vector<COLORREF> pixels;
+    HDC screen = GetDC(nullptr);
+    for (int y = r.top; y < r.bottom; y += 3)
+        for (int x = r.left; x < r.right; x += 3) pixels.push_back(GetPixel(screen, x, y));
+    ReleaseDC(nullptr, screen);
+    return pixels;
 }
 
 TEST_F(Program, TheCloseButtonAsksAndOnlyYesEndsIt) {
     auto& zarvik = Start();
     HWND main = WaitForWindow("ZarvikMain", "Zarvik");
     ASSERT_NE(main, nullptr);
-    HWND close = nullptr;
-    EnumChildWindows(main, FindButtonX, reinterpret_cast<LPARAM>(&close));
+    HWND close = Control(main, "X");
     ASSERT_NE(close, nullptr);
 
     PostMessageA(close, BM_CLICK, 0, 0);
@@ -136,35 +181,108 @@ TEST_F(Program, TheCloseButtonAsksAndOnlyYesEndsIt) {
     EXPECT_EQ(Ini(folder, "TopPos"), "0");
 }
 
-TEST_F(Program, TheTrayIconsMenuReachesTheCloseQuestion) {
+TEST_F(Program, GoesToTheTrayAndComesBackByItsMenuOrADoubleClick) {
     auto& zarvik = Start();
     HWND main = WaitForWindow("ZarvikMain", "Zarvik");
     ASSERT_NE(main, nullptr);
     // Both start at the screen's top left: move Zarvik off Wine's tray window.
     SetWindowPos(main, nullptr, 300, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    ASSERT_TRUE(RightClickTrayIcon()) << "Wine's tray window and Zarvik's icon in it";
+    HWND hide = Control(main, "-");
+    ASSERT_NE(hide, nullptr);
 
-    // The menu is up: "&Exit" by its mnemonic asks the close question.
+    PostMessageA(hide, BM_CLICK, 0, 0);
+    ASSERT_TRUE(Becomes(main, false)) << "\"-\" hides it";
+    ASSERT_TRUE(RightClickTrayIcon()) << "Wine's tray window and Zarvik's icon in it";
     ASSERT_NE(WaitForWindow("#32768", nullptr, 5000), nullptr) << "the tray menu";
-    INPUT key[2] = {};
-    key[0].type = key[1].type = INPUT_KEYBOARD;
-    key[0].ki.wVk = key[1].ki.wVk = 'E';
-    key[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    SendInput(2, key, sizeof(INPUT));
+    PressKey('S');
+    EXPECT_TRUE(Becomes(main, true)) << "&Show";
+
+    PostMessageA(hide, BM_CLICK, 0, 0);
+    ASSERT_TRUE(Becomes(main, false));
+    ASSERT_TRUE(DoubleClickTrayIcon());
+    EXPECT_TRUE(Becomes(main, true)) << "a double click on the icon";
+
+    // "&Exit" by its mnemonic asks the close question; Yes takes the icon away.
+    ASSERT_TRUE(RightClickTrayIcon());
+    ASSERT_NE(WaitForWindow("#32768", nullptr, 5000), nullptr);
+    PressKey('E');
     HWND question = WaitForWindow(nullptr, "Close Zarvik");
     ASSERT_NE(question, nullptr);
     PostMessageA(question, WM_COMMAND, IDYES, 0);
     EXPECT_EQ(Wait(zarvik), 0u);
+    EXPECT_TRUE(TrayIconGone(5000)) << "the icon leaves with the program";
 }
 
-TEST_F(Program, AnswersThePlayerInTheGamesConsole) {
-    std::ofstream(folder / "info.ini") << "[%General%]\r\nName=Padawan\r\n";
-    SimProcess sim(
-        "wait 2500\n"
-        "chat !about\n"
-        "expect 950-3000 say ^4Zar^6v^1i^6k ^7v1.0.0 ^6 by ^2[^1k^3I^1r^3!^2]\n");
+TEST_F(Program, StoredPositionsOffTheScreenAreBroughtBackOnIt) {
+    const int screenWidth = GetSystemMetrics(SM_CXSCREEN), screenHeight = GetSystemMetrics(SM_CYSCREEN);
+    std::ofstream(folder / "info.ini") << "[%General%]\r\nLeftPos=99999999\r\nTopPos=-3000\r\n";
+    auto& first = Start();
+    HWND main = WaitForWindow("ZarvikMain", "Zarvik");
+    ASSERT_NE(main, nullptr);
+    RECT r;
+    GetWindowRect(main, &r);
+    EXPECT_NEAR(r.right, screenWidth, 1) << "flush with the right edge";
+    EXPECT_EQ(r.top, 0);
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    ASSERT_EQ(Wait(first), 0u);
+
+    std::ofstream(folder / "info.ini") << "[%General%]\r\nLeftPos=-500\r\nTopPos=99999999\r\n";
+    auto& second = Start();
+    main = WaitForWindow("ZarvikMain", "Zarvik");
+    ASSERT_NE(main, nullptr);
+    GetWindowRect(main, &r);
+    EXPECT_EQ(r.left, 0);
+    EXPECT_LE(r.bottom, screenHeight) << "above the bottom edge";
+    EXPECT_GT(r.bottom, screenHeight - (r.bottom - r.top)) << "and near it";
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(Wait(second), 0u);
+}
+
+TEST_F(Program, AClickOnTheTitleHoldsItStillAndTheNextLetsItPlayOn) {
     auto& zarvik = Start();
-    EXPECT_EQ(sim.Finish(20000), 0u) << sim.Log();
+    HWND main = WaitForWindow("ZarvikMain", "Zarvik");
+    ASSERT_NE(main, nullptr);
+    SetWindowPos(main, HWND_TOPMOST, 200, 200, 0, 0, SWP_NOSIZE);
+    Sleep(1500);
+    RECT r;
+    GetWindowRect(main, &r);
+    const int strip = MulDiv(r.bottom - r.top, 240, 1905), title = MulDiv(r.bottom - r.top, 975, 1905);
+    const RECT area = {r.left + 4, r.top + strip, r.right - 4, r.top + strip + title};
+    const auto moving = [&] {
+        const auto before = Shot(area);
+        Sleep(400);
+        return Shot(area) != before;
+    };
+    const auto click = [&] {
+        SetCursorPos((area.left + area.right) / 2, (area.top + area.bottom) / 2);
+        INPUT press[2] = {};
+        press[0].type = press[1].type = INPUT_MOUSE;
+        press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+        press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+        SendInput(2, press, sizeof(INPUT));
+        Sleep(300);
+    };
+    EXPECT_TRUE(moving()) << "the title plays";
+    click();
+    EXPECT_FALSE(moving()) << "held on one frame";
+    click();
+    EXPECT_TRUE(moving()) << "playing on";
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(Wait(zarvik), 0u);
+}
+
+TEST_F(Program, PlaysAPlayersMatchInTheGamesConsole) {
+    // The match the run command plays: entering the game, the chat commands, a bind captured
+    // and loaded back; then what it left in the program's files.
+    std::ifstream file(ZARVIK_SESSION_SCENARIO, std::ios::binary);
+    std::string scenario((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    ASSERT_FALSE(scenario.empty());
+    scenario += "\nfolder " + folder.string() +
+                "\ncontains Data/ffa_bespin.txt Bind F5 \"force_push\""
+                "\nini Name Padawan\n";
+    SimProcess sim(scenario);
+    auto& zarvik = Start();
+    EXPECT_EQ(sim.Finish(60000), 0u) << sim.Log();
     HWND main = WaitForWindow("ZarvikMain", "Zarvik");
     if (main) PostMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(Wait(zarvik), 0u);
