@@ -93,6 +93,7 @@ bool MoviePlayer::Accept(std::optional<movie::Movie> movie) {
     percent_ = movie_ ? 100 : 0;
     playhead_.Reset(movie_ ? movie_->frames : 0, movie_ ? movie_->rate : 1, GetTickCount());
     speed_ = movie::PaintSpeed::Unknown;
+    frames_.Clear();
     Raise(false, movie_ ? kComplete : kUninitialized);
     Changed();
     return movie_.has_value();
@@ -197,37 +198,48 @@ void MoviePlayer::Render(HDC target) {
         FillRect(back, &client, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     }
     if (movie_) {
-        LARGE_INTEGER start = {}, stop = {}, ticksPerSecond = {};
-        QueryPerformanceCounter(&start);
-        const std::vector<movie::Drawn> shown = movie::FrameContents(*movie_, playhead_.frame());
-        const movie::Rendering how = movie::ChooseRendering(quality_, speed_);
-        movie::Placement place = movie::PlaceStage(movie_->width, movie_->height, width, height, scaleMode_,
-                                                   GetDeviceCaps(target, LOGPIXELSX));
-        // Only ellipses and lines come out jagged at 1:1: GDI smooths text itself, and rectangles
-        // are square. Frames without them skip the larger drawing, which costs three times as much.
-        const bool jagged = std::any_of(shown.begin(), shown.end(), [](const movie::Drawn& d) {
-            return d.item->shape == movie::Shape::Ellipse || d.item->shape == movie::Shape::Line;
-        });
-        const int n = jagged && width * height <= kMostSmoothedPixels ? how.supersample : 1;
-        if (n > 1 && large_.Ensure(width * n, height * n)) {
-            // Drawn n times larger over the background, then each n x n block averaged.
-            SetStretchBltMode(large_.dc(), COLORONCOLOR);
-            StretchBlt(large_.dc(), 0, 0, width * n, height * n, back, 0, 0, width, height, SRCCOPY);
-            place = {place.scaleX * n, place.scaleY * n, place.offsetX * n, place.offsetY * n};
-            movie::DrawFrame(large_.dc(), shown, place, movie_->width, movie_->height, how.smoothText,
-                             fonts_);
+        // A picture already drawn over this background in this look is unpacked, not drawn.
+        const movie::Rendering look = movie::ChooseRendering(quality_, speed_);
+        const int lookKey = (look.supersample * 2 + look.smoothText) * 16 + static_cast<int>(scaleMode_);
+        if (lookKey != frameLook_) frames_.Clear();
+        frameLook_ = lookKey;
+        GdiFlush();
+        frames_.UseBackground(back_.bits(), width, height);
+        const int frame = playhead_.frame();
+        if (!frames_.Restore(frame, back_.bits())) {
+            LARGE_INTEGER start = {}, stop = {}, ticksPerSecond = {};
+            QueryPerformanceCounter(&start);
+            const std::vector<movie::Drawn> shown = movie::FrameContents(*movie_, frame);
+            movie::Placement place = movie::PlaceStage(movie_->width, movie_->height, width, height, scaleMode_,
+                                                       GetDeviceCaps(target, LOGPIXELSX));
+            // Only ellipses and lines come out jagged at 1:1: GDI smooths text itself, and
+            // rectangles are square. Frames without them skip the larger drawing (three times dearer).
+            const bool jagged = std::any_of(shown.begin(), shown.end(), [](const movie::Drawn& d) {
+                return d.item->shape == movie::Shape::Ellipse || d.item->shape == movie::Shape::Line;
+            });
+            const int n = jagged && width * height <= kMostSmoothedPixels ? look.supersample : 1;
+            if (n > 1 && large_.Ensure(width * n, height * n)) {
+                // Drawn n times larger over the background, then each n x n block averaged.
+                SetStretchBltMode(large_.dc(), COLORONCOLOR);
+                StretchBlt(large_.dc(), 0, 0, width * n, height * n, back, 0, 0, width, height, SRCCOPY);
+                place = {place.scaleX * n, place.scaleY * n, place.offsetX * n, place.offsetY * n};
+                movie::DrawFrame(large_.dc(), shown, place, movie_->width, movie_->height, look.smoothText,
+                                 fonts_);
+                GdiFlush();
+                movie::AverageBlocks(large_.bits(), width, height, n, back_.bits());
+            } else {
+                movie::DrawFrame(back, shown, place, movie_->width, movie_->height, look.smoothText, fonts_);
+            }
+            QueryPerformanceCounter(&stop);
+            QueryPerformanceFrequency(&ticksPerSecond);
+            // Slow: drawing took more than half of a frame's time. That sticks until the next
+            // movie, so an Auto quality does not flip between two looks from frame to frame.
+            const bool slow = (stop.QuadPart - start.QuadPart) * 2 * movie_->rate > ticksPerSecond.QuadPart;
+            if (speed_ != movie::PaintSpeed::Slow)
+                speed_ = slow ? movie::PaintSpeed::Slow : movie::PaintSpeed::Fast;
             GdiFlush();
-            movie::AverageBlocks(large_.bits(), width, height, n, back_.bits());
-        } else {
-            movie::DrawFrame(back, shown, place, movie_->width, movie_->height, how.smoothText, fonts_);
+            frames_.Store(frame, back_.bits());
         }
-        QueryPerformanceCounter(&stop);
-        QueryPerformanceFrequency(&ticksPerSecond);
-        // Slow: drawing took more than half of a frame's time. That sticks until the next movie,
-        // so an Auto quality does not flip between two looks from frame to frame.
-        const bool slow = (stop.QuadPart - start.QuadPart) * 2 * movie_->rate > ticksPerSecond.QuadPart;
-        if (speed_ != movie::PaintSpeed::Slow)
-            speed_ = slow ? movie::PaintSpeed::Slow : movie::PaintSpeed::Fast;
     }
     BitBlt(target, 0, 0, width, height, back, 0, 0, SRCCOPY);
 }

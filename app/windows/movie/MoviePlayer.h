@@ -11,6 +11,7 @@
 // parent that draws more than its class brush should answer WM_PRINTCLIENT. The player does not
 // clip its siblings, so a transparent window laid over it still shows the movie.
 
+#include "app/windows/movie/FrameCache.h"
 #include "app/windows/movie/GdiHandles.h"
 #include "app/windows/movie/Movie.h"
 #include "app/windows/movie/MovieCanvas.h"
@@ -114,6 +115,8 @@ class MoviePlayer {
     movie::Surface back_;
     movie::Surface large_;
     movie::FontCache fonts_;
+    movie::FrameCache frames_;
+    int frameLook_ = -1;
 };
 
 }  // namespace zarvik
