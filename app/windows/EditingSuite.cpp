@@ -1,0 +1,236 @@
+#include "app/windows/EditingSuite.h"
+
+#include <limits>
+
+namespace zarvik {
+namespace {
+
+constexpr char kBlankMap[] = "Map Name was blank";
+constexpr char kSpaceInMap[] = "Map's Name is not allowed to contain any spaces";
+constexpr char kBlankKey[] = "Bind Key was blank.";
+constexpr char kSpaceInKey[] = "Bind Key is not allowed to contain any spaces";
+constexpr char kUnsafeKey[] =
+    "Bind Key is not allowed to contain double quotes, semicolons or control characters";
+constexpr char kBlankValue[] = "Bind Value is blank";
+constexpr char kMissingEditor[] =
+    "The editor you have selected does not exists, has been moved, or renamed.  Would you like to select a "
+    "different one now?";
+
+bool HasBlank(const std::string& text) { return text.find(' ') != std::string::npos; }
+
+}  // namespace
+
+std::string CommandListText() {
+    return "!time - Tells you the time\n"
+           "!date - Tells you the date\n"
+           "!about - Displays an about message\n"
+           "!name - Tells you your name.  Use this command as a test, to see if Zarvik is responding\n"
+           "!mapname - Displays the mapname\n"
+           "!add (BindKey) - Saves the value of the bind  eg. !add F5 might save force_push\n"
+           "!load - Loads the values for the current map\n"
+           "!loadnow - This command is used in conjunction with !load.  Do not use this command to load binds\n"
+           "!off - Turns Zarvik off\n"
+           "!on - Turns Zarvik on\n"
+           "\n"
+           "When typed into the console (Shift + ~):\n"
+           "\tname - Updates your Zarvik name, with your JK2 one";
+}
+
+std::string QuotedIfBlank(const std::string& path) {
+    if (!HasBlank(path) || (path.size() >= 2 && path.front() == '"' && path.back() == '"')) return path;
+    return "\"" + path + "\"";
+}
+
+EditingSuite::EditingSuite(std::string programFolder, OptionState& options, SuiteDialogs& dialogs,
+                           std::function<void()> loadSettings)
+    : folder_(std::move(programFolder)),
+      store_(folder_),
+      options_(options),
+      dialogs_(dialogs),
+      loadSettings_(std::move(loadSettings)) {}
+
+const std::string& EditingSuite::ValueAt(int index) const {
+    const std::size_t at = static_cast<std::size_t>(index);
+    return at < bindValues_.size() ? bindValues_[at] : laterValues_.at(at - bindValues_.size());
+}
+
+std::string EditingSuite::SelectedMap() const {
+    return view_.map >= 0 && view_.map < static_cast<int>(view_.maps.size()) ? view_.maps[view_.map] : "";
+}
+
+void EditingSuite::Load() {
+    if (view_.key < 0) {
+        view_.changeEnabled = false;
+        view_.value.clear();
+    }
+    if (loadSettings_) loadSettings_();
+    // A store that cannot be made or read shows as an empty one; nothing is reported.
+    std::vector<std::string> maps;
+    try {
+        store_.EnsureFolder();
+        store_.EnsureIndex();
+        maps = store_.ListMaps();
+    } catch (const StoreError&) {
+    }
+    if (maps.empty()) maps.push_back(kNoData);
+    view_.maps.insert(view_.maps.end(), maps.begin(), maps.end());
+}
+
+void EditingSuite::SelectMap(int index) {
+    view_.map = index >= 0 && index < static_cast<int>(view_.maps.size()) ? index : -1;
+    view_.key = -1;
+    view_.value.clear();
+    view_.valueEnabled = view_.changeEnabled = false;
+    view_.keys.clear();
+    laterValues_.clear();
+    const std::string map = SelectedMap();
+    if (view_.map < 0 || map == kNoData) return;
+    try {
+        if (store_.ReadBindLines(map).empty()) view_.keys.push_back(kNoData);
+        std::size_t i = 0;
+        for (const ListedBind& bind : store_.ListBinds(map, std::numeric_limits<std::size_t>::max())) {
+            view_.keys.push_back(bind.key);
+            (i < bindValues_.size() ? bindValues_[i] : laterValues_.emplace_back()) = bind.value;
+            ++i;
+        }
+    } catch (const StoreError&) {
+        // A file that cannot be read lists what was read before the failure.
+    }
+}
+
+void EditingSuite::SelectKey(int index) {
+    const bool bind = index >= 0 && index < static_cast<int>(view_.keys.size()) && view_.keys[index] != kNoData;
+    view_.key = index >= 0 && index < static_cast<int>(view_.keys.size()) ? index : -1;
+    view_.value = SelectedMap();
+    view_.valueEnabled = view_.changeEnabled = bind;
+    if (!bind) return;
+    view_.value = ValueAt(index);
+}
+
+void EditingSuite::ValueChanged(const std::string& text) {
+    view_.value = text;
+    if (text.empty()) view_.changeEnabled = false;
+}
+
+void EditingSuite::Reload() {
+    view_.maps.clear();
+    view_.keys.clear();
+    view_.map = view_.key = -1;
+    Load();
+}
+
+void EditingSuite::RefreshAndReselect() {
+    const int map = view_.map;
+    Reload();
+    if (map >= 0 && map < static_cast<int>(view_.maps.size())) SelectMap(map);
+}
+
+void EditingSuite::Add() {
+    std::string map;
+    for (;;) {
+        const bool listed = view_.map >= 0 && SelectedMap() != kNoData;
+        map = dialogs_.Input("Enter the map:", "Add Bind", listed ? SelectedMap() : "New Map Name");
+        if (map.empty()) return dialogs_.Tell(kBlankMap);
+        if (HasBlank(map)) {
+            dialogs_.Tell(kSpaceInMap);
+        } else if (const auto problem = MapNameProblem(map)) {
+            dialogs_.Tell("That map name cannot be used: " + *problem + ".");
+        } else {
+            break;
+        }
+    }
+    try {
+        store_.EnsureFolder();
+        store_.EnsureIndex();
+        store_.EnsureBindFile(map);
+        store_.AppendMap(map);
+    } catch (const StoreError& e) {
+        return dialogs_.Tell("The map could not be added: " + std::string(e.what()));
+    }
+
+    std::string key;
+    for (;;) {
+        key = dialogs_.Input("Enter the key to bind to:", "Add Bind: " + map, "");
+        if (key.empty()) {
+            dialogs_.Tell(kBlankKey);
+            return Reload();
+        }
+        if (HasBlank(key)) {
+            dialogs_.Tell(kSpaceInKey);
+        } else if (!IsSafeKey(key)) {
+            dialogs_.Tell(kUnsafeKey);
+        } else {
+            break;
+        }
+    }
+    const std::string value = dialogs_.Input("Enter the value of the bind:", "Add Bind: " + key, "");
+    if (value.empty()) {
+        dialogs_.Tell(kBlankValue);
+        return Reload();
+    }
+    try {
+        store_.AppendBind(map, key, value);
+        dialogs_.Tell("Bind Added!");
+    } catch (const StoreError& e) {
+        dialogs_.Tell("The bind could not be added: " + std::string(e.what()));
+    }
+    Reload();
+}
+
+bool EditingSuite::Rewrite(const std::function<void()>& change, const std::string& path) {
+    try {
+        change();
+        return true;
+    } catch (const StoreError& e) {
+        // The safe rewrite left the file as it was; say so rather than pretend it changed.
+        dialogs_.Tell("Zarvik could not change " + path + ": " + e.what());
+        return false;
+    }
+}
+
+void EditingSuite::ChangeValue() {
+    if (view_.value.empty() || view_.map < 0 || view_.key < 0) return;
+    const std::string map = SelectedMap(), key = view_.keys[view_.key], newValue = view_.value;
+    const std::string old = ValueAt(view_.key);
+    Rewrite([&] { store_.ChangeBind(map, key, old, newValue); }, store_.BindFilePath(map));
+    RefreshAndReselect();
+}
+
+void EditingSuite::Delete(int keyCode) {
+    if (keyCode != 46 || view_.map < 0 || view_.key < 0) return;
+    const std::string map = SelectedMap(), key = view_.keys[view_.key];
+    if (map == kNoData || key == kNoData) return;
+    const std::string value = ValueAt(view_.key);
+    if (!dialogs_.Ask("Are you sure you want to delete this bind for map " + map + "?\n" + key + ": " + value,
+                      "Delete Bind?"))
+        return;
+    const std::string path = store_.BindFilePath(map);
+    if (view_.keys.size() == 1)
+        Rewrite([&] { textfile::ReplaceWhole(path, ""); }, path);  // the only bind: the file empties
+    else
+        Rewrite([&] { store_.DeleteBind(map, key, value); }, path);
+    RefreshAndReselect();
+}
+
+void EditingSuite::EditFile() {
+    const std::string file = store_.BindFilePath(SelectedMap());
+    for (;;) {
+        const std::string editor = options_.Editor();
+        const StartResult result = dialogs_.Start(QuotedIfBlank(editor) + " " + QuotedIfBlank(file), false);
+        if (result == StartResult::Started) return;
+        if (result == StartResult::Failed) return dialogs_.Tell("The editor " + editor + " could not be started.");
+        if (!dialogs_.Ask(kMissingEditor, "Zarvik")) return;
+        Browse();
+    }
+}
+
+void EditingSuite::Browse() {
+    const std::string chosen = dialogs_.ChooseEditor(options_.Editor());
+    if (!chosen.empty()) options_.SetEditor(chosen);
+}
+
+void EditingSuite::ShowReadme() {
+    dialogs_.Start("explorer " + QuotedIfBlank(folder_ + "\\Readme.txt"), true);
+}
+
+}  // namespace zarvik

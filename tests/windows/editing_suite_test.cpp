@@ -1,0 +1,292 @@
+// The editing suite on a real bind store in a folder of its own, the boxes answered by a script.
+#include "app/windows/EditingSuite.h"
+#include "tests/engine/fakes.h"
+
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <fstream>
+#include <sstream>
+
+namespace zarvik {
+namespace {
+
+using testing::Rig;
+
+class ScriptedDialogs : public SuiteDialogs {
+public:
+    std::deque<std::string> answers;  // input boxes, in order
+    std::deque<bool> yes;             // questions
+    std::deque<StartResult> starts;   // Started once they run out
+    std::string chosenEditor;
+    std::vector<std::string> shown;  // every box, as "title|prompt|default" or the message
+    std::vector<std::string> started;
+
+    std::string Input(const std::string& prompt, const std::string& title, const std::string& answer) override {
+        shown.push_back(title + "|" + prompt + "|" + answer);
+        return Next(answers, std::string());
+    }
+    void Tell(const std::string& text) override { shown.push_back(text); }
+    bool Ask(const std::string& text, const std::string& title) override {
+        shown.push_back(title + "?" + text);
+        return Next(yes, false);
+    }
+    std::string ChooseEditor(const std::string&) override { return chosenEditor; }
+    StartResult Start(const std::string& commandLine, bool maximized) override {
+        started.push_back(commandLine + (maximized ? " [max]" : ""));
+        return Next(starts, StartResult::Started);
+    }
+
+private:
+    template <typename T>
+    static T Next(std::deque<T>& queue, T otherwise) {
+        if (queue.empty()) return otherwise;
+        T first = queue.front();
+        queue.pop_front();
+        return first;
+    }
+};
+
+class Suite : public ::testing::Test {
+protected:
+    std::string Folder() const { return folder.path(); }
+    std::string Data(const std::string& name) const { return Folder() + "/Data/" + name; }
+    std::string Read(const std::string& name) const {
+        std::ifstream in(Data(name), std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return in ? text.str() : "<missing>";
+    }
+    void Write(const std::string& name, const std::string& text) {
+        std::filesystem::create_directories(Folder() + "/Data");
+        std::ofstream(Data(name), std::ios::binary) << text;
+    }
+    // The map's keys, as List2 shows them after the map is clicked.
+    std::vector<std::string> Open(int map) {
+        suite.SelectMap(map);
+        return suite.View().keys;
+    }
+
+    testing::TempFolder folder;
+    testing::FakeOptions options;
+    ScriptedDialogs dialogs;
+    int settingsLoads = 0;
+    EditingSuite suite{folder.path(), options, dialogs, [this] { ++settingsLoads; }};
+};
+
+using Keys = std::vector<std::string>;
+
+TEST_F(Suite, AFreshFolderGetsItsStoreAndShowsNoData) {
+    suite.Load();
+    EXPECT_EQ(settingsLoads, 1) << "every load reads the settings again";
+    EXPECT_EQ(Read("data.txt"), "");
+    EXPECT_EQ(suite.View().maps, Keys{kNoData});
+    EXPECT_EQ(Open(0), Keys{});
+    EXPECT_FALSE(std::filesystem::exists(Data("(no data).txt"))) << "the placeholder names no file";
+}
+
+TEST_F(Suite, BrowsesMapsKeysAndValues) {
+    Write("data.txt", "ffa_bespin\r\n\r\nctf_yavin\r\n");
+    Write("ffa_bespin.txt", "Bind F5 force_push\r\n\r\nBind X say hello there\r\n");
+    Write("ctf_yavin.txt", "\r\n\r\n");
+    suite.Load();
+    EXPECT_EQ(suite.View().maps, (Keys{"ffa_bespin", "", "ctf_yavin"})) << "blank lines stay as entries";
+
+    EXPECT_EQ(Open(0), (Keys{"F5", "X"})) << "the blank line takes no place";
+    suite.SelectKey(1);
+    EXPECT_EQ(suite.View().value, "say hello there");
+    EXPECT_TRUE(suite.View().valueEnabled && suite.View().changeEnabled);
+    suite.ValueChanged("");
+    EXPECT_FALSE(suite.View().changeEnabled) << "an empty value cannot be stored";
+    suite.ValueChanged("x");
+    EXPECT_FALSE(suite.View().changeEnabled) << "only a key selection enables it again";
+
+    EXPECT_EQ(Open(2), Keys{}) << "blank lines only: not empty, so no placeholder";
+    EXPECT_EQ(suite.View().value, "");
+    EXPECT_FALSE(suite.View().valueEnabled || suite.View().changeEnabled);
+    EXPECT_EQ(Open(1), Keys{kNoData}) << "the blank map's file is made";
+    EXPECT_EQ(Read(".txt"), "");
+    suite.SelectKey(0);
+    EXPECT_EQ(suite.View().value, "") << "the placeholder has no value: the map's name shows";
+    EXPECT_FALSE(suite.View().changeEnabled);
+
+    // Binds the engine appended show after a reload.
+    std::ofstream(Data("ffa_bespin.txt"), std::ios::app) << "Bind F6 force_pull\r\n";
+    suite.Reload();
+    EXPECT_EQ(suite.View().map, -1);
+    EXPECT_EQ(Open(0), (Keys{"F5", "X", "F6"}));
+}
+
+TEST_F(Suite, KeysPastTheTableShowTheirOwnValues) {
+    std::string binds;
+    for (int i = 0; i < 503; ++i) binds += "Bind K" + std::to_string(i) + " v" + std::to_string(i) + "\r\n";
+    Write("data.txt", "big\r\nsmall\r\n");
+    Write("big.txt", binds);
+    Write("small.txt", "Bind A 1\r\n");
+    suite.Load();
+    ASSERT_EQ(Open(0).size(), 503u);
+    for (const int key : {0, 500, 501, 502}) {
+        suite.SelectKey(key);
+        EXPECT_EQ(suite.View().value, "v" + std::to_string(key));
+    }
+    Open(1);
+    suite.SelectKey(0);
+    EXPECT_EQ(suite.View().value, "1") << "a smaller map after a bigger one";
+}
+
+TEST_F(Suite, AddsAMapAndABindAskingAgainForNamesItCannotUse) {
+    suite.Load();
+    dialogs.answers = {"my map", "..", "ffa_bespin", "F 5", "a;b", "F5", "say hello there"};
+    suite.Add();
+    EXPECT_EQ(dialogs.shown, (std::vector<std::string>{
+                                 "Add Bind|Enter the map:|New Map Name",
+                                 "Map's Name is not allowed to contain any spaces",
+                                 "Add Bind|Enter the map:|New Map Name",
+                                 "That map name cannot be used: the map name would leave the Data folder.",
+                                 "Add Bind|Enter the map:|New Map Name",
+                                 "Add Bind: ffa_bespin|Enter the key to bind to:|",
+                                 "Bind Key is not allowed to contain any spaces",
+                                 "Add Bind: ffa_bespin|Enter the key to bind to:|",
+                                 "Bind Key is not allowed to contain double quotes, semicolons or control characters",
+                                 "Add Bind: ffa_bespin|Enter the key to bind to:|",
+                                 "Add Bind: F5|Enter the value of the bind:|",
+                                 "Bind Added!",
+                             }));
+    EXPECT_EQ(Read("data.txt"), "ffa_bespin\r\n");
+    EXPECT_EQ(Read("ffa_bespin.txt"), "Bind F5 say hello there\r\n");
+    EXPECT_EQ(suite.View().maps, Keys{"ffa_bespin"});
+    EXPECT_EQ(suite.View().map, -1) << "refreshed, nothing selected";
+
+    // A listed map, selected: it is the default answer and the index stays as it is.
+    Open(0);
+    dialogs.shown.clear();
+    dialogs.answers = {"ffa_bespin", "F6", "force_pull"};
+    suite.Add();
+    EXPECT_EQ(dialogs.shown.front(), "Add Bind|Enter the map:|ffa_bespin");
+    EXPECT_EQ(Read("data.txt"), "ffa_bespin\r\n");
+    EXPECT_EQ(Read("ffa_bespin.txt"), "Bind F5 say hello there\r\nBind F6 force_pull\r\n");
+}
+
+TEST_F(Suite, GivingUpOnAnAddLeavesWhatTheStepsBeforeMade) {
+    suite.Load();
+    dialogs.answers = {""};
+    suite.Add();
+    EXPECT_EQ(dialogs.shown.back(), "Map Name was blank");
+    EXPECT_EQ(Read("data.txt"), "") << "nothing written";
+
+    dialogs.answers = {"ctf_yavin", ""};
+    suite.Add();
+    EXPECT_EQ(dialogs.shown.back(), "Bind Key was blank.");
+    EXPECT_EQ(Read("data.txt"), "ctf_yavin\r\n");
+    EXPECT_EQ(Read("ctf_yavin.txt"), "") << "the map and its empty file stay";
+    EXPECT_EQ(suite.View().maps, Keys{"ctf_yavin"});
+
+    dialogs.answers = {"ctf_yavin", "F5", ""};
+    suite.Add();
+    EXPECT_EQ(dialogs.shown.back(), "Bind Value is blank");
+    EXPECT_EQ(Read("ctf_yavin.txt"), "");
+}
+
+TEST_F(Suite, DeletesTheSelectedBindWhereverItStands) {
+    const std::string abc = "Bind A 1\r\nBind B 2\r\nBind C 3\r\n";
+    const struct {
+        int key;
+        std::string left;
+    } cases[] = {{0, "Bind B 2\r\nBind C 3\r\n"}, {1, "Bind A 1\r\nBind C 3\r\n"}, {2, "Bind A 1\r\nBind B 2\r\n"}};
+    Write("data.txt", "m\r\n");
+    suite.Load();
+    for (const auto& c : cases) {
+        Write("m.txt", abc);
+        Open(0);
+        suite.SelectKey(c.key);
+        dialogs.yes = {true};
+        suite.Delete(46);
+        EXPECT_EQ(Read("m.txt"), c.left) << c.key;
+        EXPECT_EQ(suite.View().map, 0) << "the map stays selected";
+        EXPECT_EQ(suite.View().keys.size(), 2u);
+    }
+    EXPECT_EQ(dialogs.shown.back(), "Delete Bind??Are you sure you want to delete this bind for map m?\nC: 3");
+
+    Write("m.txt", "Bind F5 a\r\nBind F5 ab\r\nBind F5 a");
+    Open(0);
+    suite.SelectKey(0);
+    dialogs.yes = {true};
+    suite.Delete(46);
+    EXPECT_EQ(Read("m.txt"), "Bind F5 ab") << "every equal line goes; the longer one stays";
+
+    Open(0);
+    suite.SelectKey(0);
+    const auto asked = dialogs.shown.size();
+    suite.Delete(45);  // Insert
+    dialogs.yes = {false};
+    suite.Delete(46);
+    EXPECT_EQ(dialogs.shown.size(), asked + 1) << "only the Delete key asks";
+    EXPECT_EQ(Read("m.txt"), "Bind F5 ab") << "No keeps it";
+    dialogs.yes = {true};
+    suite.Delete(46);
+    EXPECT_EQ(Read("m.txt"), "") << "the only bind: the file empties and stays";
+    EXPECT_EQ(suite.View().keys, Keys{kNoData});
+    suite.SelectKey(0);
+    suite.Delete(46);
+    EXPECT_EQ(dialogs.shown.size(), asked + 2) << "the placeholder is not deleted, not asked about";
+}
+
+TEST_F(Suite, ChangesTheValueInPlace) {
+    Write("data.txt", "m\r\n");
+    Write("m.txt", "Bind F4 x\r\nBind F5 force_push\r\nBind F6 y");
+    suite.Load();
+    Open(0);
+    suite.SelectKey(1);
+    suite.ValueChanged("force_pull");
+    suite.ChangeValue();
+    EXPECT_EQ(Read("m.txt"), "Bind F4 x\r\nBind F5 force_pull\r\nBind F6 y");
+    EXPECT_EQ(suite.View().map, 0);
+    EXPECT_EQ(suite.View().keys, (Keys{"F4", "F5", "F6"}));
+    EXPECT_TRUE(dialogs.shown.empty()) << "no message";
+}
+
+TEST_F(Suite, StartsTheEditorAndTheReadmeWithPathsThatSurviveBlanks) {
+    Write("data.txt", "ffa_bespin\r\n");
+    suite.Load();
+    Open(0);
+    options.editor = "C:\\Program Files\\Notepad++\\notepad++.exe";
+    dialogs.starts = {StartResult::NotFound, StartResult::NotFound};
+    dialogs.yes = {true, true};
+    dialogs.chosenEditor = "C:\\Windows\\notepad.exe";
+    suite.EditFile();
+    const std::string file = QuotedIfBlank(Folder() + "/Data/ffa_bespin.txt");
+    EXPECT_EQ(dialogs.started, (std::vector<std::string>{
+                                   "\"C:\\Program Files\\Notepad++\\notepad++.exe\" " + file,
+                                   "C:\\Windows\\notepad.exe " + file,
+                                   "C:\\Windows\\notepad.exe " + file,
+                               }));
+    EXPECT_EQ(options.editor, "C:\\Windows\\notepad.exe") << "browsed";
+    EXPECT_EQ(std::count_if(dialogs.shown.begin(), dialogs.shown.end(),
+                            [](const std::string& s) { return s.rfind("Zarvik?The editor you have selected", 0) == 0; }),
+              2);
+
+    dialogs.started.clear();
+    dialogs.starts = {StartResult::NotFound};
+    dialogs.yes = {false};
+    suite.EditFile();
+    EXPECT_EQ(dialogs.started.size(), 1u) << "No ends it";
+
+    EXPECT_EQ(QuotedIfBlank("\"C:\\My Games\\ed.exe\""), "\"C:\\My Games\\ed.exe\"") << "quoted once";
+    EXPECT_EQ(QuotedIfBlank("Notepad.exe"), "Notepad.exe");
+    dialogs.started.clear();
+    suite.ShowReadme();
+    EXPECT_EQ(dialogs.started, std::vector<std::string>{"explorer " + QuotedIfBlank(Folder() + "\\Readme.txt") +
+                                                        " [max]"});
+}
+
+TEST(CommandList, IsTheThirteenLinesWithTheConsoleCommandLast) {
+    const std::string text = CommandListText();
+    EXPECT_EQ(text.rfind("!time - Tells you the time\n!date", 0), 0u);
+    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 12);
+    EXPECT_NE(text.find("responding\n!mapname"), std::string::npos);
+    EXPECT_NE(text.find("Turns Zarvik on\n\nWhen typed into the console (Shift + ~):\n\tname - "), std::string::npos);
+    EXPECT_EQ(text.back(), 'e') << "no line feed after the last line";
+}
+
+}  // namespace
+}  // namespace zarvik
