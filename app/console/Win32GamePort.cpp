@@ -32,8 +32,12 @@ std::string Win32GameConsole::ReadOutput() {
     return text;
 }
 
-void Win32GameConsole::Submit(const std::string& text, bool asCommand) { SendToConsole(text, asCommand, {}); }
+void Win32GameConsole::Submit(const std::string& text, bool asCommand) {
+    SendToConsole(text, asCommand, {});
+}
 
-void Win32EventPump::RunPending() { PumpPendingMessages(); }
+void Win32EventPump::RunPending() {
+    PumpPendingMessages();
+}
 
 }  // namespace zarvik

@@ -10,18 +10,18 @@
 namespace zarvik {
 
 class Win32GameConsole : public GameConsolePort {
-public:
+  public:
     std::string ReadOutput() override;
     void Submit(const std::string& text, bool asCommand) override;
 
-private:
+  private:
     // The output buffer found last time. Looking it up again costs three trips to the window
     // server a tick under Wine; a message to a closed window fails, and then we look again.
     HWND buffer_ = nullptr;
 };
 
 class Win32EventPump : public EventPump {
-public:
+  public:
     void RunPending() override;
 };
 

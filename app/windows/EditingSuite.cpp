@@ -16,7 +16,9 @@ constexpr char kMissingEditor[] =
     "The editor you have selected does not exists, has been moved, or renamed.  Would you like to select a "
     "different one now?";
 
-bool HasBlank(const std::string& text) { return text.find(' ') != std::string::npos; }
+bool HasBlank(const std::string& text) {
+    return text.find(' ') != std::string::npos;
+}
 
 }  // namespace
 
@@ -28,7 +30,8 @@ std::string CommandListText() {
            "!mapname - Displays the mapname\n"
            "!add (BindKey) - Saves the value of the bind  eg. !add F5 might save force_push\n"
            "!load - Loads the values for the current map\n"
-           "!loadnow - This command is used in conjunction with !load.  Do not use this command to load binds\n"
+           "!loadnow - This command is used in conjunction with !load.  Do not use this command to load "
+           "binds\n"
            "!off - Turns Zarvik off\n"
            "!on - Turns Zarvik on\n"
            "\n"
@@ -99,7 +102,8 @@ void EditingSuite::SelectMap(int index) {
 }
 
 void EditingSuite::SelectKey(int index) {
-    const bool bind = index >= 0 && index < static_cast<int>(view_.keys.size()) && view_.keys[index] != kNoData;
+    const bool bind =
+        index >= 0 && index < static_cast<int>(view_.keys.size()) && view_.keys[index] != kNoData;
     view_.key = index >= 0 && index < static_cast<int>(view_.keys.size()) ? index : -1;
     view_.value = SelectedMap();
     view_.valueEnabled = view_.changeEnabled = bind;
@@ -218,7 +222,8 @@ void EditingSuite::EditFile() {
         const std::string editor = options_.Editor();
         const StartResult result = dialogs_.Start(QuotedIfBlank(editor) + " " + QuotedIfBlank(file), false);
         if (result == StartResult::Started) return;
-        if (result == StartResult::Failed) return dialogs_.Tell("The editor " + editor + " could not be started.");
+        if (result == StartResult::Failed)
+            return dialogs_.Tell("The editor " + editor + " could not be started.");
         if (!dialogs_.Ask(kMissingEditor, "Zarvik")) return;
         Browse();
     }
@@ -231,6 +236,10 @@ void EditingSuite::Browse() {
 
 void EditingSuite::ShowReadme() {
     dialogs_.Start("explorer " + QuotedIfBlank(folder_ + "\\Readme.txt"), true);
+}
+
+void EditingSuite::ShowCommandList() {
+    dialogs_.Tell(CommandListText());
 }
 
 }  // namespace zarvik

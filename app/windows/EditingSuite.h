@@ -20,10 +20,11 @@ inline constexpr char kNoData[] = "(no data)";
 enum class StartResult { Started, NotFound, Failed };
 
 class SuiteDialogs {
-public:
+  public:
     virtual ~SuiteDialogs() = default;
     // The input box: the answer, "" when cancelled.
-    virtual std::string Input(const std::string& prompt, const std::string& title, const std::string& answer) = 0;
+    virtual std::string Input(const std::string& prompt, const std::string& title,
+                              const std::string& answer) = 0;
     // An OK box titled "Zarvik".
     virtual void Tell(const std::string& text) = 0;
     // A Yes/No question; true for Yes.
@@ -50,7 +51,7 @@ std::string CommandListText();
 std::string QuotedIfBlank(const std::string& path);
 
 class EditingSuite {
-public:
+  public:
     // `loadSettings` runs the whole settings load (options, power flag, main window's place).
     EditingSuite(std::string programFolder, OptionState& options, SuiteDialogs& dialogs,
                  std::function<void()> loadSettings);
@@ -69,8 +70,9 @@ public:
     void EditFile();
     void Browse();
     void ShowReadme();
+    void ShowCommandList();
 
-private:
+  private:
     std::string SelectedMap() const;
     const std::string& ValueAt(int index) const;
     void RefreshAndReselect();

@@ -53,18 +53,20 @@ MainWindow::MainWindow(std::string programFolder)
     wc.lpszClassName = kClass;
     RegisterClassA(&wc);
     window_ = CreateWindowExA(WS_EX_APPWINDOW, kClass, "Zarvik", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
-                              TwipsToPixels(4575, dpi_), TwipsToPixels(1905, dpi_), nullptr, nullptr, instance, this);
+                              TwipsToPixels(4575, dpi_), TwipsToPixels(1905, dpi_), nullptr, nullptr,
+                              instance, this);
     controls_ = std::make_unique<ControlTable>(window_, Rows(), dpi_);
     titleFont_ = CreateFontA(-MulDiv(12, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS,
-                             "MS Sans Serif");
+                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             VARIABLE_PITCH | FF_SWISS, "MS Sans Serif");
     SendMessageA((*controls_)["Label1"], WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_), FALSE);
-    const RECT titleArea = {0, TwipsToPixels(240, dpi_), TwipsToPixels(4575, dpi_), TwipsToPixels(240 + 975, dpi_)};
+    const RECT titleArea = {0, TwipsToPixels(240, dpi_), TwipsToPixels(4575, dpi_),
+                            TwipsToPixels(240 + 975, dpi_)};
     title_ = std::make_unique<MoviePlayer>(window_, titleArea);
     // Image1: transparent, above the title, taking its clicks.
     image1_ = CreateWindowExA(WS_EX_TRANSPARENT, "static", "", WS_CHILD | WS_VISIBLE | SS_NOTIFY, 0,
-                              TwipsToPixels(240, dpi_), TwipsToPixels(4575, dpi_), TwipsToPixels(1095, dpi_), window_,
-                              nullptr, instance, nullptr);
+                              TwipsToPixels(240, dpi_), TwipsToPixels(4575, dpi_), TwipsToPixels(1095, dpi_),
+                              window_, nullptr, instance, nullptr);
     // Above the player, or the player would take the clicks meant for it.
     SetWindowPos(image1_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     name_.OnChanged([this] {
@@ -97,17 +99,24 @@ void MainWindow::Start() {
     title_->SetScaleMode("NoBorder");
     title_->Play();
 
+    // Making the editing suite runs its load step, and with it the settings load.
+    options_.OnChanged([this] {
+        if (optionsWindow_) optionsWindow_->Refresh();
+    });
     optionsWindow_ = std::make_unique<OptionsWindow>(
-        options_, OptionsWindow::MenuActions{[this] { ShowWindow(window_, SW_SHOW); }, [this] { ClickCommand(); }});
-    options_.OnChanged([this] { optionsWindow_->Refresh(); });
-    LoadSettings(settings_, options_, engine_.State().TurnedOn, *this, SystemNumberFormat());
-    optionsWindow_->Refresh();
+        folder_, options_,
+        OptionsWindow::Actions{[this] { ShowWindow(window_, SW_SHOW); }, [this] { ClickCommand(); },
+                               [this] {
+                                   LoadSettings(settings_, options_, engine_.State().TurnedOn, *this,
+                                                SystemNumberFormat());
+                               },
+                               window_});
 
     // The tray icon: the window's own icon, the tip "Zarvik".
     const RECT unseen = {0, TwipsToPixels(2000, dpi_), 33, TwipsToPixels(2000, dpi_) + 33};
     if (SUCCEEDED(ControlHost::Create(
-            L"PerchiconControl.Perchicon", window_, unseen, [this](DISPID id, DISPPARAMS*) { OnTrayEvent(id); },
-            &tray_))) {
+            L"PerchiconControl.Perchicon", window_, unseen,
+            [this](DISPID id, DISPPARAMS*) { OnTrayEvent(id); }, &tray_))) {
         VARIANT icon;
         icon.vt = VT_I4;
         icon.lVal = static_cast<LONG>(
@@ -121,10 +130,11 @@ void MainWindow::Start() {
         tray_->Call(kAdd);
     } else {
         tray_ = nullptr;
-        MessageBoxA(window_,
-                    "The tray icon control (Perchicon) is not registered, so Zarvik runs without a tray icon.\r\n"
-                    "The \"-\" button minimizes Zarvik to the taskbar instead.",
-                    "Zarvik", MB_OK | MB_ICONINFORMATION);
+        MessageBoxA(
+            window_,
+            "The tray icon control (Perchicon) is not registered, so Zarvik runs without a tray icon.\r\n"
+            "The \"-\" button minimizes Zarvik to the taskbar instead.",
+            "Zarvik", MB_OK | MB_ICONINFORMATION);
     }
 
     name_.Fill(settings_.Read("Name"));
@@ -145,7 +155,9 @@ void MainWindow::Exit() {
     ExitProcess(0);
 }
 
-int MainWindow::Twips(int pixels) const { return MulDiv(pixels, 1440, dpi_); }
+int MainWindow::Twips(int pixels) const {
+    return MulDiv(pixels, 1440, dpi_);
+}
 
 void MainWindow::OuterSize(std::int32_t& width, std::int32_t& height) {
     RECT r;
@@ -172,8 +184,9 @@ void MainWindow::OnTrayEvent(DISPID event) {
 void MainWindow::OnCommand(const std::string& name, int code) {
     if (name == "Command1" && code == BN_CLICKED) ClickCommand();
     if (name == "Command5" && code == BN_CLICKED) ShowWindow(window_, tray_ ? SW_HIDE : SW_MINIMIZE);
-    if (name == "cmdOptions" && code == BN_CLICKED && optionsWindow_) ShowWindow(optionsWindow_->window(), SW_SHOW);
-    if (name == "txtName" && code == EN_CHANGE && !updatingName_) name_.SetText(TextOf((*controls_)["txtName"]));
+    if (name == "cmdOptions" && code == BN_CLICKED && optionsWindow_) optionsWindow_->Show();
+    if (name == "txtName" && code == EN_CHANGE && !updatingName_)
+        name_.SetText(TextOf((*controls_)["txtName"]));
 }
 
 void MainWindow::Paint(HDC dc) {
@@ -228,7 +241,8 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             if (controls_)
-                if (const std::string* name = controls_->NameOf(LOWORD(wParam))) OnCommand(*name, HIWORD(wParam));
+                if (const std::string* name = controls_->NameOf(LOWORD(wParam)))
+                    OnCommand(*name, HIWORD(wParam));
             return 0;
         case WM_PARENTNOTIFY:
             // A press of any button on the title strip or the drag handle drags the window.
@@ -260,7 +274,8 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
                 return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
             }
             break;
-        case WM_QUERYENDSESSION: return TRUE;
+        case WM_QUERYENDSESSION:
+            return TRUE;
         case WM_ENDSESSION:
             if (wParam) Exit();
             return 0;

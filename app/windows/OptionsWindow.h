@@ -1,11 +1,12 @@
 #pragma once
 
-// The editing suite window (frmOptions), for now its option boxes, the editor field and the
-// hidden tray menu; the lists and their buttons come with the editing suite itself. It is made
-// hidden at start-up and shows the option model, forwarding the user's clicks to it.
+// The editing suite window (frmOptions): the map and key lists with their buttons, the option
+// boxes and the editor field, the help buttons, and the hidden tray menu. It is made hidden at
+// start-up; what it does lives in EditingSuite and OptionModel, which it shows and feeds.
 
 #include "app/settings/Options.h"
 #include "app/windows/ControlTable.h"
+#include "app/windows/EditingSuite.h"
 
 #include <windows.h>
 
@@ -14,32 +15,66 @@
 
 namespace zarvik {
 
+// The boxes as a player sees them: input box, message boxes, the file-open box, the shell.
+class Win32SuiteDialogs : public SuiteDialogs {
+  public:
+    explicit Win32SuiteDialogs(HWND& owner) : owner_(owner) {}
+    std::string Input(const std::string& prompt, const std::string& title,
+                      const std::string& answer) override;
+    void Tell(const std::string& text) override;
+    bool Ask(const std::string& text, const std::string& title) override;
+    std::string ChooseEditor(const std::string& current) override;
+    StartResult Start(const std::string& commandLine, bool maximized) override;
+
+  private:
+    HWND& owner_;
+};
+
 class OptionsWindow {
-public:
-    struct MenuActions {
-        std::function<void()> show;  // mnuShow: the main window
-        std::function<void()> exit;  // mnuExit: the main window's close with its question
+  public:
+    struct Actions {
+        std::function<void()> show;          // mnuShow: the main window
+        std::function<void()> exit;          // mnuExit: the main window's close with its question
+        std::function<void()> loadSettings;  // the settings load that every load of the window runs
+        HWND owner = nullptr;                // the main window, disabled while this one is modal
     };
 
-    OptionsWindow(OptionModel& options, MenuActions actions);
+    // `dialogs` answers the boxes; the system's own when null.
+    OptionsWindow(std::string programFolder, OptionModel& options, Actions actions,
+                  SuiteDialogs* dialogs = nullptr);
     ~OptionsWindow();
     OptionsWindow(const OptionsWindow&) = delete;
     OptionsWindow& operator=(const OptionsWindow&) = delete;
 
     HWND window() const { return window_; }
+    HWND operator[](const std::string& name) const { return (*controls_)[name]; }
+    const EditingSuite& suite() const { return suite_; }
+
+    void Show();       // without modality ("&Edit Binds")
+    void ShowModal();  // the tray's "&Options": returns once the window is closed
+    void ShowCommand();
     // Pops the tray menu up at the pointer, "&Show" as its default entry, and runs the choice.
     void PopUpTrayMenu(HWND owner);
+    // Shows the option model's state in the boxes.
     void Refresh();
 
-private:
+  private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    void OnCommand(const std::string& name, int code, HWND control);
+    void ShowView();
+    void ReloadIfClosed();
 
     OptionModel& options_;
-    MenuActions actions_;
+    Actions actions_;
     HWND window_ = nullptr;
+    Win32SuiteDialogs ownDialogs_{window_};
+    EditingSuite suite_;
     std::unique_ptr<ControlTable> controls_;
+    HFONT font_ = nullptr, boldFont_ = nullptr, infoFont_ = nullptr;
+    std::vector<std::string> shownMaps_, shownKeys_;
     bool refreshing_ = false;
+    bool closed_ = false;  // closed by the user: the next use loads it anew
 };
 
 }  // namespace zarvik

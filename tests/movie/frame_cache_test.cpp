@@ -11,12 +11,15 @@ namespace {
 
 constexpr int kWidth = 40, kHeight = 10;
 
-std::vector<std::uint32_t> Plain(std::uint32_t colour) { return std::vector<std::uint32_t>(kWidth * kHeight, colour); }
+std::vector<std::uint32_t> Plain(std::uint32_t colour) {
+    return std::vector<std::uint32_t>(kWidth * kHeight, colour);
+}
 
 // A frame as the title has them: background with a few strokes, runs of every length.
 std::vector<std::uint32_t> Drawn(std::uint32_t seed) {
     std::vector<std::uint32_t> pixels = Plain(0xc0c0c0);
-    for (std::size_t i = seed % 7; i < pixels.size(); i += 1 + (i * seed) % 13) pixels[i] = 0x2848ff + i * seed;
+    for (std::size_t i = seed % 7; i < pixels.size(); i += 1 + (i * seed) % 13)
+        pixels[i] = 0x2848ff + i * seed;
     pixels.front() = seed;  // runs at both ends
     pixels.back() = seed + 1;
     return pixels;
@@ -57,7 +60,8 @@ TEST(FrameCache, KeepsWithinItsBudgetAndDrawsTheRestAfresh) {
     const auto background = Plain(0);
     cache.UseBackground(background.data(), kWidth, kHeight);
     std::vector<std::uint32_t> noisy(kWidth * kHeight);
-    for (std::size_t i = 0; i < noisy.size(); ++i) noisy[i] = static_cast<std::uint32_t>(i);  // packs to twice its size
+    for (std::size_t i = 0; i < noisy.size(); ++i)
+        noisy[i] = static_cast<std::uint32_t>(i);  // packs to twice its size
     cache.Store(0, noisy.data());
     EXPECT_LE(cache.Bytes(), budget);
     int kept = 0;

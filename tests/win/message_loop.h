@@ -31,8 +31,12 @@ inline bool ClickTrayIcon(DWORD down, DWORD up, int times = 1) {
     return SendInput(count, clicks, sizeof(INPUT)) == count;
 }
 
-inline bool RightClickTrayIcon() { return ClickTrayIcon(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP); }
-inline bool DoubleClickTrayIcon() { return ClickTrayIcon(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, 2); }
+inline bool RightClickTrayIcon() {
+    return ClickTrayIcon(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
+}
+inline bool DoubleClickTrayIcon() {
+    return ClickTrayIcon(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, 2);
+}
 
 // True once Wine's tray window holds no icon any more (within `ms`).
 inline bool TrayIconGone(DWORD ms) {

@@ -20,7 +20,8 @@ std::filesystem::path ProgramBuilt() {
 
 std::string Ini(const std::filesystem::path& folder, const char* key) {
     char value[256] = {};
-    GetPrivateProfileStringA("%General%", key, "<absent>", value, sizeof value, (folder / "info.ini").string().c_str());
+    GetPrivateProfileStringA("%General%", key, "<absent>", value, sizeof value,
+                             (folder / "info.ini").string().c_str());
     return value;
 }
 
@@ -36,7 +37,7 @@ HWND WaitForWindow(const char* cls, const char* title, DWORD ms = 15000) {
 }
 
 class Program : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         char temp[MAX_PATH];
         GetTempPathA(MAX_PATH, temp);
@@ -60,8 +61,8 @@ protected:
         STARTUPINFOA si = {};
         si.cb = sizeof si;
         started.push_back({});
-        EXPECT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, folder.string().c_str(),
-                                   &si, &started.back()));
+        EXPECT_TRUE(CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                   folder.string().c_str(), &si, &started.back()));
         return started.back();
     }
     DWORD Wait(PROCESS_INFORMATION& pi, DWORD ms = 15000) {
@@ -96,7 +97,8 @@ TEST_F(Program, StartsInAnEmptyFolderRefusesASecondCopyAndSavesItsPlaceOnTheWayO
     ASSERT_NE(box, nullptr);
     PostMessageA(box, WM_COMMAND, IDOK, 0);
     EXPECT_EQ(Wait(second), 0u);
-    EXPECT_EQ(WaitForSingleObject(first.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the first runs on";
+    EXPECT_EQ(WaitForSingleObject(first.hProcess, 0), static_cast<DWORD>(WAIT_TIMEOUT))
+        << "the first runs on";
     EXPECT_EQ(Ini(folder, "LeftPos"), "<absent>");
 
     // Closed from outside (log-off, task list): the exit path without a question.

@@ -1,10 +1,10 @@
 // The editing suite on a real bind store in a folder of its own, the boxes answered by a script.
 #include "app/windows/EditingSuite.h"
 #include "tests/engine/fakes.h"
+#include "tests/windows/scripted_dialogs.h"
 
 #include <gtest/gtest.h>
 
-#include <deque>
 #include <fstream>
 #include <sstream>
 
@@ -13,42 +13,8 @@ namespace {
 
 using testing::Rig;
 
-class ScriptedDialogs : public SuiteDialogs {
-public:
-    std::deque<std::string> answers;  // input boxes, in order
-    std::deque<bool> yes;             // questions
-    std::deque<StartResult> starts;   // Started once they run out
-    std::string chosenEditor;
-    std::vector<std::string> shown;  // every box, as "title|prompt|default" or the message
-    std::vector<std::string> started;
-
-    std::string Input(const std::string& prompt, const std::string& title, const std::string& answer) override {
-        shown.push_back(title + "|" + prompt + "|" + answer);
-        return Next(answers, std::string());
-    }
-    void Tell(const std::string& text) override { shown.push_back(text); }
-    bool Ask(const std::string& text, const std::string& title) override {
-        shown.push_back(title + "?" + text);
-        return Next(yes, false);
-    }
-    std::string ChooseEditor(const std::string&) override { return chosenEditor; }
-    StartResult Start(const std::string& commandLine, bool maximized) override {
-        started.push_back(commandLine + (maximized ? " [max]" : ""));
-        return Next(starts, StartResult::Started);
-    }
-
-private:
-    template <typename T>
-    static T Next(std::deque<T>& queue, T otherwise) {
-        if (queue.empty()) return otherwise;
-        T first = queue.front();
-        queue.pop_front();
-        return first;
-    }
-};
-
 class Suite : public ::testing::Test {
-protected:
+  protected:
     std::string Folder() const { return folder.path(); }
     std::string Data(const std::string& name) const { return Folder() + "/Data/" + name; }
     std::string Read(const std::string& name) const {
@@ -138,20 +104,21 @@ TEST_F(Suite, AddsAMapAndABindAskingAgainForNamesItCannotUse) {
     suite.Load();
     dialogs.answers = {"my map", "..", "ffa_bespin", "F 5", "a;b", "F5", "say hello there"};
     suite.Add();
-    EXPECT_EQ(dialogs.shown, (std::vector<std::string>{
-                                 "Add Bind|Enter the map:|New Map Name",
-                                 "Map's Name is not allowed to contain any spaces",
-                                 "Add Bind|Enter the map:|New Map Name",
-                                 "That map name cannot be used: the map name would leave the Data folder.",
-                                 "Add Bind|Enter the map:|New Map Name",
-                                 "Add Bind: ffa_bespin|Enter the key to bind to:|",
-                                 "Bind Key is not allowed to contain any spaces",
-                                 "Add Bind: ffa_bespin|Enter the key to bind to:|",
-                                 "Bind Key is not allowed to contain double quotes, semicolons or control characters",
-                                 "Add Bind: ffa_bespin|Enter the key to bind to:|",
-                                 "Add Bind: F5|Enter the value of the bind:|",
-                                 "Bind Added!",
-                             }));
+    EXPECT_EQ(dialogs.shown,
+              (std::vector<std::string>{
+                  "Add Bind|Enter the map:|New Map Name",
+                  "Map's Name is not allowed to contain any spaces",
+                  "Add Bind|Enter the map:|New Map Name",
+                  "That map name cannot be used: the map name would leave the Data folder.",
+                  "Add Bind|Enter the map:|New Map Name",
+                  "Add Bind: ffa_bespin|Enter the key to bind to:|",
+                  "Bind Key is not allowed to contain any spaces",
+                  "Add Bind: ffa_bespin|Enter the key to bind to:|",
+                  "Bind Key is not allowed to contain double quotes, semicolons or control characters",
+                  "Add Bind: ffa_bespin|Enter the key to bind to:|",
+                  "Add Bind: F5|Enter the value of the bind:|",
+                  "Bind Added!",
+              }));
     EXPECT_EQ(Read("data.txt"), "ffa_bespin\r\n");
     EXPECT_EQ(Read("ffa_bespin.txt"), "Bind F5 say hello there\r\n");
     EXPECT_EQ(suite.View().maps, Keys{"ffa_bespin"});
@@ -192,7 +159,8 @@ TEST_F(Suite, DeletesTheSelectedBindWhereverItStands) {
     const struct {
         int key;
         std::string left;
-    } cases[] = {{0, "Bind B 2\r\nBind C 3\r\n"}, {1, "Bind A 1\r\nBind C 3\r\n"}, {2, "Bind A 1\r\nBind B 2\r\n"}};
+    } cases[] = {
+        {0, "Bind B 2\r\nBind C 3\r\n"}, {1, "Bind A 1\r\nBind C 3\r\n"}, {2, "Bind A 1\r\nBind B 2\r\n"}};
     Write("data.txt", "m\r\n");
     suite.Load();
     for (const auto& c : cases) {
@@ -205,7 +173,8 @@ TEST_F(Suite, DeletesTheSelectedBindWhereverItStands) {
         EXPECT_EQ(suite.View().map, 0) << "the map stays selected";
         EXPECT_EQ(suite.View().keys.size(), 2u);
     }
-    EXPECT_EQ(dialogs.shown.back(), "Delete Bind??Are you sure you want to delete this bind for map m?\nC: 3");
+    EXPECT_EQ(dialogs.shown.back(),
+              "Delete Bind??Are you sure you want to delete this bind for map m?\nC: 3");
 
     Write("m.txt", "Bind F5 a\r\nBind F5 ab\r\nBind F5 a");
     Open(0);
@@ -262,7 +231,9 @@ TEST_F(Suite, StartsTheEditorAndTheReadmeWithPathsThatSurviveBlanks) {
                                }));
     EXPECT_EQ(options.editor, "C:\\Windows\\notepad.exe") << "browsed";
     EXPECT_EQ(std::count_if(dialogs.shown.begin(), dialogs.shown.end(),
-                            [](const std::string& s) { return s.rfind("Zarvik?The editor you have selected", 0) == 0; }),
+                            [](const std::string& s) {
+                                return s.rfind("Zarvik?The editor you have selected", 0) == 0;
+                            }),
               2);
 
     dialogs.started.clear();
@@ -275,8 +246,8 @@ TEST_F(Suite, StartsTheEditorAndTheReadmeWithPathsThatSurviveBlanks) {
     EXPECT_EQ(QuotedIfBlank("Notepad.exe"), "Notepad.exe");
     dialogs.started.clear();
     suite.ShowReadme();
-    EXPECT_EQ(dialogs.started, std::vector<std::string>{"explorer " + QuotedIfBlank(Folder() + "\\Readme.txt") +
-                                                        " [max]"});
+    EXPECT_EQ(dialogs.started,
+              std::vector<std::string>{"explorer " + QuotedIfBlank(Folder() + "\\Readme.txt") + " [max]"});
 }
 
 TEST(CommandList, IsTheThirteenLinesWithTheConsoleCommandLast) {
@@ -284,7 +255,8 @@ TEST(CommandList, IsTheThirteenLinesWithTheConsoleCommandLast) {
     EXPECT_EQ(text.rfind("!time - Tells you the time\n!date", 0), 0u);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 12);
     EXPECT_NE(text.find("responding\n!mapname"), std::string::npos);
-    EXPECT_NE(text.find("Turns Zarvik on\n\nWhen typed into the console (Shift + ~):\n\tname - "), std::string::npos);
+    EXPECT_NE(text.find("Turns Zarvik on\n\nWhen typed into the console (Shift + ~):\n\tname - "),
+              std::string::npos);
     EXPECT_EQ(text.back(), 'e') << "no line feed after the last line";
 }
 

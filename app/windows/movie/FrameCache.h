@@ -12,7 +12,7 @@
 namespace zarvik::movie {
 
 class FrameCache {
-public:
+  public:
     explicit FrameCache(std::size_t budgetBytes = 4u << 20) : budget_(budgetBytes) {}
 
     // The background the next frame will be drawn over (width x height pixels, 0x00RRGGBB).
@@ -25,7 +25,7 @@ public:
     void Clear();
     std::size_t Bytes() const { return bytes_; }
 
-private:
+  private:
     std::size_t Count() const { return static_cast<std::size_t>(width_) * static_cast<std::size_t>(height_); }
 
     std::size_t budget_;
