@@ -35,6 +35,6 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "press: no button \"%s\" in a window \"%s\"\n", argv[2], argv[1]);
         return 1;
     }
-    SendMessageA(search.found, BM_CLICK, 0, 0);
+    PostMessageA(search.found, BM_CLICK, 0, 0);  // a button that opens a modal box would hold us
     return 0;
 }
