@@ -10,22 +10,44 @@ struct KindInfo {
 
 KindInfo InfoOf(ControlKind kind) {
     switch (kind) {
-        case ControlKind::Label: return {"static", SS_LEFT | SS_NOTIFY};
-        case ControlKind::Button: return {"button", BS_PUSHBUTTON | WS_TABSTOP};
-        case ControlKind::TextBox: return {"edit", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP};
+        case ControlKind::Label:
+            return {"static", SS_LEFT | SS_NOTIFY};
+        case ControlKind::Button:
+            return {"button", BS_PUSHBUTTON | WS_TABSTOP};
+        case ControlKind::TextBox:
+            return {"edit", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP};
         case ControlKind::MultiLineTextBox:
             return {"edit", ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP};
-        case ControlKind::CheckBox: return {"button", BS_AUTOCHECKBOX | WS_TABSTOP};
-        case ControlKind::ListBox: return {"listbox", LBS_NOTIFY | WS_VSCROLL | WS_BORDER | WS_TABSTOP};
-        case ControlKind::Frame: return {"button", BS_GROUPBOX};
-        case ControlKind::Image: return {"static", SS_NOTIFY};
+        case ControlKind::CheckBox:
+            return {"button", BS_AUTOCHECKBOX | WS_TABSTOP};
+        case ControlKind::ListBox:
+            return {"listbox", LBS_NOTIFY | WS_VSCROLL | WS_BORDER | WS_TABSTOP};
+        case ControlKind::Frame:
+            return {"button", BS_GROUPBOX};
+        case ControlKind::Image:
+            return {"static", SS_NOTIFY};
     }
     return {"static", 0};
 }
 
 }  // namespace
 
-int TwipsToPixels(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }
+void RegisterWindowClass(const char* name, WNDPROC proc, bool withIcon) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA wc = {};
+    if (GetClassInfoA(instance, name, &wc)) return;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = instance;
+    wc.hIcon = withIcon ? LoadIconA(instance, MAKEINTRESOURCEA(1)) : nullptr;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
+    wc.lpszClassName = name;
+    RegisterClassA(&wc);
+}
+
+int TwipsToPixels(int twips, int dpi) {
+    return MulDiv(twips, dpi, 1440);
+}
 
 int ScreenDpi() {
     HDC screen = GetDC(nullptr);
@@ -40,11 +62,11 @@ ControlTable::ControlTable(HWND parent, const std::vector<ControlRow>& rows, int
     int id = 1000;
     for (const ControlRow& row : rows) {
         const KindInfo info = InfoOf(row.kind);
-        HWND control = CreateWindowExA(0, info.windowClass, row.caption ? row.caption : "",
-                                       WS_CHILD | WS_VISIBLE | info.style | row.extraStyle,
-                                       TwipsToPixels(row.left, dpi), TwipsToPixels(row.top, dpi),
-                                       TwipsToPixels(row.width, dpi), TwipsToPixels(row.height, dpi), parent,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(++id)), instance, nullptr);
+        HWND control = CreateWindowExA(
+            0, info.windowClass, row.caption ? row.caption : "",
+            WS_CHILD | WS_VISIBLE | info.style | row.extraStyle, TwipsToPixels(row.left, dpi),
+            TwipsToPixels(row.top, dpi), TwipsToPixels(row.width, dpi), TwipsToPixels(row.height, dpi),
+            parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(++id)), instance, nullptr);
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
         controls_[row.name] = control;
         ids_[row.name] = id;

@@ -25,7 +25,7 @@ struct ControlRow {
 int TwipsToPixels(int twips, int dpi);
 
 class ControlTable {
-public:
+  public:
     // Creates every row as a child of `parent`, each with the window font, at `dpi`.
     ControlTable(HWND parent, const std::vector<ControlRow>& rows, int dpi);
 
@@ -35,11 +35,15 @@ public:
     int IdOf(const std::string& name) const;
     const std::string* NameOf(int id) const;
 
-private:
+  private:
     std::map<std::string, HWND> controls_;
     std::map<std::string, int> ids_;
     std::map<int, std::string> names_;
 };
+
+// Registers one of our window classes, once per process: the button face behind, the arrow
+// cursor, and the program's icon when `withIcon`.
+void RegisterWindowClass(const char* name, WNDPROC proc, bool withIcon);
 
 // The screen's resolution, as the program reports it to itself once it declares DPI awareness.
 int ScreenDpi();

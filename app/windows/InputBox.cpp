@@ -39,15 +39,7 @@ LRESULT CALLBACK BoxProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
 std::string InputBox(HWND owner, const std::string& prompt, const std::string& title,
                      const std::string& answer) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSA wc = {};
-    if (!GetClassInfoA(instance, kClass, &wc)) {
-        wc.lpfnWndProc = BoxProc;
-        wc.hInstance = instance;
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-        wc.lpszClassName = kClass;
-        RegisterClassA(&wc);
-    }
+    RegisterWindowClass(kClass, BoxProc, false);
     const int dpi = ScreenDpi();
     const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
     RECT rect = {0, 0, TwipsToPixels(5400, dpi), TwipsToPixels(1860, dpi)};

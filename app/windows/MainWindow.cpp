@@ -44,14 +44,7 @@ MainWindow::MainWindow(std::string programFolder)
       binds_(folder_),
       engine_({console_, pump_, options_, name_, settings_, clock_, errors_, binds_}) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    wc.lpszClassName = kClass;
-    RegisterClassA(&wc);
+    RegisterWindowClass(kClass, WindowProc, true);
     window_ = CreateWindowExA(WS_EX_APPWINDOW, kClass, "Zarvik", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
                               TwipsToPixels(4575, dpi_), TwipsToPixels(1905, dpi_), nullptr, nullptr,
                               instance, this);

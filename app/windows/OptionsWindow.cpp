@@ -137,16 +137,7 @@ OptionsWindow::OptionsWindow(std::string programFolder, OptionModel& options, Ac
       actions_(std::move(actions)),
       suite_(std::move(programFolder), options, dialogs ? *dialogs : ownDialogs_, actions_.loadSettings) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSA wc = {};
-    if (!GetClassInfoA(instance, kClass, &wc)) {
-        wc.lpfnWndProc = WindowProc;
-        wc.hInstance = instance;
-        wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-        wc.lpszClassName = kClass;
-        RegisterClassA(&wc);
-    }
+    RegisterWindowClass(kClass, WindowProc, true);
     const int dpi = ScreenDpi();
     const DWORD style = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     RECT rect = {0, 0, TwipsToPixels(6915, dpi), TwipsToPixels(5385, dpi)};
