@@ -45,7 +45,8 @@ echo "No display: playing a short match against Zarvik, headless. The console's 
 "${env[@]}" run "$run/Zarvik.exe" &
 "${env[@]}" run "$sim" --hidden tools/console-sim/scenarios/session.txt
 status=$?
-# A picture of each window: the main window, the editing suite it opens, and its input box.
+# A picture of each window: the main window, the editing suite it opens, the updater and
+# the credits.
 shots=$tree/screenshots
 mkdir -p "$shots"
 shoot() {
@@ -55,8 +56,10 @@ shoot() {
 shoot Zarvik main.png
 "${env[@]}" run "$tree/tools/bench/press.exe" Zarvik "&Edit Binds" >/dev/null 2>&1 && sleep 1
 shoot "Editing Suite" editing-suite.png
-"${env[@]}" run "$tree/tools/bench/press.exe" "Editing Suite" "&Add" >/dev/null 2>&1 && sleep 1
-shoot "Add Bind" input-box.png
+"${env[@]}" run "$tree/tools/bench/press.exe" "Editing Suite" "&Update" >/dev/null 2>&1 && sleep 3
+shoot "Update Zarvik" updater.png
+"${env[@]}" run "$tree/tools/bench/press.exe" "Editing Suite" "&Credits" >/dev/null 2>&1 && sleep 3
+shoot "Credits" credits.png
 import -window root "$shots/screen.png" 2>/dev/null
 # Closed from outside, Zarvik takes its exit path: tray icon removed, position saved.
 "${env[@]}" run taskkill /im Zarvik.exe >/dev/null 2>&1

@@ -7,7 +7,9 @@ namespace zarvik {
 ControlHost::ControlHost(HWND parent, const RECT& rect, EventHandler onEvent)
     : parent_(parent), rect_(rect), onEvent_(std::move(onEvent)) {}
 
-ControlHost::~ControlHost() { Destroy(); }
+ControlHost::~ControlHost() {
+    Destroy();
+}
 
 HRESULT ControlHost::Create(const wchar_t* progId, HWND parent, const RECT& rect, EventHandler onEvent,
                             ControlHost** result) {
@@ -18,18 +20,21 @@ HRESULT ControlHost::Create(const wchar_t* progId, HWND parent, const RECT& rect
     if (FAILED(hr)) return hr;
     auto* host = new (std::nothrow) ControlHost(parent, rect, std::move(onEvent));
     if (!host) return E_OUTOFMEMORY;
-    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, reinterpret_cast<void**>(&host->control_));
+    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                          reinterpret_cast<void**>(&host->control_));
 
     // Events: the control names its event interface itself.
     if (SUCCEEDED(hr)) {
         IProvideClassInfo2* classInfo = nullptr;
         IConnectionPointContainer* container = nullptr;
         GUID events = GUID_NULL;
-        if (SUCCEEDED(host->control_->QueryInterface(IID_IProvideClassInfo2, reinterpret_cast<void**>(&classInfo)))) {
+        if (SUCCEEDED(host->control_->QueryInterface(IID_IProvideClassInfo2,
+                                                     reinterpret_cast<void**>(&classInfo)))) {
             classInfo->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events);
             classInfo->Release();
         }
-        hr = host->control_->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container));
+        hr = host->control_->QueryInterface(IID_IConnectionPointContainer,
+                                            reinterpret_cast<void**>(&container));
         if (SUCCEEDED(hr)) {
             hr = container->FindConnectionPoint(events, &host->events_);
             container->Release();
@@ -43,14 +48,14 @@ HRESULT ControlHost::Create(const wchar_t* progId, HWND parent, const RECT& rect
     if (SUCCEEDED(hr)) {
         hr = object->SetClientSite(static_cast<IOleClientSite*>(host));
         IPersistStreamInit* persist = nullptr;
-        if (SUCCEEDED(hr) &&
-            SUCCEEDED(host->control_->QueryInterface(IID_IPersistStreamInit, reinterpret_cast<void**>(&persist)))) {
+        if (SUCCEEDED(hr) && SUCCEEDED(host->control_->QueryInterface(IID_IPersistStreamInit,
+                                                                      reinterpret_cast<void**>(&persist)))) {
             persist->InitNew();
             persist->Release();
         }
         if (SUCCEEDED(hr))
-            hr = object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(host), 0, parent,
-                                &host->rect_);
+            hr = object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(host), 0,
+                                parent, &host->rect_);
         object->Release();
     }
     if (FAILED(hr)) {
@@ -84,14 +89,15 @@ HRESULT ControlHost::Put(DISPID id, const VARIANT& value) {
     VARIANT argument = value;
     DISPID named = DISPID_PROPERTYPUT;
     DISPPARAMS params = {&argument, &named, 1, 1};
-    return control_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr,
-                            nullptr);
+    return control_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr,
+                            nullptr, nullptr);
 }
 
 HRESULT ControlHost::Get(DISPID id, VARIANT* value) {
     if (!control_) return E_UNEXPECTED;
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
-    return control_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, value, nullptr, nullptr);
+    return control_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, value, nullptr,
+                            nullptr);
 }
 
 HRESULT ControlHost::Call(DISPID id) {
@@ -99,8 +105,8 @@ HRESULT ControlHost::Call(DISPID id) {
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
     VARIANT ignored;
     VariantInit(&ignored);
-    const HRESULT hr =
-        control_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, &ignored, nullptr, nullptr);
+    const HRESULT hr = control_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, &ignored,
+                                        nullptr, nullptr);
     VariantClear(&ignored);
     return hr;
 }
@@ -121,7 +127,9 @@ STDMETHODIMP ControlHost::QueryInterface(REFIID riid, void** ppv) {
     return S_OK;
 }
 
-STDMETHODIMP_(ULONG) ControlHost::AddRef() { return ++references_; }
+STDMETHODIMP_(ULONG) ControlHost::AddRef() {
+    return ++references_;
+}
 
 STDMETHODIMP_(ULONG) ControlHost::Release() {
     const ULONG left = --references_;
@@ -171,8 +179,8 @@ STDMETHODIMP ControlHost::GetTypeInfoCount(UINT* count) {
     return S_OK;
 }
 
-STDMETHODIMP ControlHost::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
-                                 UINT*) {
+STDMETHODIMP ControlHost::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result,
+                                 EXCEPINFO*, UINT*) {
     if (result) VariantInit(result);
     if (!onEvent_) return S_OK;
     try {

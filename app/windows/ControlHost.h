@@ -13,7 +13,7 @@
 namespace zarvik {
 
 class ControlHost : public IOleClientSite, public IOleInPlaceSite, public IDispatch {
-public:
+  public:
     // Called with each event the control raises: its dispatch id and arguments.
     using EventHandler = std::function<void(DISPID event, DISPPARAMS* args)>;
 
@@ -67,7 +67,7 @@ public:
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
                         UINT*) override;
 
-private:
+  private:
     ControlHost(HWND parent, const RECT& rect, EventHandler onEvent);
     virtual ~ControlHost();
 

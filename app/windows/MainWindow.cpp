@@ -98,12 +98,24 @@ void MainWindow::Start() {
     });
     optionsWindow_ = std::make_unique<OptionsWindow>(
         folder_, options_,
-        OptionsWindow::Actions{[this] { ShowWindow(window_, SW_SHOW); }, [this] { ClickCommand(); },
-                               [this] {
-                                   LoadSettings(settings_, options_, engine_.State().TurnedOn, *this,
-                                                SystemNumberFormat());
-                               },
-                               window_});
+        OptionsWindow::Actions{.show = [this] { ShowWindow(window_, SW_SHOW); },
+                               .exit = [this] { ClickCommand(); },
+                               .loadSettings =
+                                   [this] {
+                                       LoadSettings(settings_, options_, engine_.State().TurnedOn, *this,
+                                                    SystemNumberFormat());
+                                   },
+                               .update =
+                                   [this] {
+                                       // "UpdateSite" in info.ini points the check elsewhere (a mirror, a
+                                       // test server).
+                                       if (!updater_)
+                                           updater_ = std::make_unique<UpdaterWindow>(
+                                               UpdateSite(settings_.Read("UpdateSite")), fetcher_);
+                                       updater_->Open();
+                                   },
+                               .credits = [this](HWND owner) { ShowCredits(owner, folder_); },
+                               .owner = window_});
 
     // The tray icon: the window's own icon, the tip "Zarvik".
     const RECT unseen = {0, TwipsToPixels(2000, dpi_), 33, TwipsToPixels(2000, dpi_) + 33};

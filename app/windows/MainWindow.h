@@ -12,7 +12,10 @@
 #include "app/windows/ControlHost.h"
 #include "app/windows/ControlTable.h"
 #include "app/windows/MainWindowRules.h"
+#include "app/windows/CreditsWindow.h"
 #include "app/windows/OptionsWindow.h"
+#include "app/windows/UpdaterWindow.h"
+#include "app/windows/WinInetFetcher.h"
 #include "app/windows/SystemClock.h"
 #include "app/windows/movie/MoviePlayer.h"
 
@@ -24,7 +27,7 @@
 namespace zarvik {
 
 class MainWindow : public MainWindowPlacement {
-public:
+  public:
     explicit MainWindow(std::string programFolder);
     ~MainWindow() override;
     MainWindow(const MainWindow&) = delete;
@@ -42,7 +45,7 @@ public:
     void ScreenSize(std::int32_t& width, std::int32_t& height) override;
     void MoveTo(std::int32_t left, std::int32_t top) override;
 
-private:
+  private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void OnCommand(const std::string& name, int code);
@@ -69,6 +72,8 @@ private:
     BindStore binds_;
     Engine engine_;
     std::unique_ptr<OptionsWindow> optionsWindow_;
+    WinInetFetcher fetcher_;
+    std::unique_ptr<UpdaterWindow> updater_;
     ControlHost* tray_ = nullptr;
     bool updatingName_ = false;
 };

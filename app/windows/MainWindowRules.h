@@ -29,7 +29,7 @@ std::string MovieFolder(const std::string& programFolder);
 // The name box: every change of its text, by the player or by the engine, is stored as the
 // "Name" setting, one write a change.
 class NameModel : public NameBox {
-public:
+  public:
     explicit NameModel(SettingsStore& settings) : settings_(settings) {}
 
     std::string Text() const override { return text_; }
@@ -39,7 +39,7 @@ public:
     void Fill(const std::string& text);
     void OnChanged(std::function<void()> listener) { changed_ = std::move(listener); }
 
-private:
+  private:
     SettingsStore& settings_;
     std::string text_;
     std::function<void()> changed_;
@@ -47,7 +47,7 @@ private:
 
 // What the title click needs of the movie player.
 class TitlePlayer {
-public:
+  public:
     virtual ~TitlePlayer() = default;
     virtual bool IsPlaying() = 0;
     virtual int CurrentFrame() = 0;

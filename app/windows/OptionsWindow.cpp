@@ -1,9 +1,5 @@
 #include "app/windows/OptionsWindow.h"
 
-#include "app/windows/InputBox.h"
-
-#include <commdlg.h>
-
 namespace zarvik {
 namespace {
 
@@ -29,7 +25,6 @@ std::vector<ControlRow> Rows() {
     // are placed relative to them. The frames come after their controls, so that they lie beneath.
     const auto help = [](ControlRow row) { return In(4320, 0, row); };
     const auto options = [](ControlRow row) { return In(4320, 2160, row); };
-    // Credits and Update open windows of their own that are not there yet.
     return {
         {"Label4", ControlKind::Label, "To make changes, click Edit File.", 0, 120, 4335, 255},
         {"List1", ControlKind::ListBox, "", 120, 480, 1935, 4350, LBS_NOINTEGRALHEIGHT},
@@ -41,13 +36,13 @@ std::vector<ControlRow> Rows() {
         {"Command2", ControlKind::Button, "&Edit File", 1560, 5040, 975, 315},
         {"Command5", ControlKind::Button, "&Delete", 2640, 5040, 735, 315},
         {"Command4", ControlKind::Button, "&Add", 3480, 5040, 735, 315},
-        {"cmdAbout", ControlKind::Button, "&Credits", 4800, 5040, 1575, 315, WS_DISABLED},
+        {"cmdAbout", ControlKind::Button, "&Credits", 4800, 5040, 1575, 315},
         // 525 wide, not 405: with the fonts that stand in for Arial the colon was cut off.
         help({"Label1", ControlKind::Label, "Info:", 120, 240, 525, 255}),
         help({"Label2", ControlKind::Label, "Pleae select a choic:", 240, 600, 2055, 255}),
         help({"lblInfo", ControlKind::Label, "", 240, 600, 2175, 855}),
         help({"Command7", ControlKind::Button, "Read&me", 480, 1080, 1695, 255}),
-        help({"Command8", ControlKind::Button, "&Update", 480, 1320, 1695, 255, WS_DISABLED}),
+        help({"Command8", ControlKind::Button, "&Update", 480, 1320, 1695, 255}),
         help({"Command1", ControlKind::Button, "Command &List", 480, 1560, 1695, 255}),
         help({"Frame2", ControlKind::Frame, "Help", 0, 0, 2535, 2055}),
         options({"chkAutoLoad", ControlKind::CheckBox, "Auto-Load on Map Change", 120, 240, 2295, 255}),
@@ -86,50 +81,6 @@ void Fill(HWND list, const std::vector<std::string>& entries, std::vector<std::s
 }
 
 }  // namespace
-
-std::string Win32SuiteDialogs::Input(const std::string& prompt, const std::string& title,
-                                     const std::string& answer) {
-    return InputBox(owner_, prompt, title, answer);
-}
-
-void Win32SuiteDialogs::Tell(const std::string& text) {
-    MessageBoxA(owner_, text.c_str(), "Zarvik", MB_OK);
-}
-
-bool Win32SuiteDialogs::Ask(const std::string& text, const std::string& title) {
-    return MessageBoxA(owner_, text.c_str(), title.c_str(), MB_YESNO) == IDYES;
-}
-
-std::string Win32SuiteDialogs::ChooseEditor(const std::string& current) {
-    char file[MAX_PATH] = {};
-    current.copy(file, sizeof file - 1);
-    OPENFILENAMEA ofn = {};
-    ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = owner_;
-    ofn.lpstrFilter = "Executable Files (*.exe)\0*.exe\0";
-    ofn.lpstrFile = file;
-    ofn.nMaxFile = sizeof file;
-    ofn.lpstrTitle = "Select Editing Program";
-    ofn.Flags = OFN_FILEMUSTEXIST;
-    return GetOpenFileNameA(&ofn) ? file : "";
-}
-
-StartResult Win32SuiteDialogs::Start(const std::string& commandLine, bool maximized) {
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    si.dwFlags = STARTF_USESHOWWINDOW;
-    si.wShowWindow = maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL;
-    PROCESS_INFORMATION pi = {};
-    std::string line = commandLine;
-    if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
-        const DWORD error = GetLastError();
-        return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? StartResult::NotFound
-                                                                              : StartResult::Failed;
-    }
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return StartResult::Started;
-}
 
 OptionsWindow::OptionsWindow(std::string programFolder, OptionModel& options, Actions actions,
                              SuiteDialogs* dialogs)
@@ -245,7 +196,7 @@ void OptionsWindow::PopUpTrayMenu(HWND owner) {
     AppendMenuA(menu, MF_STRING, kCommands, "&Commands");
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(menu, MF_STRING, kReadme, "&Readme");
-    AppendMenuA(menu, MF_STRING | MF_GRAYED, kCredits, "&Credits");
+    AppendMenuA(menu, MF_STRING, kCredits, "&Credits");
     AppendMenuA(menu, MF_STRING, kExit, "&Exit");
     SetMenuDefaultItem(menu, kShow, FALSE);
     POINT at;
@@ -268,6 +219,9 @@ void OptionsWindow::PopUpTrayMenu(HWND owner) {
             break;
         case kReadme:
             suite_.ShowReadme();
+            break;
+        case kCredits:
+            if (actions_.credits) actions_.credits(owner);
             break;
         case kExit:
             if (actions_.exit) actions_.exit();
@@ -304,6 +258,8 @@ void OptionsWindow::OnCommand(const std::string& name, int code, HWND control) {
         if (name == "Command6") suite_.Browse();
         if (name == "Command7") suite_.ShowReadme();
         if (name == "Command1") ShowCommand();
+        if (name == "Command8" && actions_.update) actions_.update();
+        if (name == "cmdAbout" && actions_.credits) actions_.credits(window_);
     } else {
         return;
     }

@@ -7,6 +7,7 @@
 #include "app/settings/Options.h"
 #include "app/windows/ControlTable.h"
 #include "app/windows/EditingSuite.h"
+#include "app/windows/Win32Dialogs.h"
 
 #include <windows.h>
 
@@ -15,28 +16,15 @@
 
 namespace zarvik {
 
-// The boxes as a player sees them: input box, message boxes, the file-open box, the shell.
-class Win32SuiteDialogs : public SuiteDialogs {
-  public:
-    explicit Win32SuiteDialogs(HWND& owner) : owner_(owner) {}
-    std::string Input(const std::string& prompt, const std::string& title,
-                      const std::string& answer) override;
-    void Tell(const std::string& text) override;
-    bool Ask(const std::string& text, const std::string& title) override;
-    std::string ChooseEditor(const std::string& current) override;
-    StartResult Start(const std::string& commandLine, bool maximized) override;
-
-  private:
-    HWND& owner_;
-};
-
 class OptionsWindow {
   public:
     struct Actions {
-        std::function<void()> show;          // mnuShow: the main window
-        std::function<void()> exit;          // mnuExit: the main window's close with its question
-        std::function<void()> loadSettings;  // the settings load that every load of the window runs
-        HWND owner = nullptr;                // the main window, disabled while this one is modal
+        std::function<void()> show;               // mnuShow: the main window
+        std::function<void()> exit;               // mnuExit: the main window's close with its question
+        std::function<void()> loadSettings;       // the settings load that every load of the window runs
+        std::function<void()> update;             // the updater, without modality
+        std::function<void(HWND owner)> credits;  // the credits, modal over `owner`
+        HWND owner = nullptr;                     // the main window, disabled while this one is modal
     };
 
     // `dialogs` answers the boxes; the system's own when null.

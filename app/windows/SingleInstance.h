@@ -7,7 +7,7 @@ namespace zarvik {
 // Holds the program's named mutex for its lifetime: a second copy finds it taken and stops
 // before it reads or writes anything. The running copy is not disturbed.
 class SingleInstance {
-public:
+  public:
     explicit SingleInstance(const char* name = "Local\\Zarvik.SingleInstance");
     ~SingleInstance();
     SingleInstance(const SingleInstance&) = delete;
@@ -15,7 +15,7 @@ public:
 
     bool AnotherIsRunning() const { return another_; }
 
-private:
+  private:
     HANDLE mutex_ = nullptr;
     bool another_ = false;
 };

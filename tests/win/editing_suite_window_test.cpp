@@ -46,9 +46,9 @@ class SuiteWindow : public ::testing::Test {
         std::filesystem::create_directories(folder);
         settings = std::make_unique<IniSettingsStore>(folder.string());
         options = std::make_unique<OptionModel>(*settings);
-        window = std::make_unique<OptionsWindow>(
-            folder.string(), *options, OptionsWindow::Actions{nullptr, nullptr, [this] { ++loads; }, nullptr},
-            &dialogs);
+        OptionsWindow::Actions actions;
+        actions.loadSettings = [this] { ++loads; };
+        window = std::make_unique<OptionsWindow>(folder.string(), *options, actions, &dialogs);
         options->OnChanged([this] { window->Refresh(); });
     }
     ~SuiteWindow() override {

@@ -1,0 +1,53 @@
+#pragma once
+
+// The updater (frmUpdate): as it opens it asks the update site for the latest version, says
+// what it found in one status line, and when there is a newer one grows to show two buttons:
+// open the download, or copy its address.
+
+#include "app/windows/ControlTable.h"
+#include "app/windows/EditingSuite.h"
+#include "app/windows/UpdateCheck.h"
+#include "app/windows/Win32Dialogs.h"
+
+#include <windows.h>
+
+#include <memory>
+#include <string>
+
+namespace zarvik {
+
+class UpdaterWindow {
+  public:
+    // `site` is the update site's base address; `dialogs` shows the boxes and starts the
+    // browser (the system's own when null).
+    UpdaterWindow(std::string site, Fetcher& fetcher, SuiteDialogs* dialogs = nullptr);
+    ~UpdaterWindow();
+    UpdaterWindow(const UpdaterWindow&) = delete;
+    UpdaterWindow& operator=(const UpdaterWindow&) = delete;
+
+    // Shows the window without modality. A closed window opens anew and checks again; an
+    // open one only comes to the front.
+    void Open();
+    HWND window() const { return window_; }
+    HWND operator[](const std::string& name) const { return controls_ ? (*controls_)[name] : nullptr; }
+    const std::string& DownloadAddress() const { return address_; }
+
+  private:
+    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    void SetStatus(const std::string& text);
+    void SetOuterHeight(int twips);
+    void Check();
+    void OpenDownload();
+    void CopyAddress();
+
+    std::string site_;
+    Fetcher& fetcher_;
+    HWND window_ = nullptr;
+    Win32SuiteDialogs ownDialogs_{window_};
+    SuiteDialogs& dialogs_;
+    int dpi_ = 96;
+    std::unique_ptr<ControlTable> controls_;
+    std::string address_;
+};
+
+}  // namespace zarvik
