@@ -48,16 +48,7 @@ void CreditsWindow::RunModal() {
     const bool disable = owner_ && IsWindowEnabled(owner_);
     if (disable) EnableWindow(owner_, FALSE);
     ShowWindow(window_, SW_SHOW);
-    MSG msg;
-    while (IsWindow(window_)) {
-        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-        if (got <= 0) {
-            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    RunModalLoop(window_, [this] { return IsWindow(window_) != FALSE; });
     if (disable) EnableWindow(owner_, TRUE);
 }
 

@@ -71,17 +71,7 @@ std::string InputBox(HWND owner, const std::string& prompt, const std::string& t
     SetForegroundWindow(window);
     SetFocus(box.edit);
     SendMessageA(box.edit, EM_SETSEL, 0, -1);
-    MSG msg;
-    while (!box.done) {
-        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-        if (got <= 0) {
-            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));  // for the loop outside
-            break;
-        }
-        if (IsDialogMessageA(window, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    RunModalLoop(window, [&box] { return !box.done; });
     // The owner comes back before the box goes, so that the focus returns to it.
     if (ownerEnabled) EnableWindow(owner, TRUE);
     SetWindowLongPtrA(window, GWLP_USERDATA, 0);

@@ -171,17 +171,7 @@ void OptionsWindow::ShowModal() {
     const bool disable = actions_.owner && IsWindowEnabled(actions_.owner);
     if (disable) EnableWindow(actions_.owner, FALSE);
     Show();
-    MSG msg;
-    while (IsWindowVisible(window_) && !IsIconic(window_)) {
-        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-        if (got <= 0) {
-            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
-            break;
-        }
-        if (IsDialogMessageA(window_, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
+    RunModalLoop(window_, [this] { return IsWindowVisible(window_) && !IsIconic(window_); });
     if (disable) EnableWindow(actions_.owner, TRUE);
 }
 
