@@ -290,6 +290,29 @@ TEST_F(Program, AClickOnTheTitleHoldsItStillAndTheNextLetsItPlayOn) {
     EXPECT_EQ(Wait(zarvik), 0u);
 }
 
+TEST_F(Program, OtherPlayersCannotSpeakForThePlayer) {
+    std::ofstream(folder / "info.ini") << "[%General%]\r\nName=Padawan\r\n";
+    SimProcess sim(
+        "wait 2500\n"
+        "chat-from Kyle Padawan: !time\n"
+        "chat-from DarthPadawan !about\n"
+        "chat-from Kyle \"name\" is:\"Kyle\" default:\"Padawan\"\n"
+        "chat-from Kyle Padawan renamed to Kyle\n"
+        "chat-from Kyle \"mapname\" is:\"../../evil\" default:\"nomap\"\n"
+        "chat !time\";quit;\"\n"
+        "expect-match 950-3000 echo \\^7The \\^5Time \\^7is currently: .*\n"
+        "expect-none 2000\n"
+        "folder " +
+        folder.string() +
+        "\n"
+        "ini Name Padawan\n");
+    auto& zarvik = Start();
+    EXPECT_EQ(sim.Finish(30000), 0u) << sim.Log();
+    HWND main = WaitForWindow("ZarvikMain", "Zarvik");
+    if (main) PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(Wait(zarvik), 0u);
+}
+
 TEST_F(Program, PlaysAPlayersMatchInTheGamesConsole) {
     // The match the run command plays: entering the game, the chat commands, a bind captured
     // and loaded back; then what it left in the program's files.
