@@ -37,6 +37,19 @@ run_ctest() {
   fi
 }
 run_ctest build/native
+
+# The fuzz target keeps building, and the corpus of console texts passes its checks once.
+echo "== fuzz: the engine over tools/fuzz/corpus"
+mkdir -p build/fuzz
+if cmake -S . -B build/fuzz -G Ninja -DZARVIK_WERROR=ON -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 \
+      -DZARVIK_FUZZ=ON >build/fuzz/configure.log 2>&1 &&
+    cmake --build build/fuzz --target engine_fuzz -- --quiet &&
+    (cd build/fuzz && ./tools/fuzz/engine_fuzz -runs=0 "$root/tools/fuzz/corpus" >fuzz.log 2>&1); then
+  passed=$((passed + 1))
+else
+  echo "the fuzz target failed on its corpus: build/fuzz/fuzz.log"; failed=$((failed + 1)); status=1
+fi
+
 run_ctest "$(windows_tree "$run_arch")"
 
 echo "all: $passed passed, $failed failed"
