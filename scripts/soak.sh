@@ -26,10 +26,10 @@ printf 'ffa_bespin\r\n' > "$work/prog/Data/data.txt"
 for i in 1 2 3 4 5; do printf 'Bind F%d say bind %d\r\n' "$i" "$i"; done > "$work/prog/Data/ffa_bespin.txt"
 printf '[%%General%%]\r\nName=Padawan\r\n' > "$work/prog/info.ini"
 
-# One round of mixed play, about 20 s: chat commands, other players, a capture on another map
-# (whose file grows), and a load of the five binds.
+# One round of mixed play, about 20 s: chat commands, other players, a capture on a map of the
+# round's own, and a load of the five binds.
 round() {
-  cat <<'EOF'
+  sed "s/ROUND/$1/g" <<'EOF'
 map ffa_bespin
 chat !time
 expect-match 950-3000 echo \^7The \^5Time \^7is currently: .*
@@ -43,11 +43,11 @@ expect-none 1500
 chat !name
 expect 950-3000 echo ^1Your name is: ^7Padawan
 wait 300
-map ffa_deathstar
+map soak_ROUND
 chat !add f6
 expect 950-3000 Bind F6
 expect 950-3000 "mapname"
-expect 950-3000 echo "^6Bind Saved ^1(^7F6 ^1|^7 "force_pull" ^1|^7 ffa_deathstar^1)
+expect 950-3000 echo "^6Bind Saved ^1(^7F6 ^1|^7 "force_pull" ^1|^7 soak_ROUND^1)
 wait 300
 map ffa_bespin
 chat !load
@@ -65,11 +65,19 @@ wait 1000
 EOF
 }
 rounds=$(( minutes * 60 / 20 ))
-{ echo "bind F6 force_pull"; echo "wait 3000"; for _ in $(seq "$rounds"); do round; done; } > "$work/soak.txt"
+{ echo "bind F6 force_pull"; echo "wait 3000"; for n in $(seq "$rounds"); do round "$n"; done; } > "$work/soak.txt"
 
 "${env_cmd[@]}" run "$work/prog/Zarvik.exe" >/dev/null 2>&1 &
 sleep 5
-sample() { "${env_cmd[@]}" run "$root/$tree/tools/bench/procstat.exe" Zarvik.exe 2>/dev/null | tr -d '\r'; }
+# Windows' view through procstat (under Wine only the working set is real: private bytes,
+# handles and GDI/USER counts of another process come back 0), and the Wine process's own
+# anonymous memory and open descriptors from /proc.
+zpid() { ps -eo pid,args | grep -i 'prog.Zarvik.exe' | grep -v -E 'wine-env|grep' | awk '{print $1}' | tail -1; }
+sample() {
+  local pid; pid=$(zpid)
+  echo "$("${env_cmd[@]}" run "$root/$tree/tools/bench/procstat.exe" Zarvik.exe 2>/dev/null | tr -d '\r')" \
+    "rss_anon_kib=$(awk '/^RssAnon/ {print $2}' "/proc/$pid/status") fds=$(ls "/proc/$pid/fd" | wc -l)"
+}
 echo "$(date +%T) start: $(sample)" | tee "$work/samples.txt"
 "${env_cmd[@]}" run "$root/$tree/tools/console-sim/console-sim.exe" --hidden --log "$work/sim.log" "$work/soak.txt" \
   >/dev/null 2>&1 &
