@@ -29,7 +29,8 @@ int main(int argc, char** argv) {
         GetProcessHandleCount(process, &handles);
         std::printf("working_set_kib=%lu private_kib=%lu handles=%lu gdi=%lu user=%lu\n",
                     static_cast<unsigned long>(memory.WorkingSetSize / 1024),
-                    static_cast<unsigned long>(memory.PrivateUsage / 1024), static_cast<unsigned long>(handles),
+                    static_cast<unsigned long>(memory.PrivateUsage / 1024),
+                    static_cast<unsigned long>(handles),
                     static_cast<unsigned long>(GetGuiResources(process, GR_GDIOBJECTS)),
                     static_cast<unsigned long>(GetGuiResources(process, GR_USEROBJECTS)));
         CloseHandle(process);
