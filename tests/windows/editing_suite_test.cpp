@@ -51,6 +51,17 @@ TEST_F(Suite, AFreshFolderGetsItsStoreAndShowsNoData) {
     EXPECT_FALSE(std::filesystem::exists(Data("(no data).txt"))) << "the placeholder names no file";
 }
 
+TEST_F(Suite, DataThatIsAFileShowsNoDataAndAnAddSaysWhyItFailed) {
+    std::ofstream(Folder() + "/Data", std::ios::binary) << "not a folder";
+    suite.Load();
+    EXPECT_EQ(suite.View().maps, Keys{kNoData}) << "silently, as the load step skips what fails";
+    dialogs.answers = {"ffa_bespin"};
+    suite.Add();
+    EXPECT_EQ(dialogs.shown.back().rfind("The map could not be added: ", 0), 0u) << dialogs.shown.back();
+    std::ifstream in(Folder() + "/Data", std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "not a folder");
+}
+
 TEST_F(Suite, BrowsesMapsKeysAndValues) {
     Write("data.txt", "ffa_bespin\r\n\r\nctf_yavin\r\n");
     Write("ffa_bespin.txt", "Bind F5 force_push\r\n\r\nBind X say hello there\r\n");
