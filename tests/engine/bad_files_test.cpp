@@ -12,11 +12,7 @@
 namespace zarvik {
 namespace {
 
-using testing::Command;
-using testing::Echo;
-using testing::Rig;
-using testing::Sent;
-using Sends = std::vector<Sent>;
+using namespace testing;  // the engine's fakes
 using namespace std::string_literals;
 
 const Sent kLoaded = Echo("^2All binds ^3successfully ^2loaded");

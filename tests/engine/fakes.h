@@ -29,6 +29,8 @@ struct Sent {
 
 inline void PrintTo(const Sent& s, std::ostream* os) { *os << (s.asCommand ? "command " : "echo ") << s.text; }
 
+using Sends = std::vector<Sent>;
+
 inline Sent Echo(const std::string& text) { return {text, false}; }
 inline Sent Command(const std::string& text) { return {text, true}; }
 

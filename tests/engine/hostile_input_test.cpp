@@ -12,11 +12,7 @@
 namespace zarvik {
 namespace {
 
-using testing::Command;
-using testing::Echo;
-using testing::Rig;
-using testing::Sent;
-using Sends = std::vector<Sent>;
+using namespace testing;  // the engine's fakes
 
 // Every file below the folder with its content.
 std::map<std::string, std::string> Files(const std::string& folder) {
