@@ -41,7 +41,9 @@ namespace {
     throw StoreError(number, "BindStore", what + ": " + path);
 }
 
-std::FILE* Open(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
+std::FILE* Open(const std::string& path, const char* mode) {
+    return std::fopen(path.c_str(), mode);
+}
 
 }  // namespace
 
@@ -58,12 +60,20 @@ bool FolderExists(const std::string& path) {
 }
 
 void CreateFolder(const std::string& path) {
-    if (!CreateDirectoryA(path.c_str(), nullptr) && !FolderExists(path)) Fail(75, "Path/File access error", path);
+    if (!CreateDirectoryA(path.c_str(), nullptr) && !FolderExists(path))
+        Fail(75, "Path/File access error", path);
+}
+
+bool IsReadOnly(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
 void ReplaceWhole(const std::string& path, const std::string& content) {
+    if (IsReadOnly(path)) Fail(75, "Path/File access error", path);
     const std::string temp = path + ".new";
-    HANDLE file = CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) Fail(75, "Path/File access error", temp);
     DWORD written = 0;
     const bool ok = (content.empty() || (WriteFile(file, content.data(), static_cast<DWORD>(content.size()),
@@ -97,7 +107,13 @@ void CreateFolder(const std::string& path) {
     if (::mkdir(path.c_str(), 0777) != 0 && !FolderExists(path)) Fail(75, "Path/File access error", path);
 }
 
+bool IsReadOnly(const std::string& path) {
+    struct stat st;
+    return ::stat(path.c_str(), &st) == 0 && !(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH));
+}
+
 void ReplaceWhole(const std::string& path, const std::string& content) {
+    if (IsReadOnly(path)) Fail(75, "Path/File access error", path);
     const std::string temp = path + ".new";
     const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
     if (fd < 0) Fail(75, "Path/File access error", temp);
@@ -144,6 +160,7 @@ void CreateEmptyIfMissing(const std::string& path) {
 }
 
 void AppendLine(const std::string& path, const std::string& line) {
+    if (IsReadOnly(path)) Fail(75, "Path/File access error", path);
     std::FILE* file = Open(path, "ab+");
     if (!file) Fail(75, "Path/File access error", path);
     // A file last saved by hand may lack its final line break; the new line must not be glued

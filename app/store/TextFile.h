@@ -12,13 +12,13 @@ namespace zarvik {
 // A file operation that failed; the number says how, as the engine reports it
 // (53 file not found, 57 device I/O error, 75 path/file access error).
 class StoreError : public std::runtime_error {
-public:
+  public:
     StoreError(int number, std::string source, const std::string& description)
         : std::runtime_error(description), number_(number), source_(std::move(source)) {}
     int Number() const { return number_; }
     const std::string& Source() const { return source_; }
 
-private:
+  private:
     int number_;
     std::string source_;
 };
@@ -39,7 +39,10 @@ namespace textfile {
 
 bool Exists(const std::string& path);
 bool FolderExists(const std::string& path);
-void CreateFolder(const std::string& path);          // throws StoreError
+void CreateFolder(const std::string& path);  // throws StoreError
+// Marked read-only by its owner. Writers refuse such a file even where the system would let
+// them (an administrator, a replace by rename): the player's mark is kept.
+bool IsReadOnly(const std::string& path);
 std::string ReadWhole(const std::string& path);      // throws StoreError (53 when missing)
 void CreateEmptyIfMissing(const std::string& path);  // throws StoreError
 // Writes line + CR LF at the end, creating the file; a last line without a break gets one first.

@@ -181,6 +181,18 @@ TEST_F(Store, ListBindsStopsAt501WhileReadBindLinesGivesAll) {
     EXPECT_EQ(lines.back(), "Bind K600 v600");
 }
 
+TEST_F(Store, AFileMarkedReadOnlyIsNeverWritten) {
+    const std::string text = std::string(kBind) + "\r\n";
+    Put(File(), text);
+    fs::permissions(File(), fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    EXPECT_THROW(s.AppendBind("ffa_bespin", "F6", "force_pull"), StoreError);
+    EXPECT_THROW(s.DeleteBind("ffa_bespin", "F5", "\"say hi; wait\""), StoreError);
+    EXPECT_THROW(textfile::ReplaceWhole(File(), ""), StoreError);
+    EXPECT_EQ(Get(File()), text) << "even for a user whom permissions do not stop";
+    EXPECT_EQ(RegularFiles(), 1u) << "no temporary file left";
+    fs::permissions(File(), fs::perms::owner_write, fs::perm_options::add);
+}
+
 TEST_F(Store, DeleteBindRemovesEachMatchingLineWithItsBreak) {
     const std::string X = kBind;
     const std::tuple<const char*, std::string, std::string, int> cases[] = {

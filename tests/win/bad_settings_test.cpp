@@ -114,5 +114,34 @@ TEST(BadSettings, ALockedFileIsReadOrReportedNeverHalfWritten) {
     std::filesystem::remove_all(folder);
 }
 
+TEST(BadSettings, AReadOnlyBindFileIsReportedNotRewritten) {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const std::filesystem::path folder = std::filesystem::path(temp) / "zarvik read-only";
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder / "Data");
+    std::ofstream(folder / "Data" / "data.txt", std::ios::binary) << "ffa_bespin\r\n";
+    const std::string binds = "Bind F5 force_push\r\nBind F6 force_pull\r\n";
+    const std::filesystem::path file = folder / "Data" / "ffa_bespin.txt";
+    std::ofstream(file, std::ios::binary) << binds;
+    ASSERT_TRUE(SetFileAttributesA(file.string().c_str(), FILE_ATTRIBUTE_READONLY));
+
+    IniSettingsStore store(folder.string());
+    OptionModel options(store);
+    ScriptedDialogs dialogs;
+    EditingSuite suite(folder.string(), options, dialogs, nullptr);
+    suite.Load();
+    suite.SelectMap(0);
+    ASSERT_EQ(suite.View().keys.size(), 2u) << "read as usual";
+    suite.SelectKey(1);
+    suite.ValueChanged("force_grip");
+    suite.ChangeValue();
+    ASSERT_FALSE(dialogs.shown.empty());
+    EXPECT_EQ(dialogs.shown.back().rfind("Zarvik could not change ", 0), 0u);
+    EXPECT_EQ(Read(file), binds);
+    SetFileAttributesA(file.string().c_str(), FILE_ATTRIBUTE_NORMAL);
+    std::filesystem::remove_all(folder);
+}
+
 }  // namespace
 }  // namespace zarvik
