@@ -27,3 +27,20 @@ configure_and_build() {
 build_windows() {
   configure_and_build "$(windows_tree "$1")" -DCMAKE_TOOLCHAIN_FILE=cmake/toolchain-mingw.cmake -DZARVIK_WIN_ARCH="$1"
 }
+
+# For the measuring scripts: builds the Windows tree this machine runs, and starts a private Wine
+# display and prefix in WORK/env with the control library registered, stopped again on exit.
+# Sets tree, work and env_cmd.
+start_program_env() {
+  local arch wine_arch
+  arch=$(windows_run_arch)
+  tree=$(windows_tree "$arch")
+  build_windows "$arch"
+  work=$root/$tree/$1
+  rm -rf "$work" && mkdir -p "$work"
+  wine_arch=win32; [ "$arch" = x86_64 ] && wine_arch=win64
+  env_cmd=("$root/scripts/wine-env" --dir "$work/env" --arch "$wine_arch")
+  "${env_cmd[@]}" start
+  trap '"${env_cmd[@]}" stop >/dev/null 2>&1 || true' EXIT
+  "${env_cmd[@]}" regsvr32 "$root/$tree/perchicon/Perchicon.ocx" >/dev/null
+}

@@ -6,17 +6,8 @@ set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 what=${1:-all}
-arch=$(windows_run_arch)
-tree=$(windows_tree "$arch")
-build_windows "$arch"
+start_program_env measure
 sim=$root/$tree/tools/console-sim/console-sim.exe
-work=$root/$tree/measure
-rm -rf "$work" && mkdir -p "$work"
-wine_arch=win32; [ "$arch" = x86_64 ] && wine_arch=win64
-env_cmd=("$root/scripts/wine-env" --dir "$work/env" --arch "$wine_arch")
-"${env_cmd[@]}" start
-trap '"${env_cmd[@]}" stop >/dev/null 2>&1 || true' EXIT
-"${env_cmd[@]}" regsvr32 "$root/$tree/perchicon/Perchicon.ocx" >/dev/null
 
 hz=$(getconf CLK_TCK)
 cpu_of() { awk '{print $14 + $15}' "/proc/$1/stat"; }  # user + system, in clock ticks

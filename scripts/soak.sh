@@ -8,16 +8,7 @@ source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
 minutes=${1:-60}
 [[ "$minutes" =~ ^[0-9]+$ ]] && [ "$minutes" -gt 0 ] || { echo "usage: scripts/soak.sh [MINUTES]" >&2; exit 2; }
-arch=$(windows_run_arch)
-tree=$(windows_tree "$arch")
-build_windows "$arch"
-work=$root/$tree/soak
-rm -rf "$work" && mkdir -p "$work"
-wine_arch=win32; [ "$arch" = x86_64 ] && wine_arch=win64
-env_cmd=("$root/scripts/wine-env" --dir "$work/env" --arch "$wine_arch")
-"${env_cmd[@]}" start
-trap '"${env_cmd[@]}" stop >/dev/null 2>&1 || true' EXIT
-"${env_cmd[@]}" regsvr32 "$root/$tree/perchicon/Perchicon.ocx" >/dev/null
+start_program_env soak
 
 # The program with five binds stored for ffa_bespin.
 cp -r "$root/$tree/program" "$work/prog"
