@@ -67,15 +67,22 @@ TEST(BadSettings, StartUpReadsWhatItCanAndLosesNothing) {
     std::filesystem::remove_all(folder);
 }
 
-TEST(BadSettings, ALockedFileIsReadOrReportedNeverHalfWritten) {
+// A program folder of its own with one map of two binds; its bind file's content.
+const std::string kBinds = "Bind F5 force_push\r\nBind F6 force_pull\r\n";
+std::filesystem::path StoreWithTwoBinds(const char* name) {
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
-    const std::filesystem::path folder = std::filesystem::path(temp) / "zarvik locked";
+    const std::filesystem::path folder = std::filesystem::path(temp) / name;
     std::filesystem::remove_all(folder);
     std::filesystem::create_directories(folder / "Data");
     std::ofstream(folder / "Data" / "data.txt", std::ios::binary) << "ffa_bespin\r\n";
-    const std::string binds = "Bind F5 force_push\r\nBind F6 force_pull\r\n";
-    std::ofstream(folder / "Data" / "ffa_bespin.txt", std::ios::binary) << binds;
+    std::ofstream(folder / "Data" / "ffa_bespin.txt", std::ios::binary) << kBinds;
+    return folder;
+}
+
+TEST(BadSettings, ALockedFileIsReadOrReportedNeverHalfWritten) {
+    const std::filesystem::path folder = StoreWithTwoBinds("zarvik locked");
+    const std::string& binds = kBinds;
     std::ofstream(folder / "info.ini", std::ios::binary) << "[%General%]\r\nName=Kyle\r\n";
 
     // Another program holds both files open and shares nothing.
@@ -115,15 +122,9 @@ TEST(BadSettings, ALockedFileIsReadOrReportedNeverHalfWritten) {
 }
 
 TEST(BadSettings, AReadOnlyBindFileIsReportedNotRewritten) {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    const std::filesystem::path folder = std::filesystem::path(temp) / "zarvik read-only";
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder / "Data");
-    std::ofstream(folder / "Data" / "data.txt", std::ios::binary) << "ffa_bespin\r\n";
-    const std::string binds = "Bind F5 force_push\r\nBind F6 force_pull\r\n";
+    const std::filesystem::path folder = StoreWithTwoBinds("zarvik read-only");
+    const std::string& binds = kBinds;
     const std::filesystem::path file = folder / "Data" / "ffa_bespin.txt";
-    std::ofstream(file, std::ios::binary) << binds;
     ASSERT_TRUE(SetFileAttributesA(file.string().c_str(), FILE_ATTRIBUTE_READONLY));
 
     IniSettingsStore store(folder.string());
