@@ -193,6 +193,49 @@ TEST_F(Store, AFileMarkedReadOnlyIsNeverWritten) {
     fs::permissions(File(), fs::perms::owner_write, fs::perm_options::add);
 }
 
+#ifndef _WIN32
+// A Data folder the player may not write in (a copy under Program Files, say): a rewrite needs a
+// new file beside the old one, so it must fail whole and say so, while an append to a file the
+// player may write still lands. Run as an unprivileged user, since root writes anywhere.
+TEST_F(Store, AFolderThePlayerMayNotWriteInLosesNothing) {
+    const std::string text = std::string(kBind) + "\r\n";
+    Put(File(), text);
+    fs::permissions(File(), fs::perms::all);
+    fs::permissions(s.DataFolder(), fs::perms::owner_read | fs::perms::owner_exec | fs::perms::group_read |
+                                        fs::perms::group_exec | fs::perms::others_read | fs::perms::others_exec);
+    const pid_t child = fork();
+    ASSERT_NE(child, -1);
+    if (child == 0) {
+        if (geteuid() == 0 && setuid(65534) != 0) _exit(10);
+        int failed = 0;
+        auto throws = [&](int bit, auto&& step) {
+            try {
+                step();
+                failed |= bit;
+            } catch (const StoreError& e) {
+                if (e.Number() != 75) failed |= bit;
+            }
+        };
+        throws(1, [&] { s.DeleteBind("ffa_bespin", "F5", "\"say hi; wait\""); });
+        throws(2, [&] { s.ChangeBind("ffa_bespin", "F5", "\"say hi; wait\"", "x"); });
+        throws(4, [&] { s.EnsureBindFile("new_map"); });
+        try {
+            s.AppendBind("ffa_bespin", "F6", "force_pull");
+        } catch (...) {
+            failed |= 8;
+        }
+        _exit(failed);
+    }
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    fs::permissions(s.DataFolder(), fs::perms::owner_write, fs::perm_options::add);
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0) << "1 delete, 2 change, 4 new file did not fail as 75; 8 append failed";
+    EXPECT_EQ(Get(File()), text + "Bind F6 force_pull\r\n");
+    EXPECT_EQ(RegularFiles(), 1u) << "no temporary file left, no new map file";
+}
+#endif
+
 TEST_F(Store, DeleteBindRemovesEachMatchingLineWithItsBreak) {
     const std::string X = kBind;
     const std::tuple<const char*, std::string, std::string, int> cases[] = {
