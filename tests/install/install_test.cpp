@@ -1,0 +1,263 @@
+// The setup program as a player meets it, in a prefix of its own: installed silently, Zarvik
+// started from the installed folder and fed a bind, uninstalled keeping the player's files,
+// installed again over them, and at last uninstalled with them. The steps build on each other
+// and run in the order written.
+#include "tests/win/message_loop.h"
+#include "tests/win/sim_process.h"
+
+#include <windows.h>
+#include <shlobj.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+const char* const kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zarvik";
+const char* const kProgramFiles[] = {"Zarvik.exe", "Perchicon.ocx", "Readme.txt", "title.swf", "credits.swf",
+                                     "Uninstall.exe"};
+
+fs::path Tree() {
+    char exe[MAX_PATH];
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    return fs::path(exe).parent_path().parent_path().parent_path();  // <tree>/tests/install/this.exe
+}
+
+fs::path KnownFolder(int csidl) {
+    char path[MAX_PATH] = {};
+    SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+
+fs::path InstallFolder() { return KnownFolder(CSIDL_LOCAL_APPDATA) / "Programs" / "Zarvik"; }
+fs::path StartMenuEntry() { return KnownFolder(CSIDL_PROGRAMS) / "Zarvik.lnk"; }
+
+std::string Read(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+std::string RegText(HKEY root, const std::string& key, const char* value) {
+    char text[1024] = {};
+    DWORD size = sizeof text;
+    if (RegGetValueA(root, key.c_str(), value, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
+        return "<absent>";
+    return text;
+}
+
+bool KeyExists(HKEY root, const std::string& key) {
+    HKEY k;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
+    RegCloseKey(k);
+    return true;
+}
+
+// Runs a command to its end; its exit code, or 999 when it did not end in time.
+DWORD Run(const std::string& commandLine, DWORD ms = 60000) {
+    std::string command = commandLine;
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+        return 1000 + GetLastError();
+    DWORD code = 999;
+    if (WaitForSingleObject(pi.hProcess, ms) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+    return code;
+}
+
+DWORD RunSetup() { return Run("\"" + (Tree() / "release" / "ZarvikSetup.exe").string() + "\" /S"); }
+
+// The uninstaller copies itself away and finishes from there, as it does for a player; done
+// once its entry in the list of installed programs is gone.
+bool Uninstall(const std::string& options = "") {
+    if (Run("\"" + (InstallFolder() / "Uninstall.exe").string() + "\" /S" + options) != 0) return false;
+    for (int i = 0; i < 300; ++i) {
+        if (!KeyExists(HKEY_CURRENT_USER, kUninstallKey) && !fs::exists(InstallFolder() / "Uninstall.exe")) {
+            Sleep(500);  // its last deletions
+            return true;
+        }
+        Sleep(100);
+    }
+    return false;
+}
+
+// Windows looks up classes in HKEY_CLASSES_ROOT, where the user's own Software\Classes lies
+// over the machine's; Wine 8 shows the machine's alone. Laying the user's keys over the
+// machine's by hand gives the program the view Windows gives it; the keys laid are taken away
+// again afterwards.
+class UserClassesSeenByWine {
+  public:
+    UserClassesSeenByWine() { Lay(""); }
+    ~UserClassesSeenByWine() {
+        for (auto it = laid_.rbegin(); it != laid_.rend(); ++it)
+            RegDeleteTreeA(HKEY_LOCAL_MACHINE, ("Software\\Classes\\" + *it).c_str());
+    }
+
+  private:
+    void Lay(const std::string& sub) {
+        HKEY user;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, ("Software\\Classes" + sub).c_str(), 0, KEY_READ, &user) != 0) return;
+        char name[256];
+        for (DWORD i = 0;; ++i) {
+            DWORD length = sizeof name;
+            if (RegEnumKeyExA(user, i, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+            const std::string child = (sub.empty() ? "" : sub.substr(1) + "\\") + name;
+            if (KeyExists(HKEY_LOCAL_MACHINE, "Software\\Classes\\" + child)) {
+                Lay(sub + "\\" + name);
+                continue;
+            }
+            HKEY target, source;
+            RegCreateKeyExA(HKEY_LOCAL_MACHINE, ("Software\\Classes\\" + child).c_str(), 0, nullptr, 0,
+                            KEY_ALL_ACCESS, nullptr, &target, nullptr);
+            RegOpenKeyExA(user, name, 0, KEY_READ, &source);
+            RegCopyTreeA(source, nullptr, target);
+            RegCloseKey(source);
+            RegCloseKey(target);
+            laid_.push_back(child);
+        }
+        RegCloseKey(user);
+    }
+    std::vector<std::string> laid_;
+};
+
+HWND WaitForMain(DWORD ms = 20000) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(50)) {
+        HWND main = FindWindowA("ZarvikMain", "Zarvik");
+        if (main && IsWindowVisible(main)) return main;
+    }
+    return nullptr;
+}
+
+bool TrayIconShown(DWORD ms = 10000) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(50)) {
+        HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
+        if (tray && GetWindow(tray, GW_CHILD)) return true;
+    }
+    return false;
+}
+
+// Zarvik started as the Start menu entry starts it: from the installed folder.
+class InstalledZarvik {
+  public:
+    InstalledZarvik() {
+        std::string command = "\"" + (InstallFolder() / "Zarvik.exe").string() + "\"";
+        STARTUPINFOA si = {};
+        si.cb = sizeof si;
+        started_ = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                  InstallFolder().string().c_str(), &si, &pi_);
+    }
+    ~InstalledZarvik() {
+        if (!started_) return;
+        if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 1);
+        CloseHandle(pi_.hThread);
+        CloseHandle(pi_.hProcess);
+    }
+    bool Started() const { return started_; }
+    // Closed as its own window is; the exit code, 999 when it did not end.
+    DWORD Close() {
+        if (HWND main = WaitForMain()) PostMessageA(main, WM_CLOSE, 0, 0);
+        DWORD code = 999;
+        if (WaitForSingleObject(pi_.hProcess, 15000) == WAIT_OBJECT_0) GetExitCodeProcess(pi_.hProcess, &code);
+        return code;
+    }
+
+  private:
+    PROCESS_INFORMATION pi_ = {};
+    bool started_ = false;
+};
+
+const std::string kBindFile = "Bind F6 \"force_pull\"\r\n";
+const std::string kIni = "[%General%]\r\nName=Padawan\r\n";
+
+TEST(Setup, InstallsForTheUserAloneAndZarvikRunsFromThere) {
+    ASSERT_FALSE(fs::exists(InstallFolder())) << "the prefix must be fresh";
+    ASSERT_EQ(RunSetup(), 0u);
+
+    for (const char* file : kProgramFiles) EXPECT_TRUE(fs::exists(InstallFolder() / file)) << file;
+    EXPECT_FALSE(fs::exists(InstallFolder() / "Data")) << "the player's files are never part of the package";
+    EXPECT_FALSE(fs::exists(InstallFolder() / "info.ini"));
+    EXPECT_TRUE(fs::exists(StartMenuEntry()));
+    EXPECT_EQ(RegText(HKEY_CURRENT_USER, kUninstallKey, "DisplayName"), "Zarvik");
+    EXPECT_EQ(RegText(HKEY_CURRENT_USER, kUninstallKey, "DisplayVersion"), ZARVIK_VERSION);
+    EXPECT_EQ(RegText(HKEY_CURRENT_USER, kUninstallKey, "UninstallString"),
+              "\"" + (InstallFolder() / "Uninstall.exe").string() + "\"");
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
+
+    // The control is registered for this user, at its installed place, and for nobody else.
+    const std::string clsid = RegText(HKEY_CURRENT_USER, "Software\\Classes\\PerchiconControl.Perchicon\\CLSID", "");
+    ASSERT_EQ(clsid.size(), 38u) << clsid;
+    const std::string server = "Software\\Classes\\CLSID\\" + clsid + "\\InprocServer32";
+    EXPECT_TRUE(fs::equivalent(RegText(HKEY_CURRENT_USER, server, ""), InstallFolder() / "Perchicon.ocx"));
+    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, server));
+
+    std::ofstream(InstallFolder() / "info.ini", std::ios::binary) << kIni;
+    {
+        UserClassesSeenByWine classes;
+        InstalledZarvik zarvik;
+        ASSERT_TRUE(zarvik.Started());
+        SimProcess sim(
+            "wait 2500\n"
+            "map ffa_bespin\n"
+            "bind F6 force_pull\n"
+            "chat !add f6\n"
+            "expect 950-3000 Bind F6\n"
+            "expect 950-3000 \"mapname\"\n"
+            "expect 950-3000 echo \"^6Bind Saved ^1(^7F6 ^1|^7 \"force_pull\" ^1|^7 ffa_bespin^1)\n");
+        EXPECT_TRUE(WaitForMain() != nullptr);
+        EXPECT_TRUE(TrayIconShown()) << "the control registered for the user gives the tray icon";
+        EXPECT_EQ(sim.Finish(30000), 0u) << sim.Log();
+
+        // A setup started over the running program changes nothing and says so.
+        EXPECT_EQ(RunSetup(), 2u);
+        EXPECT_EQ(zarvik.Close(), 0u);
+    }
+    EXPECT_EQ(Read(InstallFolder() / "Data" / "ffa_bespin.txt"), kBindFile);
+}
+
+TEST(Setup, UninstallKeepsThePlayersBindsAndSettings) {
+    const std::string ini = Read(InstallFolder() / "info.ini");
+    ASSERT_NE(ini.find("Name=Padawan"), std::string::npos);
+    ASSERT_TRUE(Uninstall());
+
+    for (const char* file : kProgramFiles) EXPECT_FALSE(fs::exists(InstallFolder() / file)) << file;
+    EXPECT_FALSE(fs::exists(StartMenuEntry()));
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Classes\\PerchiconControl.Perchicon"));
+    EXPECT_EQ(Read(InstallFolder() / "Data" / "ffa_bespin.txt"), kBindFile);
+    EXPECT_EQ(Read(InstallFolder() / "info.ini"), ini);
+}
+
+TEST(Setup, AReinstallFindsThemAndTheFullUninstallTakesThemAlong) {
+    const std::string ini = Read(InstallFolder() / "info.ini");
+    ASSERT_EQ(RunSetup(), 0u);
+    EXPECT_EQ(Read(InstallFolder() / "info.ini"), ini);
+    {
+        UserClassesSeenByWine classes;
+        InstalledZarvik zarvik;
+        SimProcess sim(
+            "wait 2500\n"
+            "map ffa_bespin\n"
+            "chat !load\n"
+            "expect 950-3000 mapname\n"
+            "expect 950-3000 echo !loadnow\n"
+            "expect 950-3000 Bind F6 \"force_pull\"\n"
+            "expect 950-3000 echo ^2All binds ^3successfully ^2loaded\n");
+        EXPECT_EQ(sim.Finish(30000), 0u) << sim.Log();
+        EXPECT_EQ(zarvik.Close(), 0u);
+    }
+
+    ASSERT_TRUE(Uninstall(" /REMOVEDATA"));
+    EXPECT_FALSE(fs::exists(InstallFolder())) << "nothing of Zarvik's is left";
+    EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Classes\\PerchiconControl.Perchicon"));
+}
+
+}  // namespace
