@@ -17,10 +17,10 @@ std::string Upper(std::string s) {
     throw EngineError(error::kInvalidArgument, source, "Invalid procedure call or argument");
 }
 
-// The map name in the game's reply to "mapname": the first double-quoted text after the
-// quoted word mapname.
-std::string ParseMapName(const std::string& line) {
-    std::string rest = line.size() > 9 ? line.substr(9) : "";
+// The map name in the game's reply to a cvar query: the first double-quoted text after the
+// quoted cvar name, which is `nameLength` characters long with its quotes.
+std::string ParseMapName(const std::string& line, std::size_t nameLength) {
+    std::string rest = line.size() > nameLength ? line.substr(nameLength) : "";
     const std::size_t open = rest.find('"');
     if (open != std::string::npos) rest.erase(0, open + 1);
     const std::size_t close = rest.find('"');
@@ -60,7 +60,22 @@ bool Engine::RefuseMapName(const std::string& map) {
 }
 
 void Engine::MapNameReply() {
-    const std::string map = ParseMapName(Line());
+    const std::string map = ParseMapName(Line(), 9);
+    // Only the player's own server sets mapname; on anyone else's it stays "nomap", while the
+    // client's ui_about_mapname always names the map. Ask that instead, keeping what waits.
+    if (map == "nomap" && (state_.SavePending || state_.LoadPending)) {
+        Submit("ui_about_mapname", true);
+        return;
+    }
+    ActOnMapName(map);
+}
+
+void Engine::ClientMapNameReply() {
+    const std::string map = ParseMapName(Line(), 18);
+    ActOnMapName(map.empty() ? "nomap" : map);  // empty: on no server at all
+}
+
+void Engine::ActOnMapName(const std::string& map) {
     if (state_.SavePending) {
         SaveBind(map);
     } else if (state_.LoadPending) {

@@ -46,6 +46,7 @@ void Engine::Examine() {
     if (BeginsWith(Line(), Name() + " renamed to")) Rename();
     if (BeginsWith(Line(), "\"" + state_.BindKey + "\" = ")) BindReply();
     if (BeginsWith(Line(), "\"mapname\"")) MapNameReply();
+    if (BeginsWith(Line(), "\"ui_about_mapname\"")) ClientMapNameReply();
     if (Contains(Line(), Name() + " entered the game")) Greeting();
     if (BeginsWith(Line(), Name() + ": !date") && io_.options.IsOn(Option::Date)) DateReply();
     if (BeginsWith(Line(), Name() + ": !about")) AboutReply();

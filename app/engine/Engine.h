@@ -62,6 +62,8 @@ private:
     void Rename();
     void BindReply();
     void MapNameReply();
+    void ClientMapNameReply();
+    void ActOnMapName(const std::string& map);
     void SaveBind(const std::string& map);
     Flow LoadNow();
     void LoadRequest();

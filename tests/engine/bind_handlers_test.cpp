@@ -199,5 +199,84 @@ TEST(NameTracking, AfterEnteringTheNameReplyStartsTheLoadWhenAutoLoadIsOn) {
     EXPECT_TRUE(rig.engine.State().LoadPending);
 }
 
+// On someone else's server the game's mapname stays "nomap"; the client's ui_about_mapname
+// names the map.
+const std::string kNomap = "\"mapname\" is:\"nomap\" default:\"nomap\"";
+const std::string kClientMap = "\"ui_about_mapname\" is:\"ffa_bespin\" default:\"\"";
+
+TEST(RemoteServer, ACaptureAndALoadFollowTheClientsMapName) {
+    Rig rig;
+    rig.TickOn("Padawan: !add f5");
+    rig.TickOn("\"F5\" = \"force_push\"");
+    EXPECT_EQ(rig.TickOn(kNomap), Sends{Command("ui_about_mapname")});
+    EXPECT_TRUE(rig.engine.State().SavePending) << "the capture still waits";
+    EXPECT_EQ(rig.TickOn(kClientMap), Sends{Echo(kSaved)});
+    EXPECT_EQ(FileText(rig.binds.BindFilePath("ffa_bespin")), "Bind F5 \"force_push\"\r\n");
+    EXPECT_FALSE(textfile::Exists(rig.binds.BindFilePath("nomap")));
+
+    rig.TickOn("Padawan: !load");
+    EXPECT_EQ(rig.TickOn(kNomap), Sends{Command("ui_about_mapname")});
+    EXPECT_TRUE(rig.engine.State().LoadPending);
+    EXPECT_EQ(rig.TickOn(kClientMap), Sends{Echo("!loadnow")});
+    EXPECT_EQ(rig.TickOn("!loadnow "),
+              (Sends{Command("Bind F5 \"force_push\""), Echo("^2All binds ^3successfully ^2loaded")}));
+
+    // Nothing waits: neither reply does anything, as a bare mapname reply does nothing.
+    EXPECT_EQ(rig.TickOn(kNomap), Sends{});
+    EXPECT_EQ(rig.TickOn(kClientMap), Sends{});
+}
+
+TEST(RemoteServer, OnNoServerAtAllTheBindGoesToNomapAsBefore) {
+    Rig rig;
+    rig.TickOn("Padawan: !add f5");
+    rig.TickOn("\"F5\" = \"force_push\"");
+    rig.TickOn(kNomap);
+    EXPECT_EQ(rig.TickOn("\"ui_about_mapname\" is:\"\" default:\"\""),
+              Sends{Echo("\"^6Bind Saved ^1(^7F5 ^1|^7 \"force_push\" ^1|^7 nomap^1)")});
+    EXPECT_EQ(FileText(rig.binds.BindFilePath("nomap")), "Bind F5 \"force_push\"\r\n");
+    EXPECT_EQ(rig.TickOn(kNomap), Sends{}) << "no second query once nothing waits";
+}
+
+TEST(RemoteServer, TheClientsAnswerIsCheckedLikeAnyMapName) {
+    Rig rig;
+    rig.TickOn("Padawan: !load");
+    rig.TickOn(kNomap);
+    const Sends sent = rig.TickOn("\"ui_about_mapname\" is:\"../../evil\" default:\"\"");
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].text.rfind("^1Cannot ^3use this map name", 0), 0u);
+    EXPECT_FALSE(rig.engine.State().LoadPending);
+    EXPECT_EQ(rig.TickOn("Kyle: \"ui_about_mapname\" is:\"ffa_bespin\" default:\"\""), Sends{})
+        << "another player's chat is no answer of the game";
+}
+
+TEST(RemoteServer, ACaptureAndALoadThatInterruptEachOther) {
+    // A load asked for while the capture waits for the client's map name: the late answer
+    // serves the load, and the capture is dropped as it is on the player's own server.
+    Rig rig;
+    rig.binds.AppendBind("ffa_bespin", "F6", "say hi");
+    rig.TickOn("Padawan: !add f5");
+    rig.TickOn("\"F5\" = \"force_push\"");
+    rig.TickOn(kNomap);
+    EXPECT_EQ(rig.TickOn("Padawan: !load"), Sends{Command("mapname")});
+    EXPECT_EQ(rig.TickOn(kClientMap), Sends{Echo("!loadnow")});
+    EXPECT_EQ(rig.TickOn(kNomap), Sends{}) << "the load's own reply finds nothing waiting";
+    EXPECT_EQ(FileText(rig.binds.BindFilePath("ffa_bespin")), "Bind F6 say hi\r\n");
+
+    // A capture answered while the load waits for the client's map name: the answer saves.
+    rig.TickOn("Padawan: !load");
+    rig.TickOn(kNomap);
+    rig.TickOn("\"F5\" = \"force_push\"");
+    EXPECT_EQ(rig.TickOn(kClientMap), Sends{Echo(kSaved)});
+    EXPECT_FALSE(rig.engine.State().LoadPending);
+    EXPECT_EQ(rig.TickOn(kNomap), Sends{});
+    EXPECT_EQ(FileText(rig.binds.BindFilePath("ffa_bespin")), "Bind F6 say hi\r\nBind F5 \"force_push\"\r\n");
+}
+
+TEST(RemoteServer, OnThePlayersOwnServerNothingChanges) {
+    Rig rig;
+    rig.TickOn("Padawan: !load");
+    EXPECT_EQ(rig.TickOn(kMapReply), Sends{Echo("!loadnow")}) << "no query when mapname knows the map";
+}
+
 }  // namespace
 }  // namespace zarvik

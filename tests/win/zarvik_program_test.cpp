@@ -330,4 +330,36 @@ TEST_F(Program, PlaysAPlayersMatchInTheGamesConsole) {
     EXPECT_EQ(Wait(zarvik), 0u);
 }
 
+TEST_F(Program, BindsFollowTheMapOnSomeoneElsesServer) {
+    std::ofstream(folder / "info.ini") << "[%General%]\r\nName=Padawan\r\n";
+    SimProcess sim(
+        "wait 2500\n"
+        "remote on\n"
+        "map ffa_bespin\n"
+        "bind F5 force_push\n"
+        "chat !add f5\n"
+        "expect 950-3000 Bind F5\n"
+        "expect 950-3000 \"mapname\"\n"
+        "expect 950-3000 ui_about_mapname\n"
+        "expect 950-3000 echo \"^6Bind Saved ^1(^7F5 ^1|^7 \"force_push\" ^1|^7 ffa_bespin^1)\n"
+        "wait 300\n"
+        "bind F5 force_pull\n"
+        "chat !load\n"
+        "expect 950-3000 mapname\n"
+        "expect 950-3000 ui_about_mapname\n"
+        "expect 950-3000 echo !loadnow\n"
+        "expect 950-3000 Bind F5 \"force_push\"\n"
+        "expect 950-3000 echo ^2All binds ^3successfully ^2loaded\n"
+        "folder " +
+        folder.string() +
+        "\n"
+        "contains Data/ffa_bespin.txt Bind F5 \"force_push\"\n"
+        "missing Data/nomap.txt\n");
+    auto& zarvik = Start();
+    EXPECT_EQ(sim.Finish(40000), 0u) << sim.Log();
+    HWND main = WaitForWindow("ZarvikMain", "Zarvik");
+    if (main) PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(Wait(zarvik), 0u);
+}
+
 }  // namespace

@@ -2,7 +2,9 @@
 // not installed. Without a scenario it waits for a person to type into it; with one it
 // plays the scenario and exits 0 when every step held, 1 at the first that did not.
 //
-//   console-sim [--hidden] [--log FILE] [--frame MS] [SCENARIO]
+//   console-sim [--hidden] [--remote] [--log FILE] [--frame MS] [SCENARIO]
+//
+// --remote plays on someone else's server: the client's mapname answers "nomap".
 
 #include "Scenario.h"
 #include "SimWindow.h"
@@ -22,7 +24,7 @@ using namespace zarvik::sim;
 namespace {
 
 int Usage(const char* why) {
-    std::fprintf(stderr, "console-sim: %s\nusage: console-sim [--hidden] [--log FILE] [--frame MS] [SCENARIO]\n", why);
+    std::fprintf(stderr, "console-sim: %s\nusage: console-sim [--hidden] [--remote] [--log FILE] [--frame MS] [SCENARIO]\n", why);
     return 2;
 }
 
@@ -31,10 +33,13 @@ int Usage(const char* why) {
 int main(int argc, char** argv) {
     SimWindow::Options options;
     std::string logPath, scenarioPath;
+    bool remote = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--hidden") {
             options.visible = false;
+        } else if (arg == "--remote") {
+            remote = true;
         } else if (arg == "--log" && i + 1 < argc) {
             logPath = argv[++i];
         } else if (arg == "--frame" && i + 1 < argc) {
@@ -72,6 +77,7 @@ int main(int argc, char** argv) {
     Transcript transcript([start] { return static_cast<long>(GetTickCount() - start); }, outputs);
 
     SimWindow window(options, transcript);
+    window.Game().SetRemote(remote);
     int exitCode = 0;
     window.OnClosed([&] { PostQuitMessage(exitCode); });
 
