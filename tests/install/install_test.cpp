@@ -239,7 +239,9 @@ TEST(Setup, UninstallKeepsThePlayersBindsAndSettings) {
 TEST(Setup, AReinstallFindsThemAndTheFullUninstallTakesThemAlong) {
     const std::string ini = Read(InstallFolder() / "info.ini");
     ASSERT_EQ(RunSetup(), 0u);
+    ASSERT_EQ(RunSetup(), 0u) << "over the installed version, as an update without uninstalling";
     EXPECT_EQ(Read(InstallFolder() / "info.ini"), ini);
+    EXPECT_EQ(Read(InstallFolder() / "Data" / "ffa_bespin.txt"), kBindFile);
     {
         UserClassesSeenByWine classes;
         InstalledZarvik zarvik;
