@@ -133,6 +133,7 @@ SectionEnd
 Section /o "un.My binds and settings" SecPlayerData
   RMDir /r "$INSTDIR\Data"
   Delete "$INSTDIR\info.ini"
+  Delete "$INSTDIR\Debug.txt"  ; the error log, when the program could write one here
   RMDir "$INSTDIR"
 SectionEnd
 

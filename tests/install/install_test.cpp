@@ -257,6 +257,7 @@ TEST(Setup, AReinstallFindsThemAndTheFullUninstallTakesThemAlong) {
         EXPECT_EQ(zarvik.Close(), 0u);
     }
 
+    std::ofstream(InstallFolder() / "Debug.txt", std::ios::binary) << "Error: 75 | BindStore | ...\r\n";
     ASSERT_TRUE(Uninstall(" /REMOVEDATA"));
     EXPECT_FALSE(fs::exists(InstallFolder())) << "nothing of Zarvik's is left";
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Classes\\PerchiconControl.Perchicon"));
