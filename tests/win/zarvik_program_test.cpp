@@ -152,10 +152,18 @@ void PressKey(WORD key) {
 
 // Right-clicks the tray icon and picks an entry of its menu by its mnemonic.
 bool ChooseFromTrayMenu(WORD key) {
-    if (!RightClickTrayIcon() || !WaitForWindow("#32768", nullptr, 5000)) return false;
-    Sleep(300);  // the menu window shows a moment before its loop takes keys
-    PressKey(key);
-    return true;
+    HWND menu = nullptr;
+    if (!RightClickTrayIcon() || !(menu = WaitForWindow("#32768", nullptr, 5000))) return false;
+    // The menu window shows a moment before its loop takes keys, longer on a busy machine: a
+    // key the menu did not take leaves it open (hiding takes Wine up to two seconds), and is
+    // pressed again.
+    for (int tries = 0; tries < 4; ++tries) {
+        Sleep(300);
+        PressKey(key);
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 2500; Sleep(20))
+            if (!IsWindowVisible(menu)) return true;
+    }
+    return false;
 }
 
 // What the screen shows in `r`, pixel by pixel.
