@@ -2,6 +2,9 @@
 
 #include "app/console/MessagePump.h"
 #include "app/console/PauseClock.h"
+#include "app/console/TypedEcho.h"
+
+#include <algorithm>
 
 namespace zarvik {
 namespace {
@@ -12,11 +15,33 @@ constexpr char kEditClass[] = "edit";
 // A game that has stopped answering must not freeze us: give up on a message after this.
 constexpr UINT kSendTimeoutMs = 5000;
 
-void Send(HWND target, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (!target) return;
+DWORD_PTR Send(HWND target, UINT message, WPARAM wParam, LPARAM lParam) {
     DWORD_PTR result = 0;
-    SendMessageTimeoutA(target, message, wParam, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG, kSendTimeoutMs,
-                        &result);
+    if (target)
+        SendMessageTimeoutA(target, message, wParam, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                            &result);
+    return result;
+}
+
+std::string TextOf(HWND edit) {
+    std::string text(static_cast<size_t>(Send(edit, WM_GETTEXTLENGTH, 0, 0)) + 1, '\0');
+    const DWORD_PTR copied =
+        Send(edit, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(text.data()));
+    text.resize(std::min<size_t>(static_cast<size_t>(copied), text.size() - 1));
+    return text;
+}
+
+// Empties the buffer of what stood in it before Enter and of the echo of the line typed. The
+// game answers the line on a later frame, and that frame may run before this reaches it (the
+// game is another process): an answer printed already stays, or it would be lost for good.
+void ClearThroughEcho(HWND output) {
+    const std::size_t end = EndOfTypedEcho(TextOf(output));
+    if (end == std::string::npos) {
+        Send(output, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+        return;
+    }
+    Send(output, EM_SETSEL, 0, static_cast<LPARAM>(end));
+    Send(output, EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(""));
 }
 
 }  // namespace
@@ -44,7 +69,7 @@ void SendToConsole(const std::string& text, bool asCommand, const std::function<
     const std::string line = asCommand ? text : "echo " + text;
     Send(GetConsoleEdit(true), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(line.c_str()));
     Send(GetConsoleEdit(true), WM_CHAR, 13, 0);
-    Send(GetConsoleEdit(false), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
+    ClearThroughEcho(GetConsoleEdit(false));
     if (clearCurrentLine) clearCurrentLine();
 }
 

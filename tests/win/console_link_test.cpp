@@ -96,6 +96,18 @@ TEST(SendToConsole, CommandIsTypedUnchanged) {
     EXPECT_EQ(console.OutputText(), "");
 }
 
+TEST(SendToConsole, AnAnswerPrintedBeforeTheClearArrivesStays) {
+    // The game's frame may run between Enter and the clear: its answer must not be wiped, or
+    // a capture or a load waiting for it would never finish.
+    FakeConsole console;
+    console.RunTypedLinesAtOnce();
+    console.Print("Padawan: !load");
+    SendToConsole("mapname is here", false, {});
+    EXPECT_EQ(console.OutputText(), "mapname is here\r\n") << "the request and the echo are gone, the answer stays";
+    console.Print("Kyle: hi");
+    EXPECT_EQ(console.OutputText(), "mapname is here\r\nKyle: hi\r\n") << "later prints still append";
+}
+
 TEST(SendToConsole, WithoutTheGameOnlyTheCurrentLineIsCleared) {
     // An ordinary window with an edit field must not be mistaken for the console.
     HWND other = CreateWindowExA(0, "static", "Not the game", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,

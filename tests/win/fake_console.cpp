@@ -83,7 +83,10 @@ LRESULT CALLBACK FakeConsole::InputProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
         self->received_.push_back(line);
         self->Print("]" + line);
         self->queued_.push_back(line);
-        PostMessageA(self->window_, kRunQueued, 0, 0);
+        if (self->atOnce_)
+            self->Execute();
+        else
+            PostMessageA(self->window_, kRunQueued, 0, 0);
         return 0;
     }
     return CallWindowProcA(self->editProc_, hwnd, msg, wParam, lParam);

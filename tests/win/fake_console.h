@@ -25,6 +25,10 @@ public:
     std::string OutputText() const;
     void Print(const std::string& line);
 
+    // A game whose frame comes before the sender's next message: a line typed is run inside the
+    // keystroke, its answer printed before Enter returns.
+    void RunTypedLinesAtOnce() { atOnce_ = true; }
+
     // Every line submitted with Enter, as the input line held it.
     const std::vector<std::string>& received() const { return received_; }
 
@@ -39,4 +43,5 @@ private:
     WNDPROC editProc_ = nullptr;
     std::vector<std::string> received_;
     std::vector<std::string> queued_;
+    bool atOnce_ = false;
 };
