@@ -15,27 +15,20 @@ constexpr char kEditClass[] = "edit";
 // A game that has stopped answering must not freeze us: give up on a message after this.
 constexpr UINT kSendTimeoutMs = 5000;
 
-DWORD_PTR Send(HWND target, UINT message, WPARAM wParam, LPARAM lParam) {
+void Send(HWND target, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (!target) return;
     DWORD_PTR result = 0;
-    if (target)
-        SendMessageTimeoutA(target, message, wParam, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG, kSendTimeoutMs,
-                            &result);
-    return result;
-}
-
-std::string TextOf(HWND edit) {
-    std::string text(static_cast<size_t>(Send(edit, WM_GETTEXTLENGTH, 0, 0)) + 1, '\0');
-    const DWORD_PTR copied =
-        Send(edit, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(text.data()));
-    text.resize(std::min<size_t>(static_cast<size_t>(copied), text.size() - 1));
-    return text;
+    SendMessageTimeoutA(target, message, wParam, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG, kSendTimeoutMs,
+                        &result);
 }
 
 // Empties the buffer of what stood in it before Enter and of the echo of the line typed. The
 // game answers the line on a later frame, and that frame may run before this reaches it (the
 // game is another process): an answer printed already stays, or it would be lost for good.
 void ClearThroughEcho(HWND output) {
-    const std::size_t end = EndOfTypedEcho(TextOf(output));
+    std::string text;
+    ReadEditText(output, text);
+    const std::size_t end = EndOfTypedEcho(text);
     if (end == std::string::npos) {
         Send(output, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(""));
         return;
@@ -45,6 +38,23 @@ void ClearThroughEcho(HWND output) {
 }
 
 }  // namespace
+
+bool ReadEditText(HWND edit, std::string& text) {
+    text.clear();
+    DWORD_PTR length = 0;
+    if (!edit || !SendMessageTimeoutA(edit, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length))
+        return false;
+    if (length == 0) return true;  // the usual idle case: one cross-process call less
+    text.assign(static_cast<size_t>(length) + 1, '\0');  // one more for the terminating NUL
+    DWORD_PTR copied = 0;
+    if (!SendMessageTimeoutA(edit, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(text.data()),
+                             SMTO_ABORTIFHUNG, kSendTimeoutMs, &copied)) {
+        text.clear();
+        return false;
+    }
+    text.resize(std::min<size_t>(static_cast<size_t>(copied), static_cast<size_t>(length)));
+    return true;
+}
 
 HWND GetConsoleEdit(bool inputLine) {
     HWND console = FindWindowA(kConsoleClass, nullptr);

@@ -18,8 +18,13 @@ HWND GetConsoleEdit(bool inputLine);
 // when the program is quitting (WM_QUIT stays queued for the outer loop).
 void Pause(std::int32_t seconds);
 
+// The text of an edit field, by message (it belongs to another process); false when the
+// window does not answer (gone, or hung for five seconds).
+bool ReadEditText(HWND edit, std::string& text);
+
 // Pauses one second, types `text` (or "echo " + text) into the console's input line,
-// presses Enter, empties the console's output buffer, then calls `clearCurrentLine`.
+// presses Enter, empties the console's output buffer through the echo of the typed line
+// (an answer printed already stays), then calls `clearCurrentLine`.
 // Without a console the pause is still spent and only `clearCurrentLine` runs.
 void SendToConsole(const std::string& text, bool asCommand, const std::function<void()>& clearCurrentLine);
 

@@ -5,30 +5,13 @@
 
 namespace zarvik {
 
-namespace {
-
-bool TextLength(HWND window, DWORD_PTR& length) {
-    return window && SendMessageTimeoutA(window, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, 5000, &length);
-}
-
-}  // namespace
-
 std::string Win32GameConsole::ReadOutput() {
-    // By message: the buffer belongs to another process. Ask for the length first, then
-    // fetch one more character for the terminating NUL.
-    DWORD_PTR length = 0;
-    if (!TextLength(buffer_, length)) {
+    std::string text;
+    // The buffer's handle is kept between ticks and looked up again only once it fails.
+    if (!ReadEditText(buffer_, text)) {
         buffer_ = GetConsoleEdit(false);
-        if (!TextLength(buffer_, length)) return {};
+        ReadEditText(buffer_, text);
     }
-    HWND buffer = buffer_;
-    if (length == 0) return {};  // the usual idle case: one cross-process call less per tick
-    std::string text(static_cast<size_t>(length) + 1, '\0');
-    DWORD_PTR copied = 0;
-    if (!SendMessageTimeoutA(buffer, WM_GETTEXT, static_cast<WPARAM>(text.size()),
-                             reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG, 5000, &copied))
-        return {};
-    text.resize(std::min<size_t>(static_cast<size_t>(copied), static_cast<size_t>(length)));
     return text;
 }
 

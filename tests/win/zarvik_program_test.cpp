@@ -71,6 +71,16 @@ class Program : public ::testing::Test {
         return code;
     }
 
+    // Zarvik started beside the simulator playing its scenario: every step must hold, and
+    // Zarvik must then close as its own window closes.
+    void PlayWithZarvik(SimProcess& sim, DWORD ms) {
+        auto& zarvik = Start();
+        EXPECT_EQ(sim.Finish(ms), 0u) << sim.Log();
+        HWND main = WaitForWindow("ZarvikMain", "Zarvik");
+        if (main) PostMessageA(main, WM_CLOSE, 0, 0);
+        EXPECT_EQ(Wait(zarvik), 0u);
+    }
+
     std::filesystem::path folder;
     std::vector<PROCESS_INFORMATION> started;
 };
@@ -307,11 +317,7 @@ TEST_F(Program, OtherPlayersCannotSpeakForThePlayer) {
         folder.string() +
         "\n"
         "ini Name Padawan\n");
-    auto& zarvik = Start();
-    EXPECT_EQ(sim.Finish(30000), 0u) << sim.Log();
-    HWND main = WaitForWindow("ZarvikMain", "Zarvik");
-    if (main) PostMessageA(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(Wait(zarvik), 0u);
+    PlayWithZarvik(sim, 30000);
 }
 
 TEST_F(Program, PlaysAPlayersMatchInTheGamesConsole) {
@@ -324,11 +330,7 @@ TEST_F(Program, PlaysAPlayersMatchInTheGamesConsole) {
                 "\ncontains Data/ffa_bespin.txt Bind F5 \"force_push\""
                 "\nini Name Padawan\n";
     SimProcess sim(scenario);
-    auto& zarvik = Start();
-    EXPECT_EQ(sim.Finish(60000), 0u) << sim.Log();
-    HWND main = WaitForWindow("ZarvikMain", "Zarvik");
-    if (main) PostMessageA(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(Wait(zarvik), 0u);
+    PlayWithZarvik(sim, 60000);
 }
 
 TEST_F(Program, BindsFollowTheMapOnSomeoneElsesServer) {
@@ -356,11 +358,7 @@ TEST_F(Program, BindsFollowTheMapOnSomeoneElsesServer) {
         "\n"
         "contains Data/ffa_bespin.txt Bind F5 \"force_push\"\n"
         "missing Data/nomap.txt\n");
-    auto& zarvik = Start();
-    EXPECT_EQ(sim.Finish(40000), 0u) << sim.Log();
-    HWND main = WaitForWindow("ZarvikMain", "Zarvik");
-    if (main) PostMessageA(main, WM_CLOSE, 0, 0);
-    EXPECT_EQ(Wait(zarvik), 0u);
+    PlayWithZarvik(sim, 40000);
 }
 
 }  // namespace
