@@ -130,22 +130,6 @@ class UserClassesSeenByWine {
     std::vector<std::string> laid_;
 };
 
-HWND WaitForMain(DWORD ms = 20000) {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(50)) {
-        HWND main = FindWindowA("ZarvikMain", "Zarvik");
-        if (main && IsWindowVisible(main)) return main;
-    }
-    return nullptr;
-}
-
-bool TrayIconShown(DWORD ms = 10000) {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(50)) {
-        HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
-        if (tray && GetWindow(tray, GW_CHILD)) return true;
-    }
-    return false;
-}
-
 // Zarvik started as the Start menu entry starts it: from the installed folder.
 class InstalledZarvik {
   public:
@@ -165,7 +149,7 @@ class InstalledZarvik {
     bool Started() const { return started_; }
     // Closed as its own window is; the exit code, 999 when it did not end.
     DWORD Close() {
-        if (HWND main = WaitForMain()) PostMessageA(main, WM_CLOSE, 0, 0);
+        if (HWND main = WaitForWindow("ZarvikMain", "Zarvik", 20000)) PostMessageA(main, WM_CLOSE, 0, 0);
         DWORD code = 999;
         if (WaitForSingleObject(pi_.hProcess, 15000) == WAIT_OBJECT_0) GetExitCodeProcess(pi_.hProcess, &code);
         return code;
@@ -213,8 +197,8 @@ TEST(Setup, InstallsForTheUserAloneAndZarvikRunsFromThere) {
             "expect 950-3000 Bind F6\n"
             "expect 950-3000 \"mapname\"\n"
             "expect 950-3000 echo \"^6Bind Saved ^1(^7F6 ^1|^7 \"force_pull\" ^1|^7 ffa_bespin^1)\n");
-        EXPECT_TRUE(WaitForMain() != nullptr);
-        EXPECT_TRUE(TrayIconShown()) << "the control registered for the user gives the tray icon";
+        EXPECT_TRUE(WaitForWindow("ZarvikMain", "Zarvik", 20000) != nullptr);
+        EXPECT_TRUE(TrayIconShown(10000)) << "the control registered for the user gives the tray icon";
         EXPECT_EQ(sim.Finish(30000), 0u) << sim.Log();
 
         // A setup started over the running program changes nothing and says so.

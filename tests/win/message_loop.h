@@ -13,6 +13,16 @@ inline void RunMessagesFor(DWORD ms) {
     }
 }
 
+// A top-level window once it shows (a program shows its window at the end of its start-up);
+// nullptr when none did within `ms`.
+inline HWND WaitForWindow(const char* cls, const char* title, DWORD ms = 15000) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(50)) {
+        HWND found = FindWindowA(cls, title);
+        if (found && IsWindowVisible(found)) return found;
+    }
+    return nullptr;
+}
+
 // Clicks the first icon in Wine's stand-alone tray window `times` times with the given button,
 // as a player would, through the input queue. False when there is no tray window or no icon.
 inline bool ClickTrayIcon(DWORD down, DWORD up, int times = 1) {
@@ -36,6 +46,15 @@ inline bool RightClickTrayIcon() {
 }
 inline bool DoubleClickTrayIcon() {
     return ClickTrayIcon(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, 2);
+}
+
+// True once Wine's tray window holds an icon (within `ms`).
+inline bool TrayIconShown(DWORD ms) {
+    for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(50)) {
+        HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
+        if (tray && GetWindow(tray, GW_CHILD)) return true;
+    }
+    return false;
 }
 
 // True once Wine's tray window holds no icon any more (within `ms`).

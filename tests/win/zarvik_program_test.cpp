@@ -25,17 +25,6 @@ std::string Ini(const std::filesystem::path& folder, const char* key) {
     return value;
 }
 
-// The window once it shows: the program shows it at the end of its start-up.
-HWND WaitForWindow(const char* cls, const char* title, DWORD ms = 15000) {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < ms) {
-        HWND found = FindWindowA(cls, title);
-        if (found && IsWindowVisible(found)) return found;
-        Sleep(50);
-    }
-    return nullptr;
-}
-
 class Program : public ::testing::Test {
   protected:
     void SetUp() override {
