@@ -62,6 +62,9 @@ int RelocateMark(const ReadMark& mark, const std::vector<std::string>& rows) {
     // Scrolling only moves rows up: search from the old place upwards.
     for (int first = std::min(mark.row, static_cast<int>(rows.size())) - size; first >= 0; --first)
         if (holdsAt(first)) return first + size;
+    // Its first rows may have gone off the top while the last ones are still there.
+    for (int kept = std::min(size - 1, static_cast<int>(rows.size())); kept > 0; --kept)
+        if (std::equal(mark.anchor.end() - kept, mark.anchor.end(), rows.begin())) return kept;
     return 0;
 }
 

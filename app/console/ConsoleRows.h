@@ -48,8 +48,9 @@ ReadMark MarkAt(const std::vector<std::string>& rows, int row);
 
 // The row the mark stands at now in `rows` (the buffer from its first row to the cursor): its
 // anchor where it was, else the nearest place above where the anchor stands (the buffer
-// scrolled); 0 when it stands nowhere (scrolled out of the buffer, or the buffer emptied),
-// as every row left was then printed after it.
+// scrolled), or where what is left of it stands at the top; 0 when it stands nowhere
+// (scrolled out of the buffer, or the buffer emptied), as every row left came after it.
+// Rows printed later that repeat the whole anchor at its old place cannot be told from it.
 int RelocateMark(const ReadMark& mark, const std::vector<std::string>& rows);
 
 // The row after the last of `lines` that is the game's echo of `typed`; `none` when absent.

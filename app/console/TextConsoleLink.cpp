@@ -7,8 +7,10 @@
 namespace zarvik {
 namespace {
 
-// Wide enough for a whole typed line and most printed ones; taller lines are joined back.
-constexpr SHORT kWidth = 256;
+// Wide enough for a whole typed line and nearly every printed one; longer lines are joined
+// back. A line of exactly this width reads as going on where the console defers its wrap
+// (Wine does): the rows cannot tell.
+constexpr SHORT kWidth = 1024;
 // Scrolling starts once the game reaches the last row; the mark then follows its anchor.
 constexpr SHORT kHeight = 1000;
 // The game drops what waits past about 250 events, and takes one line a frame.
