@@ -1,5 +1,6 @@
 #include "app/console/TextConsoleLink.h"
 
+#include "app/console/ConsoleHost.h"
 #include "app/console/MessagePump.h"
 
 #include <algorithm>
@@ -7,12 +8,6 @@
 namespace zarvik {
 namespace {
 
-// Wide enough for a whole typed line and nearly every printed one; longer lines are joined
-// back. A line of exactly this width reads as going on where the console defers its wrap
-// (Wine does): the rows cannot tell.
-constexpr SHORT kWidth = 1024;
-// Scrolling starts once the game reaches the last row; the mark then follows its anchor.
-constexpr SHORT kHeight = 1000;
 // The game drops what waits past about 250 events, and takes one line a frame.
 constexpr std::size_t kPieceEvents = 100;
 // A game that takes no keys, or prints no echo, for this long is not waited for any longer.
@@ -58,11 +53,15 @@ TextConsoleLink::~TextConsoleLink() {
 DWORD TextConsoleLink::Start(const std::string& program, const std::string& arguments) {
     if (Running()) return 0;
     End();
+    if (const DWORD error = StartConsoleHost(program, arguments, game_)) return error;
     // A console we were given (started from one) is the player's, not the game's.
     FreeConsole();
-    if (!AllocConsole()) return GetLastError();
-    ownConsole_ = true;
-    if (HWND window = GetConsoleWindow()) ShowWindow(window, SW_HIDE);
+    if (!AttachConsole(game_.dwProcessId)) {
+        const DWORD error = GetLastError();
+        End();
+        return error;
+    }
+    attached_ = true;
     input_ = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                          OPEN_EXISTING, 0, nullptr);
     output_ = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -71,20 +70,6 @@ DWORD TextConsoleLink::Start(const std::string& program, const std::string& argu
         const DWORD error = GetLastError();
         End();
         return error;
-    }
-    SetConsoleScreenBufferSize(output_, {kWidth, kHeight});
-
-    const std::size_t slash = program.find_last_of("\\/");
-    const std::string folder = slash == std::string::npos ? std::string() : program.substr(0, slash + 1);
-    std::string commandLine = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
-    STARTUPINFOA startup = {};
-    startup.cb = sizeof startup;
-    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.empty() ? nullptr : folder.c_str(), &startup, &game_)) {
-        const DWORD error = GetLastError();
-        game_ = {};
-        End();
-        return error ? error : ERROR_GEN_FAILURE;
     }
     mark_ = {};
     return 0;
@@ -104,9 +89,9 @@ void TextConsoleLink::End() {
     if (input_ != INVALID_HANDLE_VALUE) CloseHandle(input_);
     if (output_ != INVALID_HANDLE_VALUE) CloseHandle(output_);
     input_ = output_ = INVALID_HANDLE_VALUE;
-    // The next start makes a fresh console: nothing of this game's is read again.
-    if (ownConsole_) FreeConsole();
-    ownConsole_ = false;
+    // The console goes with the game; the next start makes a fresh one.
+    if (attached_) FreeConsole();
+    attached_ = false;
     mark_ = {};
 }
 

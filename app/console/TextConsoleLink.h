@@ -18,8 +18,9 @@ class TextConsoleLink {
     TextConsoleLink(const TextConsoleLink&) = delete;
     TextConsoleLink& operator=(const TextConsoleLink&) = delete;
 
-    // Makes a fresh hidden console and starts `program` in it, in the program's own folder,
-    // unless the game we started runs still. 0 when it runs, else the system's error code.
+    // Starts `program` in a fresh hidden console, in the program's own folder, and attaches
+    // to that console, unless the game we started runs still. 0 when it runs, else the
+    // system's error code.
     DWORD Start(const std::string& program, const std::string& arguments);
 
     // True while the game we started runs; once it has ended, the console goes with it.
@@ -48,10 +49,10 @@ class TextConsoleLink {
     void Advance(const std::vector<std::string>& rows, int by);
     void End();
 
-    PROCESS_INFORMATION game_ = {};
+    PROCESS_INFORMATION game_ = {};  // the console's host, which lives as long as the game
     HANDLE input_ = INVALID_HANDLE_VALUE;
     HANDLE output_ = INVALID_HANDLE_VALUE;
-    bool ownConsole_ = false;
+    bool attached_ = false;
     ReadMark mark_;
 };
 

@@ -1,5 +1,6 @@
 // Zarvik: keeps Jedi Knight II key bindings per map, answering in the game's console.
 //   Zarvik.exe [--start-game]   (--start-game: start the game as the tray's "Start Game" does)
+#include "app/console/ConsoleHost.h"
 #include "app/settings/IniSettingsStore.h"
 #include "app/windows/GameStarter.h"
 #include "app/windows/MainWindow.h"
@@ -11,6 +12,9 @@
 #include <cstring>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+    // The hidden console the game runs in is held by a second copy of the program.
+    if (commandLine && std::strncmp(commandLine, zarvik::kConsoleHostFlag, std::strlen(zarvik::kConsoleHostFlag)) == 0)
+        return zarvik::RunConsoleHost(commandLine + std::strlen(zarvik::kConsoleHostFlag));
     SetProcessDPIAware();
     const bool startGame = commandLine && std::strstr(commandLine, "--start-game");
     zarvik::SingleInstance instance;

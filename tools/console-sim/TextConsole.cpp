@@ -3,6 +3,8 @@
 #include "ConsoleBuffer.h"
 #include "WorldFiles.h"
 
+#include <algorithm>
+
 namespace zarvik::sim {
 namespace {
 
@@ -44,7 +46,7 @@ TextConsole::TextConsole(Options options, Transcript& transcript)
     wc.lpszClassName = kClass;
     RegisterClassA(&wc);
     window_ = CreateWindowExA(0, kClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, this);
-    SetTimer(window_, kFrameTimer, static_cast<UINT>(options_.frameMs), nullptr);
+    SetTimer(window_, kFrameTimer, static_cast<UINT>(std::max(options_.frameMs, 5L)), nullptr);
 }
 
 TextConsole::~TextConsole() {

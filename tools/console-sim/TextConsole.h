@@ -21,7 +21,7 @@ namespace zarvik::sim {
 class TextConsole : public World {
 public:
     struct Options {
-        long frameMs = 5;  // a frame; a typed command runs on a later one
+        long frameMs = 5;  // a typed command runs this much later; 0: in the frame that takes it
     };
     using Received = std::function<void(const std::string&)>;
     using Frame = std::function<void()>;

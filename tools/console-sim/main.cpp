@@ -4,6 +4,7 @@
 //
 //   console-sim [--hidden] [--text-console] [--remote] [--log FILE] [--frame MS] [SCENARIO]
 //
+// --frame MS: a typed command runs this much later (5 ms); 0 runs it in the frame that takes it.
 // --remote plays on someone else's server: the client's mapname answers "nomap".
 // --text-console plays today's community client: no console window, but the text console of
 // the program that started it (nothing at all without one). Its transcript then goes to the
@@ -50,7 +51,7 @@ int main(int argc, char** argv) {
             logPath = argv[++i];
         } else if (arg == "--frame" && i + 1 < argc) {
             options.frameMs = std::atol(argv[++i]);
-            if (options.frameMs < 1 || options.frameMs > 1000) return Usage("--frame takes 1 to 1000 ms");
+            if (options.frameMs < 0 || options.frameMs > 1000) return Usage("--frame takes 0 to 1000 ms");
         } else if (!arg.empty() && arg[0] != '-' && scenarioPath.empty()) {
             scenarioPath = arg;
         } else {
