@@ -3,6 +3,7 @@
 
 #include <cerrno>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -26,6 +27,16 @@ void CreateFolder(const std::string& path) {
 bool IsReadOnly(const std::string& path) {
     struct stat st;
     return ::stat(path.c_str(), &st) == 0 && !(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH));
+}
+
+std::vector<std::string> FileNames(const std::string& folder) {
+    std::vector<std::string> names;
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return names;
+    while (const dirent* entry = ::readdir(dir))
+        if (Exists(folder + "/" + entry->d_name)) names.push_back(entry->d_name);
+    ::closedir(dir);
+    return names;
 }
 
 void ReplaceWhole(const std::string& path, const std::string& content) {

@@ -25,6 +25,20 @@ bool IsReadOnly(const std::string& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
 }
 
+std::vector<std::string> FileNames(const std::string& folder) {
+    std::vector<std::string> names;
+    // "*" and not "*.txt": a pattern also matches the short 8.3 names, so "*.txt" would find
+    // "x.txt1" too.
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
 void ReplaceWhole(const std::string& path, const std::string& content) {
     if (IsReadOnly(path)) Fail(75, "Path/File access error", path);
     const std::string temp = path + ".new";

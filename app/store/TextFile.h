@@ -44,6 +44,8 @@ void CreateFolder(const std::string& path);  // throws StoreError
 // Marked read-only by its owner. Writers refuse such a file even where the system would let
 // them (an administrator, a replace by rename): the player's mark is kept.
 bool IsReadOnly(const std::string& path);
+// The names of the files (not folders) in `folder`, in no order; none when it cannot be read.
+std::vector<std::string> FileNames(const std::string& folder);
 // Replaces the file's whole content in one step: the new text goes to a temporary file beside
 // it, which then takes the original's place. If anything fails on the way, or the program
 // dies, the original stays as it was.
