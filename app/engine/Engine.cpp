@@ -16,6 +16,16 @@ bool IsExactly(const std::string& line, const std::string& text) {
     return BeginsWith(line, text) && line.find_first_not_of(' ', text.size()) == std::string::npos;
 }
 
+// The game's notice of a player entering, name + " entered the game". Before the name box
+// knows the player, anyone's entering counts: the "name" it asks for tells whose game it is.
+bool IsEnterOf(const std::string& line, const std::string& name) {
+    const std::string tail = " entered the game";
+    const std::size_t end = line.find_last_not_of(' ') + 1;  // trailing blanks allowed
+    if (end < tail.size() || line.compare(end - tail.size(), tail.size(), tail) != 0) return false;
+    const std::string who = line.substr(0, end - tail.size());
+    return name.empty() ? who.find(": ") == std::string::npos : who == name;
+}
+
 // The game's rename notice, old name + " renamed to " + new name. Every chat line holds ": "
 // after its speaker, so a player named "Padawan renamed to X" who chats cannot pass for it.
 bool IsRenameOf(const std::string& line, const std::string& name) {
@@ -60,7 +70,7 @@ void Engine::Examine() {
     if (BeginsWith(Line(), "\"" + state_.BindKey + "\" = ")) BindReply();
     if (BeginsWith(Line(), "\"mapname\"")) MapNameReply();
     if (BeginsWith(Line(), "\"ui_about_mapname\"")) ClientMapNameReply();
-    if (IsExactly(Line(), Name() + " entered the game")) Greeting();
+    if (IsEnterOf(Line(), Name())) Greeting();
     if (BeginsWith(Line(), Name() + ": !date") && io_.options.IsOn(Option::Date)) DateReply();
     if (BeginsWith(Line(), Name() + ": !about")) AboutReply();
     if (BeginsWith(Line(), Name() + ": !time") && io_.options.IsOn(Option::Time)) TimeReply();
