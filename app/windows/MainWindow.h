@@ -6,7 +6,7 @@
 #include "app/engine/Engine.h"
 #include "app/engine/FileErrorReport.h"
 #include "app/console/Win32GamePort.h"
-#include "app/settings/IniSettingsStore.h"
+#include "app/platform/IniSettingsStore.h"
 #include "app/settings/LoadSettings.h"
 #include "app/store/BindStore.h"
 #include "app/windows/ControlHost.h"

@@ -1,5 +1,5 @@
 // Zarvik: keeps Jedi Knight II key bindings per map, answering in the game's console.
-#include "app/settings/IniSettingsStore.h"
+#include "app/platform/IniSettingsStore.h"
 #include "app/windows/MainWindow.h"
 #include "app/windows/MainWindowRules.h"
 #include "app/windows/SingleInstance.h"

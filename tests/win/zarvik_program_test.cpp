@@ -292,13 +292,18 @@ TEST_F(Program, AClickOnTheTitleHoldsItStillAndTheNextLetsItPlayOn) {
 
 TEST_F(Program, OtherPlayersCannotSpeakForThePlayer) {
     std::ofstream(folder / "info.ini") << "[%General%]\r\nName=Padawan\r\n";
+    // Each line waits to be the console's last, so that a tick examines it.
     SimProcess sim(
         "wait 2500\n"
-        "chat-from Kyle Padawan: !time\n"
-        "chat-from DarthPadawan !about\n"
-        "chat-from Kyle \"name\" is:\"Kyle\" default:\"Padawan\"\n"
-        "chat-from Kyle Padawan renamed to Kyle\n"
-        "chat-from Kyle \"mapname\" is:\"../../evil\" default:\"nomap\"\n"
+        "chat-from Kyle Padawan: !time\nwait 200\n"
+        "chat-from DarthPadawan !about\nwait 200\n"
+        "chat-from Kyle \"name\" is:\"Kyle\" default:\"Padawan\"\nwait 200\n"
+        "chat-from Kyle Padawan renamed to Kyle\nwait 200\n"
+        "chat-from \"Padawan renamed to Kyle\" hi\nwait 200\n"
+        "chat-from !offender hi\nwait 200\n"
+        "chat-from Kyle Padawan entered the game\nwait 200\n"
+        "chat Padawan entered the game\nwait 200\n"
+        "chat-from Kyle \"mapname\" is:\"../../evil\" default:\"nomap\"\nwait 200\n"
         "chat !time\";quit;\"\n"
         "expect-match 950-3000 echo \\^7The \\^5Time \\^7is currently: .*\n"
         "expect-none 2000\n"
