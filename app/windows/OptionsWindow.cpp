@@ -22,7 +22,8 @@ ControlRow In(int frameLeft, int frameTop, ControlRow row) {
 
 std::vector<ControlRow> Rows() {
     // Frame2 ("Help") stands at 4320, 0 and Frame1 ("&Options") at 4320, 2160; their controls
-    // are placed relative to them. The frames come after their controls, so that they lie beneath.
+    // are placed relative to them. A control comes before any it overlaps, so that it lies above:
+    // the frames after their controls, lblInfo after the buttons.
     const auto help = [](ControlRow row) { return In(4320, 0, row); };
     const auto options = [](ControlRow row) { return In(4320, 2160, row); };
     return {
@@ -40,10 +41,10 @@ std::vector<ControlRow> Rows() {
         // 525 wide, not 405: with the fonts that stand in for Arial the colon was cut off.
         help({"Label1", ControlKind::Label, "Info:", 120, 240, 525, 255}),
         help({"Label2", ControlKind::Label, "Pleae select a choic:", 240, 600, 2055, 255}),
-        help({"lblInfo", ControlKind::Label, "", 240, 600, 2175, 855}),
         help({"Command7", ControlKind::Button, "Read&me", 480, 1080, 1695, 255}),
         help({"Command8", ControlKind::Button, "&Update", 480, 1320, 1695, 255}),
         help({"Command1", ControlKind::Button, "Command &List", 480, 1560, 1695, 255}),
+        help({"lblInfo", ControlKind::Label, "", 240, 600, 2175, 855}),
         help({"Frame2", ControlKind::Frame, "Help", 0, 0, 2535, 2055}),
         options({"chkAutoLoad", ControlKind::CheckBox, "Auto-Load on Map Change", 120, 240, 2295, 255}),
         options({"chkGetName", ControlKind::CheckBox, "Get Name on Game Start", 120, 600, 2295, 255}),
