@@ -98,12 +98,9 @@ OptionsWindow::OptionsWindow(std::string programFolder, OptionModel& options, Ac
         CreateWindowExA(WS_EX_CONTROLPARENT, kClass, "Editing Suite", style, CW_USEDEFAULT, CW_USEDEFAULT,
                         rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, instance, this);
     controls_ = std::make_unique<ControlTable>(window_, Rows(), dpi);
-    // The window's own font, MS Sans Serif 8.25 pt, on every control but the two labels with theirs.
-    font_ = Font("MS Sans Serif", 83, FW_NORMAL, dpi);
+    // The two labels with fonts of their own; the rest have the table's.
     boldFont_ = Font("MS Sans Serif", 83, FW_BOLD, dpi);
     infoFont_ = Font("Arial", 113, FW_NORMAL, dpi);
-    for (HWND child = GetWindow(window_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
     // lblInfo never has a text; shown, the empty label would cover Label2 beneath it.
     ShowWindow((*controls_)["lblInfo"], SW_HIDE);
     SendMessageA((*controls_)["Label4"], WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_), FALSE);
@@ -119,7 +116,6 @@ OptionsWindow::~OptionsWindow() {
         SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
         DestroyWindow(window_);
     }
-    if (font_) DeleteObject(font_);
     if (boldFont_) DeleteObject(boldFont_);
     if (infoFont_) DeleteObject(infoFont_);
 }
