@@ -101,7 +101,7 @@ OptionsWindow::OptionsWindow(std::string programFolder, OptionModel& options, Ac
     // The two labels with fonts of their own; the rest have the table's.
     boldFont_ = Font("MS Sans Serif", 83, FW_BOLD, dpi);
     infoFont_ = Font("Arial", 113, FW_NORMAL, dpi);
-    // lblInfo never has a text; shown, the empty label would cover Label2 beneath it.
+    // lblInfo never has a text: there is nothing to show.
     ShowWindow((*controls_)["lblInfo"], SW_HIDE);
     SendMessageA((*controls_)["Label4"], WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_), FALSE);
     SendMessageA((*controls_)["Label1"], WM_SETFONT, reinterpret_cast<WPARAM>(infoFont_), FALSE);
