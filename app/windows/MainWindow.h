@@ -47,6 +47,7 @@ class MainWindow : public MainWindowPlacement {
 
   private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK DragHandleProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void OnCommand(const std::string& name, int code);
     void OnTrayEvent(DISPID event);
