@@ -148,6 +148,9 @@ POINT Centre(HWND control) {
 // left out), through the input queue, as a player's hand gives it.
 void Press(POINT at, POINT to = {-1, -1}) {
     if (to.x < 0) to = at;
+    char under[64] = "";
+    GetClassNameA(GetAncestor(WindowFromPoint(at), GA_ROOT), under, sizeof under);
+    EXPECT_STREQ(under, "ZarvikMain") << "another window lies over the point pressed";
     SetCursorPos(at.x, at.y);
     INPUT input = {};
     input.type = INPUT_MOUSE;
