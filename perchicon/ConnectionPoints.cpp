@@ -4,9 +4,83 @@
 
 #include <olectl.h>
 
+#include <algorithm>
 #include <vector>
 
 namespace perchicon {
+namespace {
+
+void Hold(IConnectionPoint* point) { point->AddRef(); }
+void Drop(IConnectionPoint* point) { point->Release(); }
+void Hold(const CONNECTDATA& connection) { connection.pUnk->AddRef(); }
+void Drop(const CONNECTDATA& connection) { connection.pUnk->Release(); }
+
+// A snapshot of connection points or connections, each held until the enumerator goes.
+template <typename Enum, typename Item>
+class Enumerator : public Enum {
+public:
+    Enumerator(const std::vector<Item>& items, std::size_t at) : items_(items), at_(at) {
+        for (const Item& item : items_) Hold(item);
+    }
+    virtual ~Enumerator() {
+        for (const Item& item : items_) Drop(item);
+    }
+    Enumerator(const Enumerator&) = delete;
+    Enumerator& operator=(const Enumerator&) = delete;
+
+    static HRESULT Create(const std::vector<Item>& items, std::size_t at, Enum** result) {
+        if (!result) return E_POINTER;
+        *result = nullptr;
+        return Guarded([&] {
+            *result = new Enumerator(items, at);
+            return S_OK;
+        });
+    }
+
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        if (!ppv) return E_POINTER;
+        if (riid == IID_IUnknown || riid == __uuidof(Enum)) {
+            *ppv = static_cast<Enum*>(this);
+            AddRef();
+            return S_OK;
+        }
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
+    STDMETHODIMP_(ULONG) Release() override {
+        const ULONG left = --references_;
+        if (left == 0) delete this;
+        return left;
+    }
+    STDMETHODIMP Next(ULONG count, Item* out, ULONG* fetched) override {
+        if (!out || (count > 1 && !fetched)) return E_POINTER;
+        ULONG n = 0;
+        for (; n < count && at_ < items_.size(); ++n, ++at_) {
+            out[n] = items_[at_];
+            Hold(out[n]);
+        }
+        if (fetched) *fetched = n;
+        return n == count ? S_OK : S_FALSE;
+    }
+    STDMETHODIMP Skip(ULONG count) override {
+        const std::size_t left = items_.size() - at_;
+        at_ += std::min<std::size_t>(count, left);
+        return count <= left ? S_OK : S_FALSE;
+    }
+    STDMETHODIMP Reset() override {
+        at_ = 0;
+        return S_OK;
+    }
+    STDMETHODIMP Clone(Enum** copy) override { return Create(items_, at_, copy); }
+
+private:
+    ULONG references_ = 1;
+    std::vector<Item> items_;
+    std::size_t at_;
+};
+
+}  // namespace
 
 EventPoint::~EventPoint() {
     for (auto& [cookie, sink] : sinks_) sink->Release();
@@ -61,8 +135,12 @@ STDMETHODIMP EventPoint::Unadvise(DWORD cookie) {
 }
 
 STDMETHODIMP EventPoint::EnumConnections(IEnumConnections** connections) {
-    if (connections) *connections = nullptr;
-    return E_NOTIMPL;
+    std::vector<CONNECTDATA> items;
+    HRESULT hr = Guarded([&] {
+        for (auto& [cookie, sink] : sinks_) items.push_back({sink, cookie});
+        return S_OK;
+    });
+    return SUCCEEDED(hr) ? Enumerator<IEnumConnections, CONNECTDATA>::Create(items, 0, connections) : hr;
 }
 
 void EventPoint::Fire(DISPID dispid, DISPPARAMS& params) {
@@ -91,8 +169,10 @@ void EventPoint::Changed(DISPID dispid) {
 }
 
 STDMETHODIMP Connections::EnumConnectionPoints(IEnumConnectionPoints** points) {
-    if (points) *points = nullptr;
-    return E_NOTIMPL;
+    return Guarded([&] {
+        const std::vector<IConnectionPoint*> items = {&events_, &changes_};
+        return Enumerator<IEnumConnectionPoints, IConnectionPoint*>::Create(items, 0, points);
+    });
 }
 
 STDMETHODIMP Connections::FindConnectionPoint(REFIID riid, IConnectionPoint** point) {

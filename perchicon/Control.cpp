@@ -7,6 +7,7 @@
 #include <olectl.h>
 #include <windowsx.h>
 
+#include <cwchar>
 
 namespace perchicon {
 namespace {
@@ -24,46 +25,45 @@ LRESULT CALLBACK PictureProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) 
         SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
     }
     auto* control = reinterpret_cast<Control*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (control) {
-        if (msg == WM_MOUSEMOVE) {
-            control->OnPictureMouseMove(GET_X_LPARAM(lParam), wParam);
-            return 0;
-        }
-        if (msg == TaskbarCreatedMessage()) {
-            control->OnTaskbarCreated();
-            return 0;
-        }
-        if (msg == WM_PAINT) {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd, &ps);
-            RECT client;
-            GetClientRect(hwnd, &client);
-            PaintFace(dc, client);
-            EndPaint(hwnd, &ps);
-            return 0;
-        }
-    }
+    if (control && GuardedMessage([&] { return control->OnMessage(hwnd, msg, wParam, lParam); })) return 0;
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
-void RegisterPictureClass() {
-    static const bool registered = [] {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = PictureProc;
-        wc.hInstance = ModuleInstance();
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.hbrBackground = CreateSolidBrush(RGB(192, 192, 192));
-        wc.lpszClassName = kPictureClass;
-        return RegisterClassA(&wc) != 0;
-    }();
-    (void)registered;
+HWND CreatePictureWindow(Control* control, const char* name) {
+    RegisterWindowClass(kPictureClass, PictureProc, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
+    // Top-level and hidden until a host places it; 33 x 33 pixels is 495 twips at 96 dpi.
+    return CreateWindowExA(WS_EX_TOOLWINDOW, kPictureClass, name, WS_POPUP, 0, 0, 33, 33, nullptr, nullptr,
+                           ModuleInstance(), control);
 }
 
-HWND CreatePictureWindow(Control* control) {
-    RegisterPictureClass();
-    // Top-level and hidden until a host places it; 33 x 33 pixels is 495 twips at 96 dpi.
-    return CreateWindowExA(WS_EX_TOOLWINDOW, kPictureClass, "Picture1", WS_POPUP, 0, 0, 33, 33, nullptr, nullptr,
-                           ModuleInstance(), control);
+// A failed call with a message for the script host or form that made it: the member, and
+// what the system says of the failure.
+HRESULT Failed(HRESULT hr, const wchar_t* member) {
+    if (SUCCEEDED(hr)) return hr;
+    ICreateErrorInfo* create = nullptr;
+    if (FAILED(CreateErrorInfo(&create))) return hr;
+    std::wstring text = std::wstring(L"Perchicon ") + member + L": ";
+    wchar_t* system = nullptr;
+    if (FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                       nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&system), 0, nullptr)) {
+        text += system;
+        LocalFree(system);
+    } else {
+        wchar_t code[16];
+        swprintf(code, 16, L"error 0x%08lX", static_cast<unsigned long>(hr));
+        text += code;
+    }
+    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
+    create->SetGUID(IID__Perchicon);
+    create->SetSource(const_cast<LPOLESTR>(L"PerchiconControl.Perchicon"));
+    create->SetDescription(text.data());
+    IErrorInfo* info = nullptr;
+    if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
+        SetErrorInfo(0, info);
+        info->Release();
+    }
+    create->Release();
+    return hr;
 }
 
 void SetEmpty(VARIANT* result) {
@@ -74,8 +74,10 @@ void SetEmpty(VARIANT* result) {
 
 Control::Control(NotifyCall notify) : notify_(std::move(notify)) {
     ObjectCreated();
-    picture_ = CreatePictureWindow(this);
-    watcher_ = CreatePictureWindow(this);
+    picture_ = CreatePictureWindow(this, "Picture1");
+    watcher_ = CreatePictureWindow(this, "Perchicon watcher");
+    // An elevated container still hears that Explorer restarted.
+    if (watcher_) ChangeWindowMessageFilterEx(watcher_, TaskbarCreatedMessage(), MSGFLT_ALLOW, nullptr);
 }
 
 Control::~Control() {
@@ -125,6 +127,8 @@ STDMETHODIMP Control::QueryInterface(REFIID riid, void** ppv) {
         *ppv = static_cast<IPersistPropertyBag*>(this);
     else if (riid == IID_ISpecifyPropertyPages)
         *ppv = static_cast<ISpecifyPropertyPages*>(this);
+    else if (riid == IID_ISupportErrorInfo)
+        *ppv = static_cast<ISupportErrorInfo*>(this);
     else {
         *ppv = nullptr;
         return E_NOINTERFACE;
@@ -137,7 +141,11 @@ STDMETHODIMP_(ULONG) Control::AddRef() { return ++references_; }
 
 STDMETHODIMP_(ULONG) Control::Release() {
     const ULONG left = --references_;
-    if (left == 0) delete this;
+    if (left == 0) {
+        // Held while it goes: the destructor calls out, and a site may AddRef and Release.
+        references_ = 1;
+        delete this;
+    }
     return left;
 }
 
@@ -154,7 +162,8 @@ STDMETHODIMP Control::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
     return GetTypeInfoOf(IID__Perchicon, false, info);
 }
 
-STDMETHODIMP Control::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+STDMETHODIMP Control::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
     ITypeInfo* info = nullptr;
     HRESULT hr = GetTypeInfoOf(IID__Perchicon, true, &info);
     if (FAILED(hr)) return hr;
@@ -163,8 +172,9 @@ STDMETHODIMP Control::GetIDsOfNames(REFIID, LPOLESTR* names, UINT count, LCID, D
     return hr;
 }
 
-STDMETHODIMP Control::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
+STDMETHODIMP Control::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                              EXCEPINFO* exception, UINT* argError) {
+    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
     ITypeInfo* info = nullptr;
     HRESULT hr = GetTypeInfoOf(IID__Perchicon, true, &info);
     if (FAILED(hr)) return hr;
@@ -176,23 +186,25 @@ STDMETHODIMP Control::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS* pa
 STDMETHODIMP Control::get_About(BSTR* about) {
     if (!about) return E_POINTER;
     *about = SysAllocStringLen(about_.data(), static_cast<UINT>(about_.size()));
-    return *about ? S_OK : E_OUTOFMEMORY;
+    return Failed(*about ? S_OK : E_OUTOFMEMORY, L"About");
 }
 
 STDMETHODIMP Control::put_About(BSTR about) {
-    return Guarded([&] {
-        about_.assign(about ? about : L"", about ? SysStringLen(about) : 0);
-        return S_OK;
-    });
+    return Failed(Guarded([&] {
+                      about_.assign(about ? about : L"", about ? SysStringLen(about) : 0);
+                      return S_OK;
+                  }),
+                  L"About");
 }
 
 STDMETHODIMP Control::Add(VARIANT* result) {
     SetEmpty(result);
-    return Guarded([&] {
-        Send(NIM_ADD, FullRecord(picture_, reinterpret_cast<HICON>(static_cast<LONG_PTR>(icon_)), tip_));
-        shown_ = true;
-        return S_OK;
-    });
+    return Failed(Guarded([&] {
+                      Send(NIM_ADD, FullRecord(picture_, reinterpret_cast<HICON>(static_cast<LONG_PTR>(icon_)), tip_));
+                      shown_ = picture_ != nullptr;
+                      return S_OK;
+                  }),
+                  L"Add");
 }
 
 STDMETHODIMP Control::Remove(VARIANT* result) {
@@ -205,17 +217,19 @@ STDMETHODIMP Control::Remove(VARIANT* result) {
 STDMETHODIMP Control::get_Tip(BSTR* tip) {
     if (!tip) return E_POINTER;
     *tip = SysAllocStringLen(tip_.data(), static_cast<UINT>(tip_.size()));
-    return *tip ? S_OK : E_OUTOFMEMORY;
+    return Failed(*tip ? S_OK : E_OUTOFMEMORY, L"Tip");
 }
 
 STDMETHODIMP Control::put_Tip(BSTR newTip) {
-    return Guarded([&] {
-        tip_.assign(newTip ? newTip : L"", newTip ? SysStringLen(newTip) : 0);
-        dirty_ = true;
-        PropertyChanged(0x68030001);
-        Send(NIM_MODIFY, FullRecord(picture_, reinterpret_cast<HICON>(static_cast<LONG_PTR>(icon_)), tip_));
-        return S_OK;
-    });
+    return Failed(Guarded([&] {
+                      tip_.assign(newTip ? newTip : L"", newTip ? SysStringLen(newTip) : 0);
+                      dirty_ = true;
+                      PropertyChanged(0x68030001);
+                      Send(NIM_MODIFY,
+                           FullRecord(picture_, reinterpret_cast<HICON>(static_cast<LONG_PTR>(icon_)), tip_));
+                      return S_OK;
+                  }),
+                  L"Tip");
 }
 
 STDMETHODIMP Control::get_Icon(LONG* icon) {
@@ -236,16 +250,17 @@ STDMETHODIMP Control::put_Icon(LONG newIcon) {
 
 STDMETHODIMP Control::ShowAbout(VARIANT* result) {
     SetEmpty(result);
-    return Guarded([&] {
-        HWND host = GetAncestor(picture_, GA_ROOT);
-        ShowAboutBox(host && host != picture_ ? host : nullptr);
-        return S_OK;
-    });
+    return Failed(Guarded([&] {
+                      HWND host = picture_ ? GetAncestor(picture_, GA_ROOT) : nullptr;
+                      return ShowAboutBox(host && host != picture_ ? host : nullptr);
+                  }),
+                  L"ShowAbout");
 }
 
 void Control::Send(DWORD message, NOTIFYICONDATAA record) const {
-    // The shell's answer is not looked at: a refused request leaves no trace.
-    if (notify_) notify_(message, &record);
+    // The shell's answer is not looked at: a refused request leaves no trace. Without
+    // Picture1 (gone with its container's window) there is no icon to ask about.
+    if (notify_ && record.hWnd) notify_(message, &record);
 }
 
 void Control::PropertyChanged(DISPID id) { changes_.Changed(id); }
@@ -270,8 +285,17 @@ void Control::RaiseWithButton(DISPID event, LONG button, short shift) {
 
 void Control::OnPictureMouseMove(int x, WPARAM mouseKeys) {
     if (busy_) return;  // a notification during a handler is dropped, not queued
-    busy_ = true;
-    AddRef();  // a handler may release the control
+    struct Busy {
+        Control& control;
+        explicit Busy(Control& c) : control(c) {
+            control.busy_ = true;
+            control.AddRef();  // a handler may release the control
+        }
+        ~Busy() {
+            control.busy_ = false;
+            control.Release();
+        }
+    } busy(*this);
     const short shift = ShiftState(mouseKeys);
     struct Click {
         int message;
@@ -291,13 +315,40 @@ void Control::OnPictureMouseMove(int x, WPARAM mouseKeys) {
     } else {
         Raise(7);  // MouseMove: plain movement, button presses, anything else
     }
-    busy_ = false;
-    Release();
 }
 
-void Control::OnTaskbarCreated() {
-    // Explorer restarted and forgot every icon: show ours again.
-    if (shown_) Add(nullptr);
+bool Control::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (hwnd == watcher_) {
+        // Explorer restarted and forgot every icon: show ours again. The watcher alone
+        // answers, or Picture1, top-level while not active in place, would add it twice.
+        if (msg != TaskbarCreatedMessage()) return false;
+        if (shown_) Add(nullptr);
+        return true;
+    }
+    if (hwnd != picture_) return false;
+    switch (msg) {
+        case WM_MOUSEMOVE: OnPictureMouseMove(GET_X_LPARAM(lParam), wParam); return true;
+        case WM_PAINT: {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(hwnd, &ps);
+            RECT client;
+            GetClientRect(hwnd, &client);
+            PaintFace(dc, client);
+            EndPaint(hwnd, &ps);
+            return true;
+        }
+        case WM_DESTROY:
+            // The container's window went before Close and took Picture1 with it: no ghost
+            // icon, and no later call on a handle that may be someone else's by then.
+            Remove(nullptr);
+            picture_ = nullptr;
+            return false;
+        default: return false;
+    }
+}
+
+STDMETHODIMP Control::InterfaceSupportsErrorInfo(REFIID riid) {
+    return riid == IID__Perchicon || riid == IID_IDispatch ? S_OK : S_FALSE;
 }
 
 }  // namespace perchicon

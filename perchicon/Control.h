@@ -21,7 +21,11 @@ namespace perchicon {
 // The shell's notification call; tests put a recorder in its place.
 using NotifyCall = std::function<BOOL(DWORD message, NOTIFYICONDATAA* record)>;
 
-class Control : public _Perchicon, public Connections, public Embedding, public Persistence {
+class Control : public _Perchicon,
+                public ISupportErrorInfo,
+                public Connections,
+                public Embedding,
+                public Persistence {
 public:
     explicit Control(NotifyCall notify = Shell_NotifyIconA);
     Control(const Control&) = delete;
@@ -52,14 +56,20 @@ public:
     STDMETHODIMP put_Icon(LONG newIcon) override;
     STDMETHODIMP ShowAbout(VARIANT* result) override;
 
+    // ISupportErrorInfo: a failed member leaves a message for the caller.
+    STDMETHODIMP InterfaceSupportsErrorInfo(REFIID riid) override;
+
     HWND Picture1() const { return picture_; }
 
-    // A notification as Picture1 receives it: the shell's mouse message stands where the
-    // pointer's horizontal position would. Public for the window procedure.
-    void OnPictureMouseMove(int x, WPARAM mouseKeys);
-    void OnTaskbarCreated();
+    // The messages of Picture1 and of the watcher; true when handled. Public for their window
+    // procedure.
+    bool OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
 
 private:
+    // A notification as Picture1 receives it: the shell's mouse message stands where the
+    // pointer's horizontal position would.
+    void OnPictureMouseMove(int x, WPARAM mouseKeys);
+
     virtual ~Control();
 
     void RemoveIcon() override { Remove(nullptr); }

@@ -179,10 +179,12 @@ STDMETHODIMP Embedding::GetWindow(HWND* window) {
 
 STDMETHODIMP Embedding::InPlaceDeactivate() {
     if (!inPlaceSite_) return S_OK;
-    ShowWindow(picture_, SW_HIDE);
-    SetParent(picture_, nullptr);
-    SetWindowLongPtrA(picture_, GWL_STYLE, WS_POPUP);
-    SetWindowLongPtrA(picture_, GWL_EXSTYLE, WS_EX_TOOLWINDOW);
+    if (picture_) {  // else it went with the container's window
+        ShowWindow(picture_, SW_HIDE);
+        SetParent(picture_, nullptr);
+        SetWindowLongPtrA(picture_, GWL_STYLE, WS_POPUP);
+        SetWindowLongPtrA(picture_, GWL_EXSTYLE, WS_EX_TOOLWINDOW);
+    }
     IOleInPlaceSite* site = inPlaceSite_;
     inPlaceSite_ = nullptr;
     site->OnInPlaceDeactivate();

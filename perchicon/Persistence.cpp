@@ -7,6 +7,23 @@ namespace {
 
 constexpr DWORD kStreamMagic = 0x31484350;  // "PCH1"
 
+// One value from the bag as `type`, or VT_EMPTY when the bag does not hold it. The bag may
+// free what it is handed and may answer in another type: the value starts empty, and is
+// cleared again when it cannot be turned into `type`.
+HRESULT ReadValue(IPropertyBag* bag, const wchar_t* name, VARTYPE type, IErrorLog* log, VARIANT* value) {
+    VariantInit(value);
+    value->vt = type;
+    value->llVal = 0;
+    HRESULT hr = bag->Read(name, value, log);
+    if (hr == E_INVALIDARG) {
+        VariantClear(value);
+        return S_OK;
+    }
+    if (SUCCEEDED(hr)) hr = VariantChangeType(value, value, 0, type);
+    if (FAILED(hr)) VariantClear(value);
+    return hr;
+}
+
 }  // namespace
 
 STDMETHODIMP Persistence::GetClassID(CLSID* clsid) {
@@ -25,31 +42,20 @@ STDMETHODIMP Persistence::InitNew() {
 STDMETHODIMP Persistence::Load(IPropertyBag* bag, IErrorLog* log) {
     if (!bag) return E_POINTER;
     return Guarded([&] {
-        VARIANT value;
-        VariantInit(&value);
-        value.vt = VT_BSTR;
-        HRESULT hr = bag->Read(L"Tip", &value, log);
-        if (SUCCEEDED(hr)) {
-            hr = VariantChangeType(&value, &value, 0, VT_BSTR);
-            if (FAILED(hr)) return hr;
-            tip_.assign(value.bstrVal ? value.bstrVal : L"", value.bstrVal ? SysStringLen(value.bstrVal) : 0);
-        } else if (hr == E_INVALIDARG) {
+        VARIANT tip, icon;
+        HRESULT hr = ReadValue(bag, L"Tip", VT_BSTR, log, &tip);
+        if (FAILED(hr)) return hr;
+        hr = ReadValue(bag, L"Icon", VT_I4, log, &icon);
+        if (FAILED(hr)) {
+            VariantClear(&tip);
+            return hr;
+        }
+        if (tip.vt == VT_BSTR)
+            tip_.assign(tip.bstrVal ? tip.bstrVal : L"", tip.bstrVal ? SysStringLen(tip.bstrVal) : 0);
+        else
             tip_ = L"0";  // not saved: the default
-        } else {
-            return hr;
-        }
-        VariantClear(&value);
-        value.vt = VT_I4;
-        hr = bag->Read(L"Icon", &value, log);
-        if (SUCCEEDED(hr)) {
-            hr = VariantChangeType(&value, &value, 0, VT_I4);
-            if (FAILED(hr)) return hr;
-            icon_ = value.lVal;
-        } else if (hr == E_INVALIDARG) {
-            icon_ = 0;
-        } else {
-            return hr;
-        }
+        icon_ = icon.vt == VT_I4 ? icon.lVal : 0;
+        VariantClear(&tip);
         dirty_ = false;
         return S_OK;
     });
@@ -63,6 +69,7 @@ STDMETHODIMP Persistence::Save(IPropertyBag* bag, BOOL clearDirty, BOOL) {
             VARIANT value;
             value.vt = VT_BSTR;
             value.bstrVal = SysAllocStringLen(tip_.data(), static_cast<UINT>(tip_.size()));
+            if (!value.bstrVal) return E_OUTOFMEMORY;
             const HRESULT hr = bag->Write(L"Tip", &value);
             VariantClear(&value);
             if (FAILED(hr)) return hr;

@@ -70,9 +70,10 @@ protected:
         return cookie;
     }
     static BOOL CALLBACK FindPicture(HWND hwnd, LPARAM out) {
-        char name[64] = {};
+        char name[64] = {}, title[64] = {};
         GetClassNameA(hwnd, name, sizeof name);
-        if (std::string(name) != "PerchiconPicture1") return TRUE;
+        GetWindowTextA(hwnd, title, sizeof title);
+        if (std::string(name) != "PerchiconPicture1" || std::string(title) != "Picture1") return TRUE;
         *reinterpret_cast<HWND*>(out) = hwnd;
         return FALSE;
     }
@@ -86,11 +87,10 @@ protected:
     IDispatch* control = nullptr;
 };
 
-static void CALLBACK CloseAboutBox(HWND, UINT, UINT_PTR id, DWORD) {
-    if (HWND box = FindWindowA(nullptr, "About")) {
-        KillTimer(nullptr, id);
-        PostMessageA(box, WM_CLOSE, 0, 0);
-    }
+static LRESULT CALLBACK RefuseAboutBox(int code, WPARAM wParam, LPARAM lParam) {
+    const char* title = code == HCBT_CREATEWND ? reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs->lpszName : nullptr;
+    if (title && std::string(title) == "About") return 1;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
 TEST_F(ByProgId, EveryMemberAnswersByItsDispatchId) {
@@ -118,11 +118,20 @@ TEST_F(ByProgId, EveryMemberAnswersByItsDispatchId) {
         EXPECT_EQ(result.vt, VT_EMPTY);
     }
 
-    UINT_PTR timer = SetTimer(nullptr, 0, 100, CloseAboutBox);
-    const DWORD start = GetTickCount();
-    EXPECT_EQ(Call(0x6003000C, DISPATCH_METHOD, nullptr, 0, nullptr), S_OK);
-    EXPECT_GE(GetTickCount() - start, 90u) << "ShowAbout returns once its box is closed";
-    KillTimer(nullptr, timer);
+    // A box that cannot be made fails the call, with a message a script host can show.
+    HHOOK hook = SetWindowsHookExA(WH_CBT, RefuseAboutBox, nullptr, GetCurrentThreadId());
+    EXCEPINFO error = {};
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    EXPECT_EQ(control->Invoke(0x6003000C, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, nullptr, &error,
+                              nullptr),
+              DISP_E_EXCEPTION);
+    UnhookWindowsHookEx(hook);
+    EXPECT_TRUE(FAILED(error.scode));
+    EXPECT_NE(std::wstring(error.bstrDescription ? error.bstrDescription : L"").find(L"ShowAbout"),
+              std::wstring::npos);
+    SysFreeString(error.bstrDescription);
+    SysFreeString(error.bstrSource);
+    SysFreeString(error.bstrHelpFile);
 
     // Names resolve through the embedded type library.
     const wchar_t* names[] = {L"Tip", L"Icon", L"Add", L"Remove", L"ShowAbout", L"About"};
@@ -132,7 +141,27 @@ TEST_F(ByProgId, EveryMemberAnswersByItsDispatchId) {
         LPOLESTR name = const_cast<LPOLESTR>(names[i]);
         EXPECT_EQ(control->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id), S_OK);
         EXPECT_EQ(id, ids[i]);
+        EXPECT_EQ(control->GetIDsOfNames(IID_IDispatch, &name, 1, LOCALE_USER_DEFAULT, &id),
+                  DISP_E_UNKNOWNINTERFACE);
     }
+    // A container that enumerates the connection points finds both.
+    IConnectionPointContainer* container = nullptr;
+    ASSERT_EQ(control->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container)), S_OK);
+    IEnumConnectionPoints* points = nullptr;
+    ASSERT_EQ(container->EnumConnectionPoints(&points), S_OK);
+    IConnectionPoint* found[3] = {};
+    ULONG count = 0;
+    EXPECT_EQ(points->Next(3, found, &count), S_FALSE);
+    ASSERT_EQ(count, 2u);
+    IID iids[2];
+    for (ULONG i = 0; i < count; ++i) {
+        found[i]->GetConnectionInterface(&iids[i]);
+        found[i]->Release();
+    }
+    EXPECT_EQ(iids[0], DIID___Perchicon);
+    EXPECT_EQ(iids[1], IID_IPropertyNotifySink);
+    points->Release();
+    container->Release();
     IProvideClassInfo2* info = nullptr;
     ASSERT_EQ(control->QueryInterface(IID_IProvideClassInfo2, reinterpret_cast<void**>(&info)), S_OK);
     GUID events;
@@ -141,19 +170,22 @@ TEST_F(ByProgId, EveryMemberAnswersByItsDispatchId) {
     info->Release();
 }
 
-TEST_F(ByProgId, NotificationsAsTheShellSendsThemBecomeEvents) {
+TEST_F(ByProgId, UnloadedTheLibraryLeavesNoWindowClassAndLoadsAgain) {
+    const HMODULE library = GetModuleHandleA("Perchicon.ocx");
+    ASSERT_NE(library, nullptr);
+    control->Release();
+    control = nullptr;
+    CoFreeUnusedLibraries();
+    ASSERT_EQ(GetModuleHandleA("Perchicon.ocx"), nullptr) << "nothing held it";
+    WNDCLASSA unused;
+    EXPECT_FALSE(GetClassInfoA(library, "PerchiconPicture1", &unused)) << "its procedure is gone";
+
+    ASSERT_EQ(CoCreateInstance(CLSID_Perchicon, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                               reinterpret_cast<void**>(&control)),
+              S_OK);
     Connect();
-    HWND picture = Picture1();
-    ASSERT_NE(picture, nullptr);
-    PostMessageA(picture, WM_MOUSEMOVE, 1, WM_RBUTTONUP);
-    PostMessageA(picture, WM_MOUSEMOVE, 1, WM_LBUTTONDBLCLK);
-    PostMessageA(picture, WM_MOUSEMOVE, 1, WM_RBUTTONDOWN);
-    RunMessagesFor(100);
-    EXPECT_EQ(sink.events, (std::vector<ReceivedEvent>{{RightClick},
-                                                       {MouseClick, 2, 0},
-                                                       {LeftDblClick},
-                                                       {MouseDblClick, 1, 0},
-                                                       {MouseMove}}));
+    SendMessageA(Picture1(), WM_MOUSEMOVE, 1, WM_RBUTTONUP);
+    EXPECT_EQ(sink.events, (std::vector<ReceivedEvent>{{RightClick}, {MouseClick, 2, 0}}));
 }
 
 TEST_F(ByProgId, ARightClickOnTheTrayIconReachesTheHost) {

@@ -1,12 +1,26 @@
 // The control object itself, in this process, with the shell's notification call recorded.
+#include "AboutWindows.h"
 #include "Control.h"
 #include "TrayRecord.h"
 #include "event_sink.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <map>
+#include <new>
+
+// Allocation that fails on demand, for the library's code as much as the test's.
+static bool g_failAllocations = false;
+void* operator new(std::size_t size) {
+    void* memory = g_failAllocations ? nullptr : std::malloc(size ? size : 1);
+    if (!memory) throw std::bad_alloc();
+    return memory;
+}
+void operator delete(void* memory) noexcept { std::free(memory); }
+void operator delete(void* memory, std::size_t) noexcept { std::free(memory); }
 
 namespace perchicon {
 namespace {
@@ -104,6 +118,15 @@ TEST_F(ControlTest, NonAsciiTipsReachTheShellInTheSystemCodePage) {
     FillTip(expected, L"Zarvik \u00e9t\u00e9");
     EXPECT_EQ(std::memcmp(calls.back().record.szTip, expected, 64), 0);
     EXPECT_EQ(calls.back().record.szTip[7], static_cast<char>(0xE9)) << "code page 1252 here";
+
+    // Where characters take two bytes: whole characters only, and the NUL always.
+    const std::string a = "\x82\xa0";  // U+3042 in code page 932
+    std::string whole;
+    for (int i = 0; i < 31; ++i) whole += a;
+    FillTip(expected, std::wstring(63, L'\u3042'), 932);
+    EXPECT_EQ(std::string(expected, 64), whole + '\0' + ' ');
+    FillTip(expected, L"x" + std::wstring(63, L'\u3042'), 932);
+    EXPECT_EQ(std::string(expected, 64), "x" + whole + '\0');
 }
 
 TEST_F(ControlTest, ReleasesAreReportedOnButtonUpAndEverythingElseIsMouseMove) {
@@ -152,6 +175,20 @@ TEST_F(ControlTest, ANotificationDuringAHandlerIsDropped) {
     sink.during = nullptr;
     Notify(WM_LBUTTONDBLCLK);
     EXPECT_EQ(sink.events.size(), 4u) << "nothing was queued, and the guard is down again";
+}
+
+TEST_F(ControlTest, ANotificationWithoutMemoryIsDroppedInsideTheWindowProcedure) {
+    bool escaped = false;
+    g_failAllocations = true;
+    try {
+        Notify(WM_RBUTTONUP);
+    } catch (...) {
+        escaped = true;
+    }
+    g_failAllocations = false;
+    EXPECT_FALSE(escaped) << "unwound through user32";
+    Notify(WM_RBUTTONUP);
+    EXPECT_EQ(sink.events, (std::vector<ReceivedEvent>{{RightClick}, {MouseClick, 2, 0}})) << "the guard is down";
 }
 
 TEST_F(ControlTest, OtherIsNeverRaised) {
@@ -203,17 +240,82 @@ TEST_F(ControlTest, ReleasingTheControlTakesItsIconAway) {
     EXPECT_EQ(sink.references, 1u) << "the control let go of the sink";
 }
 
-TEST_F(ControlTest, AnIconShownIsAddedAgainWhenTheTaskbarComesBack) {
+TEST_F(ControlTest, AShownIconIsAddedOnceWhenTheTaskbarComesBack) {
     const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
-    SendMessageA(control->Picture1(), taskbarCreated, 0, 0);
+    auto broadcast = [&] {
+        SendMessageTimeoutA(HWND_BROADCAST, taskbarCreated, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
+    };
+    broadcast();
     EXPECT_TRUE(calls.empty()) << "not shown: nothing to add";
     control->Add(nullptr);
-    SendMessageA(control->Picture1(), taskbarCreated, 0, 0);
-    ASSERT_EQ(calls.size(), 2u);
+    broadcast();
+    ASSERT_EQ(calls.size(), 2u) << "once, though Picture1 is a top-level window too while not in place";
     EXPECT_EQ(calls[1].message, static_cast<DWORD>(NIM_ADD));
     control->Remove(nullptr);
-    SendMessageA(control->Picture1(), taskbarCreated, 0, 0);
+    broadcast();
     EXPECT_EQ(calls.size(), 3u);
+}
+
+// A site that, like many, holds the control for a moment while it is told of deactivation.
+struct HoldingSite : IOleInPlaceSite {
+    IUnknown* control = nullptr;
+    HWND window = nullptr;
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        *ppv = riid == IID_IUnknown || riid == IID_IOleInPlaceSite ? this : nullptr;
+        return *ppv ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP GetWindow(HWND* out) override { return *out = window, S_OK; }
+    STDMETHODIMP ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+    STDMETHODIMP CanInPlaceActivate() override { return S_OK; }
+    STDMETHODIMP OnInPlaceActivate() override { return S_OK; }
+    STDMETHODIMP OnUIActivate() override { return S_OK; }
+    STDMETHODIMP GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
+                                  LPRECT clip, LPOLEINPLACEFRAMEINFO) override {
+        *frame = nullptr;
+        *document = nullptr;
+        *position = *clip = {0, 0, 33, 33};
+        return S_OK;
+    }
+    STDMETHODIMP Scroll(SIZE) override { return E_NOTIMPL; }
+    STDMETHODIMP OnUIDeactivate(BOOL) override { return S_OK; }
+    STDMETHODIMP OnInPlaceDeactivate() override {
+        control->AddRef();
+        control->Release();
+        return S_OK;
+    }
+    STDMETHODIMP DiscardUndoState() override { return E_NOTIMPL; }
+    STDMETHODIMP DeactivateAndUndo() override { return E_NOTIMPL; }
+    STDMETHODIMP OnPosRectChange(LPCRECT) override { return S_OK; }
+};
+
+TEST_F(ControlTest, ASiteHoldingTheControlDuringItsLastReleaseDoesNotDeleteItTwice) {
+    HoldingSite site;
+    site.control = static_cast<IOleObject*>(control);
+    site.window = CreateWindowExA(0, "static", "", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    // DoVerb asks the site it is given for IOleInPlaceSite alone.
+    ASSERT_EQ(control->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, reinterpret_cast<IOleClientSite*>(&site), 0,
+                              site.window, nullptr),
+              S_OK);
+    control->Release();
+    control = nullptr;
+    EXPECT_EQ(std::count_if(calls.begin(), calls.end(), [](const Call& c) { return c.message == NIM_DELETE; }), 1);
+    DestroyWindow(site.window);
+}
+
+TEST(PropertyPage, ActivatedAgainItKeepsOneWindow) {
+    IPropertyPage* page = nullptr;
+    ASSERT_EQ(PropertyPage::Create(IID_IPropertyPage, reinterpret_cast<void**>(&page)), S_OK);
+    HWND parent = CreateWindowExA(0, "static", "", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+    const RECT rect = {0, 0, 320, 180};
+    page->Activate(parent, &rect, TRUE);
+    page->Activate(parent, &rect, TRUE);
+    int windows = 0;
+    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) ++windows;
+    EXPECT_EQ(windows, 1);
+    page->Release();
+    DestroyWindow(parent);
 }
 
 // A property bag as a form designer keeps one.
@@ -290,6 +392,32 @@ TEST_F(ControlTest, PropertyBagsKeepOnlyWhatDiffersFromTheDefaults) {
     EXPECT_STREQ(read, L"0") << "values left out read as their defaults";
     SysFreeString(read);
     loaded->Release();
+}
+
+TEST_F(ControlTest, ABagValueOfAnotherTypeThatWillNotConvertIsLetGo) {
+    struct Object : IUnknown {
+        ULONG references = 1;
+        STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+            *ppv = riid == IID_IUnknown ? this : nullptr;
+            return *ppv ? (AddRef(), S_OK) : E_NOINTERFACE;
+        }
+        STDMETHODIMP_(ULONG) AddRef() override { return ++references; }
+        STDMETHODIMP_(ULONG) Release() override { return --references; }
+    } object;
+    // Frees what it is handed, as real bags do, and answers with what it holds.
+    struct ObjectBag : Bag {
+        IUnknown* object;
+        STDMETHODIMP Read(LPCOLESTR, VARIANT* value, IErrorLog*) override {
+            VariantClear(value);
+            value->vt = VT_UNKNOWN;
+            value->punkVal = object;
+            object->AddRef();
+            return S_OK;
+        }
+    } bag;
+    bag.object = &object;
+    EXPECT_TRUE(FAILED(control->Load(&bag, nullptr)));
+    EXPECT_EQ(object.references, 1u);
 }
 
 TEST_F(ControlTest, AStreamKeepsTheTipAndIcon) {
