@@ -8,6 +8,7 @@
 #include <windowsx.h>
 
 #include <cwchar>
+#include <new>
 
 namespace perchicon {
 namespace {
@@ -37,32 +38,35 @@ HWND CreatePictureWindow(Control* control, const char* name) {
 }
 
 // A failed call with a message for the script host or form that made it: the member, and
-// what the system says of the failure.
-HRESULT Failed(HRESULT hr, const wchar_t* member) {
+// what the system says of the failure. Without memory for the message, the code alone.
+HRESULT Failed(HRESULT hr, const wchar_t* member) noexcept {
     if (SUCCEEDED(hr)) return hr;
-    ICreateErrorInfo* create = nullptr;
-    if (FAILED(CreateErrorInfo(&create))) return hr;
-    std::wstring text = std::wstring(L"Perchicon ") + member + L": ";
-    wchar_t* system = nullptr;
-    if (FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                       nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&system), 0, nullptr)) {
-        text += system;
-        LocalFree(system);
-    } else {
-        wchar_t code[16];
-        swprintf(code, 16, L"error 0x%08lX", static_cast<unsigned long>(hr));
-        text += code;
+    try {
+        std::wstring text = std::wstring(L"Perchicon ") + member + L": ";
+        wchar_t* system = nullptr;
+        if (FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, static_cast<DWORD>(hr), 0, reinterpret_cast<wchar_t*>(&system), 0, nullptr)) {
+            text += system;
+            LocalFree(system);
+        } else {
+            wchar_t code[24];
+            swprintf(code, 24, L"error 0x%08lX", static_cast<unsigned long>(hr));
+            text += code;
+        }
+        while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
+        ICreateErrorInfo* create = nullptr;
+        if (FAILED(CreateErrorInfo(&create))) return hr;
+        create->SetGUID(IID__Perchicon);
+        create->SetSource(const_cast<LPOLESTR>(L"PerchiconControl.Perchicon"));
+        create->SetDescription(text.data());
+        IErrorInfo* info = nullptr;
+        if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
+            SetErrorInfo(0, info);
+            info->Release();
+        }
+        create->Release();
+    } catch (const std::bad_alloc&) {
     }
-    while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
-    create->SetGUID(IID__Perchicon);
-    create->SetSource(const_cast<LPOLESTR>(L"PerchiconControl.Perchicon"));
-    create->SetDescription(text.data());
-    IErrorInfo* info = nullptr;
-    if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
-        SetErrorInfo(0, info);
-        info->Release();
-    }
-    create->Release();
     return hr;
 }
 
@@ -239,13 +243,15 @@ STDMETHODIMP Control::get_Icon(LONG* icon) {
 }
 
 STDMETHODIMP Control::put_Icon(LONG newIcon) {
-    return Guarded([&] {
-        icon_ = newIcon;
-        dirty_ = true;
-        PropertyChanged(0x68030000);
-        Send(NIM_MODIFY, FullRecord(picture_, reinterpret_cast<HICON>(static_cast<LONG_PTR>(icon_)), tip_));
-        return S_OK;
-    });
+    return Failed(Guarded([&] {
+                      icon_ = newIcon;
+                      dirty_ = true;
+                      PropertyChanged(0x68030000);
+                      Send(NIM_MODIFY,
+                           FullRecord(picture_, reinterpret_cast<HICON>(static_cast<LONG_PTR>(icon_)), tip_));
+                      return S_OK;
+                  }),
+                  L"Icon");
 }
 
 STDMETHODIMP Control::ShowAbout(VARIANT* result) {

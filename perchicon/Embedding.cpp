@@ -84,6 +84,7 @@ STDMETHODIMP Embedding::GetClipboardData(DWORD, IDataObject** data) {
 }
 
 STDMETHODIMP Embedding::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWND, LPCRECT) {
+    if (!picture_) return E_UNEXPECTED;  // gone with an earlier container's window
     switch (verb) {
         case OLEIVERB_PRIMARY:
         case OLEIVERB_SHOW:
