@@ -71,6 +71,8 @@ AboutContent::AboutContent(HWND parent, int leftTwips, int topTwips) {
     HWND image = at(1320, 1920, 1755, 375, "static", "", SS_BITMAP);
     if (banner_) SendMessageA(image, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(banner_));
     controls_.push_back({"Image1", image, kDefault, false});
+    // Beneath the labels and the picture it holds.
+    SetWindowPos(frame, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 AboutContent::~AboutContent() {

@@ -13,13 +13,26 @@ constexpr char kPageClass[] = "PerchiconPropMain";
 
 struct AboutBox {
     std::unique_ptr<AboutContent> content;
+    HWND owner = nullptr;  // disabled while the box shows
 };
+
+// The owner first: destroyed while its owner is still disabled, the box would hand the
+// activation to some other program's window.
+void CloseAboutBox(HWND hwnd, AboutBox& box) {
+    if (box.owner) EnableWindow(box.owner, TRUE);
+    box.owner = nullptr;
+    DestroyWindow(hwnd);
+}
 
 LRESULT CALLBACK AboutProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE)
         SetWindowLongPtrA(hwnd, GWLP_USERDATA,
                           reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
     auto* box = reinterpret_cast<AboutBox*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    if (box && msg == WM_CLOSE) {
+        CloseAboutBox(hwnd, *box);
+        return 0;
+    }
     if (box && msg == WM_CTLCOLORSTATIC && box->content)
         if (HBRUSH brush = box->content->ColourFor(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam)))
             return reinterpret_cast<LRESULT>(brush);
@@ -31,54 +44,53 @@ LRESULT CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         SetWindowLongPtrA(hwnd, GWLP_USERDATA,
                           reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
     auto* page = reinterpret_cast<PropertyPage*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    return page ? page->HandleMessage(hwnd, msg, wParam, lParam) : DefWindowProcA(hwnd, msg, wParam, lParam);
-}
-
-void RegisterClassOnce(const char* name, WNDPROC proc) {
-    WNDCLASSA wc = {};
-    if (GetClassInfoA(ModuleInstance(), name, &wc)) return;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = ModuleInstance();
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    wc.lpszClassName = name;
-    RegisterClassA(&wc);
+    LRESULT result = 0;
+    if (page && GuardedMessage([&] { return page->HandleMessage(hwnd, msg, wParam, lParam, &result); })) return result;
+    return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
 }  // namespace
 
-void ShowAboutBox(HWND owner) {
-    RegisterClassOnce(kAboutClass, AboutProc);
+HRESULT ShowAboutBox(HWND owner) {
+    RegisterWindowClass(kAboutClass, AboutProc, GetSysColorBrush(COLOR_BTNFACE));
     AboutBox box;
     const DWORD style = WS_CAPTION | WS_SYSMENU | WS_POPUP;
     RECT rect = {0, 0, TwipsToPixelsX(4590), TwipsToPixelsY(2430)};
     AdjustWindowRectEx(&rect, style, FALSE, WS_EX_DLGMODALFRAME);
     HWND window = CreateWindowExA(WS_EX_DLGMODALFRAME, kAboutClass, "About", style, CW_USEDEFAULT, CW_USEDEFAULT,
                                   rect.right - rect.left, rect.bottom - rect.top, owner, nullptr, ModuleInstance(), &box);
-    if (!window) return;
-    box.content = std::make_unique<AboutContent>(window, 0, 0);
+    if (!window) {
+        const DWORD error = GetLastError();
+        return error ? HRESULT_FROM_WIN32(error) : E_FAIL;
+    }
+    try {
+        box.content = std::make_unique<AboutContent>(window, 0, 0);
+    } catch (...) {
+        DestroyWindow(window);
+        throw;
+    }
     box.content->ShowVersion();
 
     // Modal: the owner takes no input until the box is closed with its close box.
-    const bool ownerWasEnabled = owner && IsWindowEnabled(owner);
-    if (ownerWasEnabled) EnableWindow(owner, FALSE);
+    if (owner && IsWindowEnabled(owner)) {
+        box.owner = owner;
+        EnableWindow(owner, FALSE);
+    }
     ShowWindow(window, SW_SHOW);
     MSG msg;
     while (IsWindow(window)) {
         const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
         if (got <= 0) {
             if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));  // keep the quit for the outer loop
-            DestroyWindow(window);
+            CloseAboutBox(window, box);
             break;
         }
         if (IsDialogMessageA(window, &msg)) continue;
         TranslateMessage(&msg);
         DispatchMessageA(&msg);
     }
-    if (ownerWasEnabled) {
-        EnableWindow(owner, TRUE);
-        SetActiveWindow(owner);
-    }
+    if (owner && IsWindowEnabled(owner)) SetActiveWindow(owner);
+    return S_OK;
 }
 
 // --- PropertyPage ---
@@ -128,8 +140,9 @@ STDMETHODIMP PropertyPage::SetPageSite(IPropertyPageSite* site) {
 
 STDMETHODIMP PropertyPage::Activate(HWND parent, LPCRECT rect, BOOL) {
     if (!rect) return E_POINTER;
+    Deactivate();  // activated again: the earlier page window goes
     return Guarded([&] {
-        RegisterClassOnce(kPageClass, PageProc);
+        RegisterWindowClass(kPageClass, PageProc, GetSysColorBrush(COLOR_BTNFACE));
         window_ = CreateWindowExA(WS_EX_CONTROLPARENT, kPageClass, "", WS_CHILD, rect->left, rect->top,
                                   rect->right - rect->left, rect->bottom - rect->top, parent, nullptr,
                                   ModuleInstance(), this);
@@ -184,10 +197,12 @@ STDMETHODIMP PropertyPage::Apply() { return S_OK; }
 STDMETHODIMP PropertyPage::Help(LPCOLESTR) { return E_NOTIMPL; }
 STDMETHODIMP PropertyPage::TranslateAccelerator(MSG*) { return S_FALSE; }
 
-LRESULT PropertyPage::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+bool PropertyPage::HandleMessage(HWND, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result) {
     if (msg == WM_CTLCOLORSTATIC && content_)
-        if (HBRUSH brush = content_->ColourFor(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam)))
-            return reinterpret_cast<LRESULT>(brush);
+        if (HBRUSH brush = content_->ColourFor(reinterpret_cast<HWND>(lParam), reinterpret_cast<HDC>(wParam))) {
+            *result = reinterpret_cast<LRESULT>(brush);
+            return true;
+        }
     if (msg == WM_COMMAND && HIWORD(wParam) == STN_CLICKED && content_ &&
         reinterpret_cast<HWND>(lParam) == content_->Control("Label5")) {
         // The maker's page, in the user's browser; minimised and not waited for.
@@ -201,9 +216,9 @@ LRESULT PropertyPage::HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM l
             CloseHandle(pi.hThread);
             CloseHandle(pi.hProcess);
         }
-        return 0;
+        return true;
     }
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
+    return false;
 }
 
 }  // namespace perchicon

@@ -13,8 +13,9 @@ namespace perchicon {
 
 class AboutContent;
 
-// Shows the about box over `owner` and returns when the user closes it.
-void ShowAboutBox(HWND owner);
+// Shows the about box over `owner` and returns when the user closes it; a failure when the
+// box could not be made.
+HRESULT ShowAboutBox(HWND owner);
 
 class PropertyPage : public IPropertyPage {
 public:
@@ -36,8 +37,9 @@ public:
     STDMETHODIMP Help(LPCOLESTR helpDir) override;
     STDMETHODIMP TranslateAccelerator(MSG* msg) override;
 
-    // The page window's messages; public for its window procedure.
-    LRESULT HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    // The page window's messages; true when handled, with `result`. Public for its window
+    // procedure.
+    bool HandleMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, LRESULT* result);
 
 private:
     PropertyPage();

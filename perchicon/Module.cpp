@@ -1,5 +1,7 @@
 #include "Module.h"
 
+#include <iterator>
+
 namespace perchicon {
 namespace {
 
@@ -7,21 +9,39 @@ HINSTANCE g_instance = nullptr;
 std::atomic<long> g_objects{0};
 std::atomic<long> g_locks{0};
 ITypeLib* g_typeLibrary = nullptr;  // apartment-threaded: used from the thread that loaded it
+const char* g_classes[8] = {};      // plain, for the loader's lock at unloading
+int g_classCount = 0;
+
+void UnregisterWindowClasses() {
+    for (int i = 0; i < g_classCount; ++i) UnregisterClassA(g_classes[i], g_instance);
+    g_classCount = 0;
+}
 
 }  // namespace
 
 HINSTANCE ModuleInstance() { return g_instance; }
 
-std::string ModulePath() {
-    std::string path(MAX_PATH, '\0');
+std::wstring ModulePath() {
+    std::wstring path(MAX_PATH, L'\0');
     for (;;) {
-        const DWORD n = GetModuleFileNameA(g_instance, path.data(), static_cast<DWORD>(path.size()));
+        const DWORD n = GetModuleFileNameW(g_instance, path.data(), static_cast<DWORD>(path.size()));
         if (n < path.size()) {
             path.resize(n);
             return path;
         }
         path.resize(path.size() * 2);
     }
+}
+
+void RegisterWindowClass(const char* name, WNDPROC proc, HBRUSH background) {
+    WNDCLASSA wc = {};
+    if (GetClassInfoA(g_instance, name, &wc)) return;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = g_instance;
+    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
+    wc.hbrBackground = background;
+    wc.lpszClassName = name;
+    if (RegisterClassA(&wc) && g_classCount < static_cast<int>(std::size(g_classes))) g_classes[g_classCount++] = name;
 }
 
 void ObjectCreated() { ++g_objects; }
@@ -32,9 +52,7 @@ bool CanUnload() { return g_objects == 0 && g_locks == 0; }
 HRESULT GetTypeInfoOf(REFGUID guid, bool interfaceHalf, ITypeInfo** info) {
     *info = nullptr;
     if (!g_typeLibrary) {
-        std::wstring path(MAX_PATH, L'\0');
-        path.resize(GetModuleFileNameW(g_instance, path.data(), static_cast<DWORD>(path.size())));
-        const HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &g_typeLibrary);
+        const HRESULT hr = LoadTypeLibEx(ModulePath().c_str(), REGKIND_NONE, &g_typeLibrary);
         if (FAILED(hr)) return hr;
     }
     ITypeInfo* found = nullptr;
@@ -57,10 +75,12 @@ void ReleaseTypeLibrary() {
 
 }  // namespace perchicon
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) {
         perchicon::g_instance = instance;
         DisableThreadLibraryCalls(instance);
     }
+    // Unloaded by FreeLibrary (not at process exit, when user32 may be gone already).
+    if (reason == DLL_PROCESS_DETACH && !reserved) perchicon::UnregisterWindowClasses();
     return TRUE;
 }

@@ -12,7 +12,11 @@
 namespace perchicon {
 
 HINSTANCE ModuleInstance();
-std::string ModulePath();
+std::wstring ModulePath();  // whole, however long and whatever its characters
+
+// The library's window classes: registered on first use, unregistered when the library is
+// unloaded, so that a library loaded again never finds a class whose procedure is gone.
+void RegisterWindowClass(const char* name, WNDPROC proc, HBRUSH background);
 
 // Live objects and server locks; DllCanUnloadNow says yes only when both are zero.
 void ObjectCreated();
@@ -35,6 +39,17 @@ HRESULT Guarded(Body&& body) noexcept {
         return E_OUTOFMEMORY;
     } catch (...) {
         return E_UNEXPECTED;
+    }
+}
+
+// Runs a window procedure's own handling: nothing thrown may unwind through user32, so a
+// message whose handling fails for want of memory is dropped.
+template <typename Body>
+bool GuardedMessage(Body&& body) noexcept {
+    try {
+        return body();
+    } catch (...) {
+        return true;
     }
 }
 

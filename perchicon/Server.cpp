@@ -7,9 +7,10 @@
 
 #include <olectl.h>
 
-#include <cstring>
+#include <algorithm>
 #include <cwchar>
 #include <string>
+#include <vector>
 
 namespace perchicon {
 namespace {
@@ -56,117 +57,131 @@ private:
 ClassFactory g_controlFactory(Control::Create);
 ClassFactory g_pageFactory(PropertyPage::Create);
 
-std::string GuidText(REFGUID guid) {
-    wchar_t wide[40];
-    StringFromGUID2(guid, wide, 40);
-    std::string text;
-    for (const wchar_t* p = wide; *p; ++p) text += static_cast<char>(*p);
+std::wstring GuidText(REFGUID guid) {
+    wchar_t text[40];
+    StringFromGUID2(guid, text, 40);
     return text;
 }
 
-// What registration writes, below the classes key of the chosen scope. Registering writes
-// every row; unregistering removes each row's top key (CLSID\{...} or the ProgID) whole.
+// What registration writes below the classes key of the chosen scope: HKLM\Software\Classes
+// for the machine, HKCU\Software\Classes for the user; never HKEY_CLASSES_ROOT, which would
+// write into the user's keys wherever they exist. Unregistering removes each row's top key
+// (CLSID\{...}, TypeLib\{...}, Interface\{...} or the ProgID) whole.
 struct Entry {
-    const char* key;    // %CONTROL%, %PAGE% stand for the class GUIDs
-    const char* name;   // nullptr: the key's default value
-    const char* value;  // %MODULE% and %LIBID% are filled in; nullptr: the key only
+    const wchar_t* key;    // %CONTROL%, %PAGE%, %LIBID%, %IID%, %EVENTS%, %PAGEIID% stand for the GUIDs
+    const wchar_t* name;   // nullptr: the key's default value
+    const wchar_t* value;  // %MODULE%, %FOLDER%, %PLATFORM% are filled in too; nullptr: the key only
 };
 
 const Entry kEntries[] = {
-    {"CLSID\\%CONTROL%", nullptr, "Perchicon"},
-    {"CLSID\\%CONTROL%\\InprocServer32", nullptr, "%MODULE%"},
-    {"CLSID\\%CONTROL%\\InprocServer32", "ThreadingModel", "Apartment"},
-    {"CLSID\\%CONTROL%\\ProgID", nullptr, "PerchiconControl.Perchicon"},
-    {"CLSID\\%CONTROL%\\Control", nullptr, nullptr},
-    {"CLSID\\%CONTROL%\\MiscStatus", nullptr, "0"},
-    {"CLSID\\%CONTROL%\\MiscStatus\\1", nullptr, "132497"},
-    {"CLSID\\%CONTROL%\\ToolboxBitmap32", nullptr, "%MODULE%, 1"},
-    {"CLSID\\%CONTROL%\\TypeLib", nullptr, "%LIBID%"},
-    {"CLSID\\%CONTROL%\\Version", nullptr, "1.0"},
-    {"PerchiconControl.Perchicon", nullptr, "Perchicon"},
-    {"PerchiconControl.Perchicon\\CLSID", nullptr, "%CONTROL%"},
-    {"CLSID\\%PAGE%", nullptr, "propMain"},
-    {"CLSID\\%PAGE%\\InprocServer32", nullptr, "%MODULE%"},
-    {"CLSID\\%PAGE%\\InprocServer32", "ThreadingModel", "Apartment"},
+    {L"CLSID\\%CONTROL%", nullptr, L"Perchicon"},
+    {L"CLSID\\%CONTROL%\\InprocServer32", nullptr, L"%MODULE%"},
+    {L"CLSID\\%CONTROL%\\InprocServer32", L"ThreadingModel", L"Apartment"},
+    {L"CLSID\\%CONTROL%\\ProgID", nullptr, L"PerchiconControl.Perchicon"},
+    {L"CLSID\\%CONTROL%\\Control", nullptr, nullptr},
+    {L"CLSID\\%CONTROL%\\MiscStatus", nullptr, L"0"},
+    {L"CLSID\\%CONTROL%\\MiscStatus\\1", nullptr, L"132497"},
+    {L"CLSID\\%CONTROL%\\ToolboxBitmap32", nullptr, L"%MODULE%, 1"},
+    {L"CLSID\\%CONTROL%\\TypeLib", nullptr, L"%LIBID%"},
+    {L"CLSID\\%CONTROL%\\Version", nullptr, L"1.0"},
+    {L"PerchiconControl.Perchicon", nullptr, L"Perchicon"},
+    {L"PerchiconControl.Perchicon\\CLSID", nullptr, L"%CONTROL%"},
+    {L"CLSID\\%PAGE%", nullptr, L"propMain"},
+    {L"CLSID\\%PAGE%\\InprocServer32", nullptr, L"%MODULE%"},
+    {L"CLSID\\%PAGE%\\InprocServer32", L"ThreadingModel", L"Apartment"},
+    // The type library's keys, as RegisterTypeLib writes them (it writes through
+    // HKEY_CLASSES_ROOT, so they are written from here).
+    {L"TypeLib\\%LIBID%\\1.0", nullptr, L"Perchicon Control by Holvane"},
+    {L"TypeLib\\%LIBID%\\1.0\\0\\%PLATFORM%", nullptr, L"%MODULE%"},
+    {L"TypeLib\\%LIBID%\\1.0\\FLAGS", nullptr, L"0"},
+    {L"TypeLib\\%LIBID%\\1.0\\HELPDIR", nullptr, L"%FOLDER%"},
+    {L"Interface\\%IID%", nullptr, L"_Perchicon"},
+    {L"Interface\\%IID%\\ProxyStubClsid32", nullptr, L"{00020424-0000-0000-C000-000000000046}"},
+    {L"Interface\\%IID%\\TypeLib", nullptr, L"%LIBID%"},
+    {L"Interface\\%IID%\\TypeLib", L"Version", L"1.0"},
+    {L"Interface\\%EVENTS%", nullptr, L"__Perchicon"},
+    {L"Interface\\%EVENTS%\\ProxyStubClsid32", nullptr, L"{00020420-0000-0000-C000-000000000046}"},
+    {L"Interface\\%EVENTS%\\TypeLib", nullptr, L"%LIBID%"},
+    {L"Interface\\%EVENTS%\\TypeLib", L"Version", L"1.0"},
+    {L"Interface\\%PAGEIID%", nullptr, L"_propMain"},
+    {L"Interface\\%PAGEIID%\\ProxyStubClsid32", nullptr, L"{00020424-0000-0000-C000-000000000046}"},
+    {L"Interface\\%PAGEIID%\\TypeLib", nullptr, L"%LIBID%"},
+    {L"Interface\\%PAGEIID%\\TypeLib", L"Version", L"1.0"},
 };
 
-// The type library's keys for the current user, as RegisterTypeLibForUser writes them on
-// Windows; Wine's version writes for the machine instead, so they are written from here.
-const Entry kUserTypeLibrary[] = {
-    {"TypeLib\\%LIBID%\\1.0", nullptr, "Perchicon Control by Holvane"},
-    {"TypeLib\\%LIBID%\\1.0\\0\\%PLATFORM%", nullptr, "%MODULE%"},
-    {"TypeLib\\%LIBID%\\1.0\\FLAGS", nullptr, "0"},
-    {"TypeLib\\%LIBID%\\1.0\\HELPDIR", nullptr, "%FOLDER%"},
-    {"Interface\\%IID%", nullptr, "_Perchicon"},
-    {"Interface\\%IID%\\ProxyStubClsid32", nullptr, "{00020424-0000-0000-C000-000000000046}"},
-    {"Interface\\%IID%\\TypeLib", nullptr, "%LIBID%"},
-    {"Interface\\%IID%\\TypeLib", "Version", "1.0"},
-    {"Interface\\%EVENTS%", nullptr, "__Perchicon"},
-    {"Interface\\%EVENTS%\\ProxyStubClsid32", nullptr, "{00020420-0000-0000-C000-000000000046}"},
-    {"Interface\\%EVENTS%\\TypeLib", nullptr, "%LIBID%"},
-    {"Interface\\%EVENTS%\\TypeLib", "Version", "1.0"},
-    {"Interface\\%PAGEIID%", nullptr, "_propMain"},
-    {"Interface\\%PAGEIID%\\ProxyStubClsid32", nullptr, "{00020424-0000-0000-C000-000000000046}"},
-    {"Interface\\%PAGEIID%\\TypeLib", nullptr, "%LIBID%"},
-    {"Interface\\%PAGEIID%\\TypeLib", "Version", "1.0"},
-};
-
-std::string Fill(std::string text) {
-    const std::string module = ModulePath();
+std::wstring Fill(std::wstring text) {
+    const std::wstring module = ModulePath();
 #ifdef _WIN64
-    const char* platform = "win64";
+    const wchar_t* platform = L"win64";
 #else
-    const char* platform = "win32";
+    const wchar_t* platform = L"win32";
 #endif
-    const std::pair<const char*, std::string> fields[] = {
-        {"%CONTROL%", GuidText(CLSID_Perchicon)},     {"%PAGE%", GuidText(CLSID_propMain)},
-        {"%LIBID%", GuidText(LIBID_PerchiconControl)}, {"%IID%", GuidText(IID__Perchicon)},
-        {"%EVENTS%", GuidText(DIID___Perchicon)},     {"%PAGEIID%", GuidText(IID__propMain)},
-        {"%MODULE%", module},                          {"%FOLDER%", module.substr(0, module.find_last_of('\\'))},
-        {"%PLATFORM%", platform}};
+    const std::pair<const wchar_t*, std::wstring> fields[] = {
+        {L"%CONTROL%", GuidText(CLSID_Perchicon)},     {L"%PAGE%", GuidText(CLSID_propMain)},
+        {L"%LIBID%", GuidText(LIBID_PerchiconControl)}, {L"%IID%", GuidText(IID__Perchicon)},
+        {L"%EVENTS%", GuidText(DIID___Perchicon)},     {L"%PAGEIID%", GuidText(IID__propMain)},
+        {L"%MODULE%", module},                          {L"%FOLDER%", module.substr(0, module.find_last_of(L'\\'))},
+        {L"%PLATFORM%", platform}};
     for (const auto& [field, value] : fields)
-        for (std::size_t at; (at = text.find(field)) != std::string::npos;) text.replace(at, std::strlen(field), value);
+        for (std::size_t at; (at = text.find(field)) != std::wstring::npos;) text.replace(at, wcslen(field), value);
     return text;
 }
 
 struct ClassesKey {
     HKEY key = nullptr;
     explicit ClassesKey(bool user) {
-        if (!user) {
-            key = HKEY_CLASSES_ROOT;
-            return;
-        }
-        if (RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
-                            nullptr) != ERROR_SUCCESS)
+        if (RegCreateKeyExW(user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, L"Software\\Classes", 0, nullptr, 0,
+                            KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
             key = nullptr;
     }
     ~ClassesKey() {
-        if (key && key != HKEY_CLASSES_ROOT) RegCloseKey(key);
+        if (key) RegCloseKey(key);
     }
+    ClassesKey(const ClassesKey&) = delete;
+    ClassesKey& operator=(const ClassesKey&) = delete;
 };
 
 // The key that unregistering removes whole: CLSID\{...}, TypeLib\{...} or Interface\{...}
 // for rows under those shared keys, else the ProgID. Never a shared key itself.
-std::string TopKey(const std::string& key) {
-    for (const char* shared : {"CLSID\\", "TypeLib\\", "Interface\\"})
-        if (key.rfind(shared, 0) == 0) return key.substr(0, key.find('\\', std::strlen(shared)));
-    return key.substr(0, key.find('\\'));
+std::wstring TopKey(const std::wstring& key) {
+    for (const wchar_t* shared : {L"CLSID\\", L"TypeLib\\", L"Interface\\"})
+        if (key.rfind(shared, 0) == 0) return key.substr(0, key.find(L'\\', wcslen(shared)));
+    return key.substr(0, key.find(L'\\'));
 }
 
-HRESULT Unregister(bool user);
+// The value that says which file a top key belongs to: a class's InprocServer32; for the
+// type library and its interfaces the library's file; for the ProgID its class's.
+std::wstring OwnerKey(const std::wstring& top) {
+    if (top.rfind(L"CLSID\\", 0) == 0) return top + L"\\InprocServer32";
+    if (top.rfind(L"TypeLib\\", 0) == 0 || top.rfind(L"Interface\\", 0) == 0)
+        return Fill(L"TypeLib\\%LIBID%\\1.0\\0\\%PLATFORM%");
+    return Fill(L"CLSID\\%CONTROL%\\InprocServer32");
+}
 
-template <std::size_t N>
-bool WriteEntries(HKEY root, const Entry (&entries)[N]) {
-    for (const Entry& entry : entries) {
+// True when the key names this file: another copy's registration is not ours to remove.
+bool NamesThisFile(HKEY root, const std::wstring& key) {
+    DWORD bytes = 0;
+    if (RegGetValueW(root, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, nullptr, &bytes) != ERROR_SUCCESS) return false;
+    std::wstring path(bytes / sizeof(wchar_t) + 1, L'\0');
+    if (RegGetValueW(root, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, path.data(), &bytes) != ERROR_SUCCESS)
+        return false;
+    path.resize(wcslen(path.c_str()));
+    const std::wstring module = ModulePath();
+    return CompareStringOrdinal(path.c_str(), static_cast<int>(path.size()), module.c_str(),
+                                static_cast<int>(module.size()), TRUE) == CSTR_EQUAL;
+}
+
+bool WriteEntries(HKEY root) {
+    for (const Entry& entry : kEntries) {
         HKEY key;
-        if (RegCreateKeyExA(root, Fill(entry.key).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+        if (RegCreateKeyExW(root, Fill(entry.key).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
             ERROR_SUCCESS)
             return false;
         LONG result = ERROR_SUCCESS;
         if (entry.value) {
-            const std::string value = Fill(entry.value);
-            result = RegSetValueExA(key, entry.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                    static_cast<DWORD>(value.size() + 1));
+            const std::wstring value = Fill(entry.value);
+            result = RegSetValueExW(key, entry.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
         }
         RegCloseKey(key);
         if (result != ERROR_SUCCESS) return false;
@@ -174,70 +189,32 @@ bool WriteEntries(HKEY root, const Entry (&entries)[N]) {
     return true;
 }
 
-template <std::size_t N>
-bool RemoveEntries(HKEY root, const Entry (&entries)[N]) {
+HRESULT Unregister(bool user) {
+    ClassesKey root(user);
+    if (!root.key) return SELFREG_E_CLASS;
+    // Which top keys are ours is settled before any goes: the ProgID asks its class's key.
+    std::vector<std::wstring> ours;
+    for (const Entry& entry : kEntries) {
+        const std::wstring top = TopKey(Fill(entry.key));
+        if (std::find(ours.begin(), ours.end(), top) == ours.end() && NamesThisFile(root.key, OwnerKey(top)))
+            ours.push_back(top);
+    }
     bool ok = true;
-    std::string removed;
-    for (const Entry& entry : entries) {
-        const std::string top = TopKey(Fill(entry.key));
-        if (removed.find("|" + top + "|") != std::string::npos) continue;
-        removed += "|" + top + "|";
-        const LONG status = RegDeleteTreeA(root, top.c_str());
+    for (const std::wstring& top : ours) {
+        const LONG status = RegDeleteTreeW(root.key, top.c_str());
         ok = ok && (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND);
     }
-    return ok;
+    return ok ? S_OK : SELFREG_E_CLASS;
 }
 
 HRESULT Register(bool user) {
     ClassesKey root(user);
     if (!root.key) return SELFREG_E_CLASS;
-    if (!WriteEntries(root.key, kEntries)) {
+    if (!WriteEntries(root.key)) {
         Unregister(user);
         return SELFREG_E_CLASS;
     }
-    if (user) {
-        if (!WriteEntries(root.key, kUserTypeLibrary)) {
-            Unregister(user);
-            return SELFREG_E_TYPELIB;
-        }
-        return S_OK;
-    }
-    std::wstring path(MAX_PATH, L'\0');
-    path.resize(GetModuleFileNameW(ModuleInstance(), path.data(), static_cast<DWORD>(path.size())));
-    ITypeLib* library = nullptr;
-    HRESULT hr = LoadTypeLibEx(path.c_str(), REGKIND_NONE, &library);
-    if (SUCCEEDED(hr)) {
-        hr = RegisterTypeLib(library, path.data(), nullptr);
-        library->Release();
-    }
-    if (FAILED(hr)) {
-        Unregister(user);
-        return SELFREG_E_TYPELIB;
-    }
     return S_OK;
-}
-
-HRESULT Unregister(bool user) {
-    ClassesKey root(user);
-    if (!root.key) return SELFREG_E_CLASS;
-    HRESULT result = RemoveEntries(root.key, kEntries) ? S_OK : SELFREG_E_CLASS;
-    if (user) {
-        if (!RemoveEntries(root.key, kUserTypeLibrary) && result == S_OK) result = SELFREG_E_TYPELIB;
-        return result;
-    }
-#ifdef _WIN64
-    const SYSKIND kind = SYS_WIN64;
-#else
-    const SYSKIND kind = SYS_WIN32;
-#endif
-    // Not registered is as good as removed.
-    HKEY registered;
-    if (RegOpenKeyExA(root.key, Fill("TypeLib\\%LIBID%").c_str(), 0, KEY_READ, &registered) != ERROR_SUCCESS)
-        return result;
-    RegCloseKey(registered);
-    if (FAILED(UnRegisterTypeLib(LIBID_PerchiconControl, 1, 0, LOCALE_NEUTRAL, kind)) && result == S_OK)
-        result = SELFREG_E_TYPELIB;
-    return result;
 }
 
 }  // namespace

@@ -19,8 +19,10 @@ NOTIFYICONDATAA FullRecord(HWND owner, HICON icon, const std::wstring& tip);
 NOTIFYICONDATAA DeleteRecord(HWND owner);
 
 // The tip as the shell gets it: the text and one NUL, padded with blanks or cut to exactly
-// 64 characters, then turned into single-byte text of the system code page.
-void FillTip(char* field, const std::wstring& tip);  // writes exactly 64 bytes
+// 64 characters, then turned into single-byte text of the system code page. Where a
+// character may take two bytes, the text is cut at a character boundary so that it and its
+// NUL fit.
+void FillTip(char* field, const std::wstring& tip, UINT codePage = CP_ACP);  // writes exactly 64 bytes
 
 // Button/Shift of Picture1's mouse move: 1 Shift, 2 Ctrl, 4 Alt.
 short ShiftState(WPARAM mouseKeys);

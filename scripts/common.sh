@@ -14,6 +14,7 @@ windows_tree() {
   case "$1" in i686) echo build/win32 ;; x86_64) echo build/win64 ;; esac
 }
 
+# configure_and_build TREE [CMAKE-ARGS...]; with $targets set, builds only those targets.
 configure_and_build() {
   local tree=$1; shift
   mkdir -p "$tree"
@@ -21,7 +22,7 @@ configure_and_build() {
     cat "$tree/configure.log" >&2
     return 1
   fi
-  cmake --build "$tree" -j "$(nproc)" -- --quiet
+  cmake --build "$tree" -j "$(nproc)" ${targets:+--target $targets} -- --quiet
 }
 
 build_windows() {

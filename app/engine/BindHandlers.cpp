@@ -87,10 +87,10 @@ void Engine::ActOnMapName(const std::string& map) {
 }
 
 void Engine::SaveBind(const std::string& map) {
-    if (RefuseMapName(map)) {
-        state_.SavePending = false;
-        return;
-    }
+    // Off before anything can fail: a save that failed must not wait for the next map name,
+    // which may name another map an hour later.
+    state_.SavePending = false;
+    if (RefuseMapName(map)) return;
     const std::string conflict = BindLine(state_.BindKey, "");
     // Read whole, then warn line by line: the file is closed while the warnings' pauses let
     // the editing suite rewrite it.
@@ -105,7 +105,6 @@ void Engine::SaveBind(const std::string& map) {
     std::string shown = state_.BindValue;
     if (shown.find(';') != std::string::npos) shown.erase(std::remove(shown.begin(), shown.end(), '"'), shown.end());
     Submit("\"^6Bind Saved ^1(^7" + state_.BindKey + " ^1|^7 " + shown + " ^1|^7 " + map + "^1)", false);
-    state_.SavePending = false;
 }
 
 void Engine::LoadRequest() {
@@ -115,11 +114,15 @@ void Engine::LoadRequest() {
 }
 
 Engine::Flow Engine::LoadNow() {
-    if (RefuseMapName(state_.LoadMap)) return Flow::EndTick;
-    io_.binds.EnsureFolder();
-    // Read whole: the file stays closed during the playback's pauses, so the editing suite
-    // can rewrite it meanwhile; the playback is what the file held when it began.
-    const std::vector<std::string> lines = io_.binds.ReadBindLines(state_.LoadMap);
+    // LoadMap is empty before any map name reply, and only a usable name is ever kept: with
+    // no map there is no data.
+    std::vector<std::string> lines;
+    if (!state_.LoadMap.empty()) {
+        io_.binds.EnsureFolder();
+        // Read whole: the file stays closed during the playback's pauses, so the editing suite
+        // can rewrite it meanwhile; the playback is what the file held when it began.
+        lines = io_.binds.ReadBindLines(state_.LoadMap);
+    }
     const bool turnOff = io_.options.IsOn(Option::TurnOff);
     if (lines.empty()) {
         Submit("^1No ^3Data", false);

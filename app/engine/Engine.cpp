@@ -11,6 +11,29 @@ bool BeginsWith(const std::string& line, const std::string& prefix) { return lin
 
 bool Contains(const std::string& line, const std::string& text) { return line.find(text) != std::string::npos; }
 
+// The whole line is `text`, save blanks after it: how the game prints its own lines.
+bool IsExactly(const std::string& line, const std::string& text) {
+    return BeginsWith(line, text) && line.find_first_not_of(' ', text.size()) == std::string::npos;
+}
+
+// The game's notice of a player entering, name + " entered the game". Before the name box
+// knows the player, anyone's entering counts: the "name" it asks for tells whose game it is.
+bool IsEnterOf(const std::string& line, const std::string& name) {
+    const std::string tail = " entered the game";
+    const std::size_t end = line.find_last_not_of(' ') + 1;  // trailing blanks allowed
+    if (end < tail.size() || line.compare(end - tail.size(), tail.size(), tail) != 0) return false;
+    const std::string who = line.substr(0, end - tail.size());
+    return name.empty() ? who.find(": ") == std::string::npos : who == name;
+}
+
+// The game's rename notice, old name + " renamed to " + new name. Every chat line holds ": "
+// after its speaker, so a player named "Padawan renamed to X" who chats cannot pass for it.
+bool IsRenameOf(const std::string& line, const std::string& name) {
+    const std::string prefix = name + " renamed to ";
+    return BeginsWith(line, prefix) && line.size() > prefix.size() &&
+           line.find(": ", prefix.size()) == std::string::npos;
+}
+
 }  // namespace
 
 void Engine::Tick() {
@@ -43,11 +66,11 @@ void Engine::Examine() {
     // Replies of the game start their line; matching them anywhere would let another
     // player's chat pass for one.
     if (BeginsWith(Line(), "\"name\" is:")) NameReply();
-    if (BeginsWith(Line(), Name() + " renamed to")) Rename();
+    if (IsRenameOf(Line(), Name())) Rename();
     if (BeginsWith(Line(), "\"" + state_.BindKey + "\" = ")) BindReply();
     if (BeginsWith(Line(), "\"mapname\"")) MapNameReply();
     if (BeginsWith(Line(), "\"ui_about_mapname\"")) ClientMapNameReply();
-    if (Contains(Line(), Name() + " entered the game")) Greeting();
+    if (IsEnterOf(Line(), Name())) Greeting();
     if (BeginsWith(Line(), Name() + ": !date") && io_.options.IsOn(Option::Date)) DateReply();
     if (BeginsWith(Line(), Name() + ": !about")) AboutReply();
     if (BeginsWith(Line(), Name() + ": !time") && io_.options.IsOn(Option::Time)) TimeReply();
@@ -55,7 +78,8 @@ void Engine::Examine() {
     if (Contains(Line(), "!load")) LoadRequest();
     if (BeginsWith(Line(), Name() + ": !name")) NameReplyToPlayer();
     if (BeginsWith(Line(), Name() + ": !mapname")) AskMapName();
-    if (BeginsWith(Line(), Name() + ": !off") || BeginsWith(Line(), "!off")) PowerOff();
+    // The game prints the engine's "echo !off" as "!off ".
+    if (BeginsWith(Line(), Name() + ": !off") || IsExactly(Line(), "!off")) PowerOff();
     if (BeginsWith(Line(), Name() + ": !add")) BindRequest();
 }
 

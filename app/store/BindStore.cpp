@@ -45,6 +45,16 @@ std::vector<std::string> BindStore::ListMaps() const {
     return maps;
 }
 
+std::vector<std::string> BindStore::BindFileMaps() const {
+    std::vector<std::string> maps;
+    for (const std::string& file : textfile::FileNames(DataFolder())) {
+        const std::string upper = Upper(file);
+        if (upper.size() >= 4 && upper.compare(upper.size() - 4, 4, ".TXT") == 0 && upper != "DATA.TXT")
+            maps.push_back(file.substr(0, file.size() - 4));
+    }
+    return maps;
+}
+
 void BindStore::AppendMap(const std::string& map) const {
     EnsureIndex();
     const auto maps = ListMaps();

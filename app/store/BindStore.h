@@ -33,6 +33,9 @@ public:
 
     // Every line of data.txt in order, blank lines included.
     std::vector<std::string> ListMaps() const;
+    // The maps that have a bind file in Data: the name of every file that ends in ".txt" (in
+    // any case) without that ending, the index's own file left out; in no order.
+    std::vector<std::string> BindFileMaps() const;
     // Appends the map unless a line equals it exactly (case counts).
     void AppendMap(const std::string& map) const;
 

@@ -1,16 +1,6 @@
 #include "app/store/TextFile.h"
 
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
-
-#ifdef _WIN32
-#include <windows.h>
-#else
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-#endif
 
 namespace zarvik {
 
@@ -35,109 +25,18 @@ std::string JoinTextLines(const std::vector<TextLine>& lines) {
 }
 
 namespace textfile {
-namespace {
 
-[[noreturn]] void Fail(int number, const std::string& what, const std::string& path) {
+void Fail(int number, const std::string& what, const std::string& path) {
     throw StoreError(number, "BindStore", what + ": " + path);
 }
+
+namespace {
 
 std::FILE* Open(const std::string& path, const char* mode) {
     return std::fopen(path.c_str(), mode);
 }
 
 }  // namespace
-
-#ifdef _WIN32
-
-bool Exists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-bool FolderExists(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
-}
-
-void CreateFolder(const std::string& path) {
-    if (!CreateDirectoryA(path.c_str(), nullptr) && !FolderExists(path))
-        Fail(75, "Path/File access error", path);
-}
-
-bool IsReadOnly(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
-}
-
-void ReplaceWhole(const std::string& path, const std::string& content) {
-    if (IsReadOnly(path)) Fail(75, "Path/File access error", path);
-    const std::string temp = path + ".new";
-    HANDLE file =
-        CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) Fail(75, "Path/File access error", temp);
-    DWORD written = 0;
-    const bool ok = (content.empty() || (WriteFile(file, content.data(), static_cast<DWORD>(content.size()),
-                                                   &written, nullptr) &&
-                                         written == content.size())) &&
-                    FlushFileBuffers(file);
-    CloseHandle(file);
-    if (!ok) {
-        DeleteFileA(temp.c_str());
-        Fail(57, "Device I/O error", path);
-    }
-    if (!MoveFileExA(temp.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        DeleteFileA(temp.c_str());
-        Fail(75, "Path/File access error", path);
-    }
-}
-
-#else
-
-bool Exists(const std::string& path) {
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
-}
-
-bool FolderExists(const std::string& path) {
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
-}
-
-void CreateFolder(const std::string& path) {
-    if (::mkdir(path.c_str(), 0777) != 0 && !FolderExists(path)) Fail(75, "Path/File access error", path);
-}
-
-bool IsReadOnly(const std::string& path) {
-    struct stat st;
-    return ::stat(path.c_str(), &st) == 0 && !(st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH));
-}
-
-void ReplaceWhole(const std::string& path, const std::string& content) {
-    if (IsReadOnly(path)) Fail(75, "Path/File access error", path);
-    const std::string temp = path + ".new";
-    const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0666);
-    if (fd < 0) Fail(75, "Path/File access error", temp);
-    std::size_t done = 0;
-    bool ok = true;
-    while (ok && done < content.size()) {
-        const ssize_t n = ::write(fd, content.data() + done, content.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        ok = n > 0;
-        if (ok) done += static_cast<std::size_t>(n);
-    }
-    ok = ok && ::fsync(fd) == 0;
-    ok = ::close(fd) == 0 && ok;
-    if (!ok) {
-        ::unlink(temp.c_str());
-        Fail(57, "Device I/O error", path);
-    }
-    if (::rename(temp.c_str(), path.c_str()) != 0) {
-        ::unlink(temp.c_str());
-        Fail(75, "Path/File access error", path);
-    }
-}
-
-#endif
 
 std::string ReadWhole(const std::string& path) {
     std::FILE* file = Open(path, "rb");

@@ -35,6 +35,7 @@ struct TextLine {
 std::vector<TextLine> SplitTextLines(const std::string& text);
 std::string JoinTextLines(const std::vector<TextLine>& lines);
 
+// The primitives each platform gives (app/platform), then the portable ones.
 namespace textfile {
 
 bool Exists(const std::string& path);
@@ -43,15 +44,19 @@ void CreateFolder(const std::string& path);  // throws StoreError
 // Marked read-only by its owner. Writers refuse such a file even where the system would let
 // them (an administrator, a replace by rename): the player's mark is kept.
 bool IsReadOnly(const std::string& path);
-std::string ReadWhole(const std::string& path);      // throws StoreError (53 when missing)
-void CreateEmptyIfMissing(const std::string& path);  // throws StoreError
-// Writes line + CR LF at the end, creating the file; a last line without a break gets one first.
-void AppendLine(const std::string& path, const std::string& line);
-
+// The names of the files (not folders) in `folder`, in no order; none when it cannot be read.
+std::vector<std::string> FileNames(const std::string& folder);
 // Replaces the file's whole content in one step: the new text goes to a temporary file beside
 // it, which then takes the original's place. If anything fails on the way, or the program
 // dies, the original stays as it was.
 void ReplaceWhole(const std::string& path, const std::string& content);
+
+std::string ReadWhole(const std::string& path);      // throws StoreError (53 when missing)
+void CreateEmptyIfMissing(const std::string& path);  // throws StoreError
+// Writes line + CR LF at the end, creating the file; a last line without a break gets one first.
+void AppendLine(const std::string& path, const std::string& line);
+// Throws the StoreError numbered `number` for `path`.
+[[noreturn]] void Fail(int number, const std::string& what, const std::string& path);
 
 }  // namespace textfile
 }  // namespace zarvik

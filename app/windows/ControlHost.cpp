@@ -1,5 +1,7 @@
 #include "app/windows/ControlHost.h"
 
+#include <olectl.h>
+
 #include <new>
 
 namespace zarvik {
@@ -33,13 +35,14 @@ HRESULT ControlHost::Create(const wchar_t* progId, HWND parent, const RECT& rect
             classInfo->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events);
             classInfo->Release();
         }
+        host->eventsIid_ = events;
         hr = host->control_->QueryInterface(IID_IConnectionPointContainer,
                                             reinterpret_cast<void**>(&container));
         if (SUCCEEDED(hr)) {
             hr = container->FindConnectionPoint(events, &host->events_);
             container->Release();
         }
-        if (SUCCEEDED(hr)) hr = host->events_->Advise(static_cast<IDispatch*>(host), &host->cookie_);
+        if (SUCCEEDED(hr)) hr = host->events_->Advise(&host->sink_, &host->cookie_);
     }
 
     // Sited and active in place, as a form's control is.
@@ -179,12 +182,34 @@ STDMETHODIMP ControlHost::GetTypeInfoCount(UINT* count) {
     return S_OK;
 }
 
-STDMETHODIMP ControlHost::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result,
-                                 EXCEPINFO*, UINT*) {
+STDMETHODIMP ControlHost::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
+                                 UINT*) {
+    if (id != DISPID_AMBIENT_USERMODE) return DISP_E_MEMBERNOTFOUND;
+    if (!(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
+    if (!result) return E_POINTER;
+    VariantInit(result);
+    result->vt = VT_BOOL;
+    result->boolVal = VARIANT_TRUE;
+    return S_OK;
+}
+
+STDMETHODIMP ControlHost::EventSink::QueryInterface(REFIID riid, void** ppv) {
+    if (!ppv) return E_POINTER;
+    if (riid == IID_IUnknown || riid == IID_IDispatch || (riid == host_.eventsIid_ && riid != GUID_NULL)) {
+        *ppv = static_cast<IDispatch*>(this);
+        AddRef();
+        return S_OK;
+    }
+    *ppv = nullptr;
+    return E_NOINTERFACE;
+}
+
+STDMETHODIMP ControlHost::EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result,
+                                            EXCEPINFO*, UINT*) {
     if (result) VariantInit(result);
-    if (!onEvent_) return S_OK;
+    if (!host_.onEvent_) return S_OK;
     try {
-        onEvent_(id, params);
+        host_.onEvent_(id, params);
     } catch (...) {
         return E_UNEXPECTED;  // a handler's exception must not cross into the control
     }

@@ -60,14 +60,33 @@ class ControlHost : public IOleClientSite, public IOleInPlaceSite, public IDispa
     STDMETHODIMP DeactivateAndUndo() override { return E_NOTIMPL; }
     STDMETHODIMP OnPosRectChange(LPCRECT position) override;
 
-    // IDispatch: the control's events arrive here.
+    // IDispatch: the container's ambient properties, which a control reads through its site.
+    // Only UserMode (true: the program runs) is supplied; the control uses its defaults for the rest.
     STDMETHODIMP GetTypeInfoCount(UINT* count) override;
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
                         UINT*) override;
 
   private:
+    // The control's events arrive here: an object of its own, answering for the event
+    // interface's id as well as IDispatch, and sharing the host's count.
+    class EventSink : public IDispatch {
+      public:
+        explicit EventSink(ControlHost& host) : host_(host) {}
+        STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
+        STDMETHODIMP_(ULONG) AddRef() override { return host_.AddRef(); }
+        STDMETHODIMP_(ULONG) Release() override { return host_.Release(); }
+        STDMETHODIMP GetTypeInfoCount(UINT* count) override { return host_.GetTypeInfoCount(count); }
+        STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+        STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+        STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result, EXCEPINFO*,
+                            UINT*) override;
+
+      private:
+        ControlHost& host_;
+    };
+
     ControlHost(HWND parent, const RECT& rect, EventHandler onEvent);
     virtual ~ControlHost();
 
@@ -78,6 +97,8 @@ class ControlHost : public IOleClientSite, public IOleInPlaceSite, public IDispa
     IDispatch* control_ = nullptr;
     IConnectionPoint* events_ = nullptr;
     DWORD cookie_ = 0;
+    IID eventsIid_ = GUID_NULL;
+    EventSink sink_{*this};
 };
 
 }  // namespace zarvik

@@ -56,22 +56,30 @@ int ScreenDpi() {
     return dpi > 0 ? dpi : 96;
 }
 
-ControlTable::ControlTable(HWND parent, const std::vector<ControlRow>& rows, int dpi) {
+ControlTable::ControlTable(HWND parent, const std::vector<ControlRow>& rows, int dpi)
+    // Not DEFAULT_GUI_FONT: its face (MS Shell Dlg, that is Tahoma) is wider, and captions
+    // measured for MS Sans Serif were cut.
+    : font_(CreateFontA(-MulDiv(83, dpi, 720), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS,
+                        "MS Sans Serif")) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE));
-    HFONT font = static_cast<HFONT>(GetStockObject(DEFAULT_GUI_FONT));
     int id = 1000;
     for (const ControlRow& row : rows) {
         const KindInfo info = InfoOf(row.kind);
         HWND control = CreateWindowExA(
             0, info.windowClass, row.caption ? row.caption : "",
-            WS_CHILD | WS_VISIBLE | info.style | row.extraStyle, TwipsToPixels(row.left, dpi),
+            WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | info.style | row.extraStyle, TwipsToPixels(row.left, dpi),
             TwipsToPixels(row.top, dpi), TwipsToPixels(row.width, dpi), TwipsToPixels(row.height, dpi),
             parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(++id)), instance, nullptr);
-        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
         controls_[row.name] = control;
         ids_[row.name] = id;
         names_[id] = row.name;
     }
+}
+
+ControlTable::~ControlTable() {
+    if (font_) DeleteObject(font_);
 }
 
 HWND ControlTable::operator[](const std::string& name) const {

@@ -26,8 +26,13 @@ int TwipsToPixels(int twips, int dpi);
 
 class ControlTable {
   public:
-    // Creates every row as a child of `parent`, each with the window font, at `dpi`.
+    // Creates every row as a child of `parent`, each in MS Sans Serif 8.25 pt, at `dpi`. The
+    // table keeps that font: it must outlive the controls. An earlier row lies above a later
+    // one it overlaps, and is drawn above it too.
     ControlTable(HWND parent, const std::vector<ControlRow>& rows, int dpi);
+    ~ControlTable();
+    ControlTable(const ControlTable&) = delete;
+    ControlTable& operator=(const ControlTable&) = delete;
 
     // The control of that name; nullptr when the table has none.
     HWND operator[](const std::string& name) const;
@@ -36,6 +41,7 @@ class ControlTable {
     const std::string* NameOf(int id) const;
 
   private:
+    HFONT font_;
     std::map<std::string, HWND> controls_;
     std::map<std::string, int> ids_;
     std::map<int, std::string> names_;

@@ -1,5 +1,7 @@
 #include "app/windows/EditingSuite.h"
 
+#include <algorithm>
+#include <cctype>
 #include <limits>
 
 namespace zarvik {
@@ -18,6 +20,19 @@ constexpr char kMissingEditor[] =
 
 bool HasBlank(const std::string& text) {
     return text.find(' ') != std::string::npos;
+}
+
+// Why Add would refuse the map name, or nothing.
+std::optional<std::string> MapProblem(const std::string& map) {
+    if (HasBlank(map)) return "the map name holds a blank";
+    return MapNameProblem(map);
+}
+
+// Whether two map names name one bind file, as they do on Windows.
+bool SameFile(const std::string& a, const std::string& b) {
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
+        return std::toupper(x) == std::toupper(y);
+    });
 }
 
 }  // namespace
@@ -72,6 +87,15 @@ void EditingSuite::Load() {
     try {
         store_.EnsureFolder();
         store_.EnsureIndex();
+        // Binds captured in the game make a bind file but no line in the index: list such maps
+        // as Add would, in the order of their names.
+        std::vector<std::string> found = store_.BindFileMaps();
+        std::sort(found.begin(), found.end());
+        const std::vector<std::string> listed = store_.ListMaps();
+        for (const std::string& map : found) {
+            const auto same = [&](const std::string& line) { return SameFile(line, map); };
+            if (!MapProblem(map) && std::none_of(listed.begin(), listed.end(), same)) store_.AppendMap(map);
+        }
         maps = store_.ListMaps();
     } catch (const StoreError&) {
     }
@@ -87,7 +111,7 @@ void EditingSuite::SelectMap(int index) {
     view_.keys.clear();
     laterValues_.clear();
     const std::string map = SelectedMap();
-    if (view_.map < 0 || map == kNoData) return;
+    if (view_.map < 0 || map == kNoData || Refused(map)) return;
     try {
         if (store_.ReadBindLines(map).empty()) view_.keys.push_back(kNoData);
         std::size_t i = 0;
@@ -181,14 +205,23 @@ void EditingSuite::Add() {
     Reload();
 }
 
-bool EditingSuite::Rewrite(const std::function<void()>& change, const std::string& path) {
+bool EditingSuite::Refused(const std::string& map) {
+    const auto problem = MapProblem(map);
+    // A hand-edited index may name any path; the file is neither made, read nor written.
+    if (problem) dialogs_.Tell("Zarvik will not open the binds of map \"" + map + "\": " + *problem + ".");
+    return problem.has_value();
+}
+
+void EditingSuite::Rewrite(const std::function<int()>& change, const std::string& map, const std::string& line) {
+    const std::string path = store_.BindFilePath(map);
     try {
-        change();
-        return true;
+        if (change() == 0)
+            dialogs_.Tell("No line \"" + line + "\" was found in " + path +
+                          ": the file was changed since it was listed, or writes the bind another way. "
+                          "Nothing was changed.");
     } catch (const StoreError& e) {
         // The safe rewrite left the file as it was; say so rather than pretend it changed.
         dialogs_.Tell("Zarvik could not change " + path + ": " + e.what());
-        return false;
     }
 }
 
@@ -196,7 +229,7 @@ void EditingSuite::ChangeValue() {
     if (view_.value.empty() || view_.map < 0 || view_.key < 0) return;
     const std::string map = SelectedMap(), key = view_.keys[view_.key], newValue = view_.value;
     const std::string old = ValueAt(view_.key);
-    Rewrite([&] { store_.ChangeBind(map, key, old, newValue); }, store_.BindFilePath(map));
+    Rewrite([&] { return store_.ChangeBind(map, key, old, newValue); }, map, BindLine(key, old));
     RefreshAndReselect();
 }
 
@@ -208,19 +241,21 @@ void EditingSuite::Delete(int keyCode) {
     if (!dialogs_.Ask("Are you sure you want to delete this bind for map " + map + "?\n" + key + ": " + value,
                       "Delete Bind?"))
         return;
-    const std::string path = store_.BindFilePath(map);
-    if (view_.keys.size() == 1)
-        Rewrite([&] { textfile::ReplaceWhole(path, ""); }, path);  // the only bind: the file empties
-    else
-        Rewrite([&] { store_.DeleteBind(map, key, value); }, path);
+    // Equal lines only, even for the only bind listed: the engine may have appended since.
+    Rewrite([&] { return store_.DeleteBind(map, key, value); }, map, BindLine(key, value));
     RefreshAndReselect();
 }
 
 void EditingSuite::EditFile() {
+    if (view_.map < 0 || SelectedMap() == kNoData) return dialogs_.Tell("Select a map first.");
+    if (Refused(SelectedMap())) return;
     const std::string file = store_.BindFilePath(SelectedMap());
     for (;;) {
         const std::string editor = options_.Editor();
-        const StartResult result = dialogs_.Start(QuotedIfBlank(editor) + " " + QuotedIfBlank(file), false);
+        // An empty box names no editor, as good as one that is gone.
+        const StartResult result = editor.find_first_not_of(' ') == std::string::npos
+                                       ? StartResult::NotFound
+                                       : dialogs_.Start(QuotedIfBlank(editor) + " " + QuotedIfBlank(file), false);
         if (result == StartResult::Started) return;
         if (result == StartResult::Failed)
             return dialogs_.Tell("The editor " + editor + " could not be started.");

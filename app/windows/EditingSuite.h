@@ -9,6 +9,7 @@
 #include "app/store/BindStore.h"
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -76,7 +77,10 @@ class EditingSuite {
     std::string SelectedMap() const;
     const std::string& ValueAt(int index) const;
     void RefreshAndReselect();
-    bool Rewrite(const std::function<void()>& change, const std::string& path);
+    // Says why the suite will not touch the map's bind file; true when it will not.
+    bool Refused(const std::string& map);
+    // Runs a change or delete of the equal lines `line`; says so when none was found or it failed.
+    void Rewrite(const std::function<int()>& change, const std::string& map, const std::string& line);
 
     std::string folder_;
     BindStore store_;

@@ -2,22 +2,22 @@
 
 #include "app/windows/SingleInstance.h"
 
-#include <windowsx.h>
-
 namespace zarvik {
 namespace {
 
 constexpr char kClass[] = "ZarvikMain";
+constexpr char kOwnProc[] = "ZarvikOwnProc";  // a subclassed control's own window procedure
 constexpr UINT_PTR kTimer1 = 1;
 constexpr DISPID kIcon = 0x68030000, kTip = 0x68030001, kAdd = 0x60030002, kRemove = 0x60030003;
 constexpr DISPID kRightClick = 2, kLeftDblClick = 4;
 
 std::vector<ControlRow> Rows() {
     return {
-        {"Label1", ControlKind::Label, "Zarvik", 0, 0, 4575, 255},
+        // The buttons come before the title strip they sit on, so that they lie above it.
         {"Command6", ControlKind::Button, "", 3840, 0, 255, 255},
         {"Command5", ControlKind::Button, "-", 4080, 0, 255, 255},
         {"Command1", ControlKind::Button, "X", 4320, 0, 255, 255},
+        {"Label1", ControlKind::Label, "Zarvik", 0, 0, 4575, 255},
         // 585 wide, not 465: with the fonts that stand in for MS Sans Serif the colon was cut off.
         {"Label2", ControlKind::Label, "Name:", 120, 1365, 585, 195},
         {"txtName", ControlKind::TextBox, "", 720, 1320, 2655, 285},
@@ -60,8 +60,17 @@ MainWindow::MainWindow(std::string programFolder)
     image1_ = CreateWindowExA(WS_EX_TRANSPARENT, "static", "", WS_CHILD | WS_VISIBLE | SS_NOTIFY, 0,
                               TwipsToPixels(240, dpi_), TwipsToPixels(4575, dpi_), TwipsToPixels(1095, dpi_),
                               window_, nullptr, instance, nullptr);
-    // Above the player, or the player would take the clicks meant for it.
-    SetWindowPos(image1_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // Above the player, or the player would take the clicks meant for it; beneath the
+    // controls, whose edges it overlaps.
+    SetWindowPos(image1_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    SetWindowPos(title_->window(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    for (const char* name : {"Label1", "Command6"}) {
+        HWND handle = (*controls_)[name];
+        SetWindowLongPtrA(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+        SetPropA(handle, kOwnProc, reinterpret_cast<HANDLE>(
+                                        SetWindowLongPtrA(handle, GWLP_WNDPROC,
+                                                          reinterpret_cast<LONG_PTR>(DragHandleProc))));
+    }
     name_.OnChanged([this] {
         HWND box = (*controls_)["txtName"];
         if (TextOf(box) == name_.Text()) return;
@@ -229,6 +238,26 @@ LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
     return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
+// A press of any mouse button on the title strip or the drag handle drags the window. The
+// press stops here: the button would take the focus and capture the mouse for a release that
+// the move loop has already taken.
+LRESULT CALLBACK MainWindow::DragHandleProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    switch (msg) {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONDBLCLK:
+            DragWindow(self->window_);
+            InvalidateRect(self->window_, nullptr, TRUE);
+            if (hwnd == (*self->controls_)["Command6"]) SetFocus((*self->controls_)["cmd"]);
+            return 0;
+    }
+    return CallWindowProcA(reinterpret_cast<WNDPROC>(GetPropA(hwnd, kOwnProc)), hwnd, msg, wParam, lParam);
+}
+
 LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_TIMER:
@@ -253,19 +282,6 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (controls_)
                 if (const std::string* name = controls_->NameOf(LOWORD(wParam)))
                     OnCommand(*name, HIWORD(wParam));
-            return 0;
-        case WM_PARENTNOTIFY:
-            // A press of any button on the title strip or the drag handle drags the window.
-            if (controls_ && (LOWORD(wParam) == WM_LBUTTONDOWN || LOWORD(wParam) == WM_RBUTTONDOWN ||
-                              LOWORD(wParam) == WM_MBUTTONDOWN)) {
-                POINT at = {GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-                HWND hit = ChildWindowFromPoint(window_, at);
-                if (hit == (*controls_)["Label1"] || hit == (*controls_)["Command6"]) {
-                    DragWindow(window_);
-                    InvalidateRect(window_, nullptr, TRUE);
-                    if (hit == (*controls_)["Command6"]) SetFocus((*controls_)["cmd"]);
-                }
-            }
             return 0;
         case WM_PAINT: {
             PAINTSTRUCT ps;

@@ -7,7 +7,7 @@
 #include "app/engine/FileErrorReport.h"
 #include "app/console/GameConsoles.h"
 #include "app/console/Win32GamePort.h"
-#include "app/settings/IniSettingsStore.h"
+#include "app/platform/IniSettingsStore.h"
 #include "app/settings/LoadSettings.h"
 #include "app/store/BindStore.h"
 #include "app/windows/ControlHost.h"
@@ -52,6 +52,7 @@ class MainWindow : public MainWindowPlacement {
 
   private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK DragHandleProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void OnCommand(const std::string& name, int code);
     void OnTrayEvent(DISPID event);

@@ -22,7 +22,8 @@ ControlRow In(int frameLeft, int frameTop, ControlRow row) {
 
 std::vector<ControlRow> Rows() {
     // Frame2 ("Help") stands at 4320, 0 and Frame1 ("&Options") at 4320, 2160; their controls
-    // are placed relative to them. The frames come after their controls, so that they lie beneath.
+    // are placed relative to them. A control comes before any it overlaps, so that it lies above:
+    // the frames after their controls, lblInfo after the buttons.
     const auto help = [](ControlRow row) { return In(4320, 0, row); };
     const auto options = [](ControlRow row) { return In(4320, 2160, row); };
     return {
@@ -40,10 +41,10 @@ std::vector<ControlRow> Rows() {
         // 525 wide, not 405: with the fonts that stand in for Arial the colon was cut off.
         help({"Label1", ControlKind::Label, "Info:", 120, 240, 525, 255}),
         help({"Label2", ControlKind::Label, "Pleae select a choic:", 240, 600, 2055, 255}),
-        help({"lblInfo", ControlKind::Label, "", 240, 600, 2175, 855}),
         help({"Command7", ControlKind::Button, "Read&me", 480, 1080, 1695, 255}),
         help({"Command8", ControlKind::Button, "&Update", 480, 1320, 1695, 255}),
         help({"Command1", ControlKind::Button, "Command &List", 480, 1560, 1695, 255}),
+        help({"lblInfo", ControlKind::Label, "", 240, 600, 2175, 855}),
         help({"Frame2", ControlKind::Frame, "Help", 0, 0, 2535, 2055}),
         options({"chkAutoLoad", ControlKind::CheckBox, "Auto-Load on Map Change", 120, 240, 2295, 255}),
         options({"chkGetName", ControlKind::CheckBox, "Get Name on Game Start", 120, 600, 2295, 255}),
@@ -97,13 +98,10 @@ OptionsWindow::OptionsWindow(std::string programFolder, OptionModel& options, Ac
         CreateWindowExA(WS_EX_CONTROLPARENT, kClass, "Editing Suite", style, CW_USEDEFAULT, CW_USEDEFAULT,
                         rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, instance, this);
     controls_ = std::make_unique<ControlTable>(window_, Rows(), dpi);
-    // The window's own font, MS Sans Serif 8.25 pt, on every control but the two labels with theirs.
-    font_ = Font("MS Sans Serif", 83, FW_NORMAL, dpi);
+    // The two labels with fonts of their own; the rest have the table's.
     boldFont_ = Font("MS Sans Serif", 83, FW_BOLD, dpi);
     infoFont_ = Font("Arial", 113, FW_NORMAL, dpi);
-    for (HWND child = GetWindow(window_, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT))
-        SendMessageA(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    // lblInfo never has a text; shown, the empty label would cover Label2 beneath it.
+    // lblInfo never has a text: there is nothing to show.
     ShowWindow((*controls_)["lblInfo"], SW_HIDE);
     SendMessageA((*controls_)["Label4"], WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_), FALSE);
     SendMessageA((*controls_)["Label1"], WM_SETFONT, reinterpret_cast<WPARAM>(infoFont_), FALSE);
@@ -118,7 +116,6 @@ OptionsWindow::~OptionsWindow() {
         SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
         DestroyWindow(window_);
     }
-    if (font_) DeleteObject(font_);
     if (boldFont_) DeleteObject(boldFont_);
     if (infoFont_) DeleteObject(infoFont_);
 }

@@ -60,7 +60,7 @@ class OptionsWindow {
     Win32SuiteDialogs ownDialogs_{window_};
     EditingSuite suite_;
     std::unique_ptr<ControlTable> controls_;
-    HFONT font_ = nullptr, boldFont_ = nullptr, infoFont_ = nullptr;
+    HFONT boldFont_ = nullptr, infoFont_ = nullptr;
     std::vector<std::string> shownMaps_, shownKeys_;
     bool refreshing_ = false;
     bool closed_ = false;  // closed by the user: the next use loads it anew

@@ -1,7 +1,7 @@
 // Zarvik: keeps Jedi Knight II key bindings per map, answering in the game's console.
 //   Zarvik.exe [--start-game]   (--start-game: start the game as the tray's "Start Game" does)
 #include "app/console/ConsoleHost.h"
-#include "app/settings/IniSettingsStore.h"
+#include "app/platform/IniSettingsStore.h"
 #include "app/windows/GameStarter.h"
 #include "app/windows/MainWindow.h"
 #include "app/windows/MainWindowRules.h"

@@ -106,7 +106,7 @@ TEST(BindCapture, AValueWithSemicolonsIsConfirmedWithoutItsQuotes) {
     EXPECT_EQ(FileText(rig.binds.BindFilePath("ffa_bespin")), "Bind F5 \"+attack;wait;-attack\"\r\n");
 }
 
-TEST(BindCapture, WithoutTheDataFolderTheTrapReportsAndTheSaveWaits) {
+TEST(BindCapture, ASaveThatFailedIsReportedAndForgotten) {
     Rig rig;
     std::filesystem::remove_all(rig.binds.DataFolder());
     rig.engine.State().BindKey = "F5";
@@ -114,7 +114,12 @@ TEST(BindCapture, WithoutTheDataFolderTheTrapReportsAndTheSaveWaits) {
     const Sends sent = rig.TickOn(kMapReply);
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].text.rfind("^1Error: ^375 ^1|^3 BindStore", 0), 0u) << sent[0].text;
-    EXPECT_TRUE(rig.engine.State().SavePending);
+
+    // An hour later, on another map, the player asks for the map's name.
+    rig.binds.EnsureFolder();
+    rig.TickOn("Padawan: !mapname");
+    EXPECT_EQ(rig.TickOn("\"mapname\" is:\"ctf_yavin\" default:\"nomap\""), Sends{});
+    EXPECT_FALSE(textfile::Exists(rig.binds.BindFilePath("ctf_yavin")));
 }
 
 TEST(BindLoading, PlaysTheMapsFileBackInOrder) {
@@ -159,6 +164,11 @@ TEST(BindLoading, AnEmptyOrMissingFileGivesTheNoDataMessages) {
     EXPECT_EQ(rig.TickOn("!loadnow"),
               (Sends{Echo("^1No ^3Data"), Echo("^1Unable ^2to load binds"), Command("echo !off")}));
     EXPECT_TRUE(rig.engine.State().TurnedOn) << "the game's !off switches it off on a later tick";
+
+    rig.engine.State().LoadMap.clear();  // no map name reply yet
+    EXPECT_EQ(rig.TickOn("Padawan: !loadnow"),
+              (Sends{Echo("^1No ^3Data"), Echo("^1Unable ^2to load binds"), Command("echo !off")}));
+    EXPECT_FALSE(textfile::Exists(rig.binds.BindFilePath("")));
 }
 
 TEST(BindLoading, BlankLinesAndOddLinesArePlayedAsTheyStand) {

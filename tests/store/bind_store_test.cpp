@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
@@ -111,6 +112,15 @@ TEST_F(Store, AppendsWriteExactBytesEndedByCrLf) {
     s.AppendBind(accented, "F1", "kill");
     EXPECT_EQ(Get(File(accented)), "Bind F1 kill\r\n");
     EXPECT_EQ(s.ReadBindLines(accented), Lines{"Bind F1 kill"});
+
+    // Each a map with a bind file, by the file's name as the system lists it.
+    s.EnsureIndex();
+    fs::create_directory(File("folder"));
+    Put(File("x") + "1", "");
+    Put(s.DataFolder() + "/UPPER.TXT", "");
+    Lines maps = s.BindFileMaps();
+    std::sort(maps.begin(), maps.end());
+    EXPECT_EQ(maps, (Lines{"UPPER", "ffa_bespin", accented})) << "not the index, a folder or x.txt1";
 }
 
 TEST_F(Store, AppendMapAddsOnlyNamesNotYetListedExactly) {

@@ -1,6 +1,6 @@
 // info.ini as it may be found: empty, without line ends, with CR-only ends, huge, binary. The
 // start-up's settings load reads what it can, skips the rest silently, and loses nothing.
-#include "app/settings/IniSettingsStore.h"
+#include "app/platform/IniSettingsStore.h"
 #include "app/settings/LoadSettings.h"
 #include "app/windows/MainWindowRules.h"
 #include "tests/windows/scripted_dialogs.h"

@@ -36,7 +36,7 @@ TEST_F(Table, CreatesEachRowWhereItsTwipsSayAtTheGivenResolution) {
         {"Label2", ControlKind::Label, "Name:", 120, 1320, 465, 195},
         {"txtName", ControlKind::TextBox, "", 720, 1320, 2655, 285},
         {"cmdOptions", ControlKind::Button, "&Edit Binds", 3480, 1320, 855, 255},
-        {"chkPower", ControlKind::CheckBox, "Turned On", 120, 240, 2175, 255},
+        {"chkAutoLoad", ControlKind::CheckBox, "Auto-Load on Map Change", 120, 240, 2295, 255},
     };
     for (int dpi : {96, 144}) {
         ControlTable table(window, rows, dpi);
@@ -51,6 +51,13 @@ TEST_F(Table, CreatesEachRowWhereItsTwipsSayAtTheGivenResolution) {
             char caption[64] = {};
             GetWindowTextA(control, caption, sizeof caption);
             EXPECT_STREQ(caption, row.caption) << row.name;
+            // Whole, in the font it is drawn with (a check box's caption beside its box).
+            HDC dc = GetDC(control);
+            SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(control, WM_GETFONT, 0, 0)));
+            SIZE text = {};
+            GetTextExtentPoint32A(dc, caption, lstrlenA(caption), &text);
+            ReleaseDC(control, dc);
+            EXPECT_LE(text.cx + (row.kind == ControlKind::CheckBox ? 20 : 0), r.right - r.left) << row.name;
             EXPECT_EQ(GetDlgCtrlID(control), table.IdOf(row.name));
             ASSERT_NE(table.NameOf(table.IdOf(row.name)), nullptr);
             EXPECT_EQ(*table.NameOf(table.IdOf(row.name)), row.name);

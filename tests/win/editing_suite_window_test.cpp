@@ -1,6 +1,6 @@
 // The editing suite's real window, driven by messages to its controls as the user's clicks
 // send them, on real files in a folder with a blank in its name; the boxes answered by a script.
-#include "app/settings/IniSettingsStore.h"
+#include "app/platform/IniSettingsStore.h"
 #include "app/windows/InputBox.h"
 #include "app/windows/OptionsWindow.h"
 #include "tests/win/message_loop.h"

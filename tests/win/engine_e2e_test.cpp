@@ -2,7 +2,7 @@
 #include "app/console/Win32GamePort.h"
 #include "app/engine/Engine.h"
 #include "app/engine/FileErrorReport.h"
-#include "app/settings/IniSettingsStore.h"
+#include "app/platform/IniSettingsStore.h"
 #include "app/settings/Options.h"
 #include "app/windows/SystemClock.h"
 #include "sim_process.h"

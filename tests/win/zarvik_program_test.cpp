@@ -25,6 +25,14 @@ std::string Ini(const std::filesystem::path& folder, const char* key) {
     return value;
 }
 
+// Screen pixels as info.ini stores a position.
+std::string Twips(int pixels) {
+    HDC screen = GetDC(nullptr);
+    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
+    ReleaseDC(nullptr, screen);
+    return std::to_string(MulDiv(pixels, 1440, dpi));
+}
+
 class Program : public ::testing::Test {
   protected:
     void SetUp() override {
@@ -104,32 +112,58 @@ TEST_F(Program, StartsInAnEmptyFolderRefusesASecondCopyAndSavesItsPlaceOnTheWayO
     SetWindowPos(main, nullptr, 150, 90, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     PostMessageA(main, WM_CLOSE, 0, 0);
     EXPECT_EQ(Wait(first), 0u);
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    EXPECT_EQ(Ini(folder, "LeftPos"), std::to_string(MulDiv(150, 1440, dpi)));
-    EXPECT_EQ(Ini(folder, "TopPos"), std::to_string(MulDiv(90, 1440, dpi)));
+    EXPECT_EQ(Ini(folder, "LeftPos"), Twips(150));
+    EXPECT_EQ(Ini(folder, "TopPos"), Twips(90));
 }
 
 struct ChildSearch {
-    std::string text;
+    std::string text, cls;
     HWND found;
 };
 
 BOOL CALLBACK VisitChild(HWND hwnd, LPARAM param) {
     auto* search = reinterpret_cast<ChildSearch*>(param);
-    char text[32] = {};
+    char text[32] = {}, cls[32] = {};
     GetWindowTextA(hwnd, text, sizeof text);
-    if (search->text != text) return TRUE;
+    GetClassNameA(hwnd, cls, sizeof cls);
+    if (search->text != text || lstrcmpiA(search->cls.c_str(), cls) != 0) return TRUE;
     search->found = hwnd;
     return FALSE;
 }
 
-// The main window's control captioned `text` ("X", "-", ...).
-HWND Control(HWND main, const char* text) {
-    ChildSearch search = {text, nullptr};
+// The main window's control of that class captioned `text` ("X", "-", ...).
+HWND Control(HWND main, const char* text, const char* cls = "Button") {
+    ChildSearch search = {text, cls, nullptr};
     EnumChildWindows(main, VisitChild, reinterpret_cast<LPARAM>(&search));
     return search.found;
+}
+
+POINT Centre(HWND control) {
+    RECT r;
+    GetWindowRect(control, &r);
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+// The left button pressed at `at` on the screen and let go at `to` (where it was pressed when
+// left out), through the input queue, as a player's hand gives it.
+void Press(POINT at, POINT to = {-1, -1}) {
+    if (to.x < 0) to = at;
+    char under[64] = "";
+    GetClassNameA(GetAncestor(WindowFromPoint(at), GA_ROOT), under, sizeof under);
+    EXPECT_STREQ(under, "ZarvikMain") << "another window lies over the point pressed";
+    SetCursorPos(at.x, at.y);
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    SendInput(1, &input, sizeof input);
+    for (int step = 1; step <= 4; ++step) {
+        Sleep(100);
+        SetCursorPos(at.x + (to.x - at.x) * step / 4, at.y + (to.y - at.y) * step / 4);
+    }
+    Sleep(100);
+    input.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(1, &input, sizeof input);
+    Sleep(300);
 }
 
 bool Becomes(HWND window, bool visible, DWORD ms = 5000) {
@@ -151,27 +185,46 @@ std::vector<COLORREF> Shot(RECT r) {
     return pixels;
 }
 
-TEST_F(Program, TheCloseButtonAsksAndOnlyYesEndsIt) {
+// The title strip with a real mouse: dragged by the label and by the handle beside the
+// buttons, and its "X" above the label.
+TEST_F(Program, TheTitleStripDragsTheWindowAndItsCloseButtonAsksFirst) {
     auto& zarvik = Start();
     HWND main = WaitForWindow("ZarvikMain", "Zarvik");
     ASSERT_NE(main, nullptr);
+    SetWindowPos(main, nullptr, 300, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER);  // off Wine's tray window
+    HWND label = Control(main, "Zarvik", "Static"), handle = Control(main, ""), sink = Control(main, "Command2");
     HWND close = Control(main, "X");
-    ASSERT_NE(close, nullptr);
+    ASSERT_TRUE(label && handle && sink && close);
+    RECT before, after;
+    for (HWND by : {label, handle}) {
+        GetWindowRect(main, &before);
+        const POINT at = by == label ? POINT{before.left + 40, Centre(label).y} : Centre(handle);
+        Press(at, {at.x + 60, at.y + 45});
+        GetWindowRect(main, &after);
+        EXPECT_EQ(after.left - before.left, 60) << (by == label ? "Label1" : "Command6");
+        EXPECT_EQ(after.top - before.top, 45);
+        GUITHREADINFO thread = {sizeof thread, 0, {}, {}, {}, {}, {}, {}, {}};
+        ASSERT_TRUE(GetGUIThreadInfo(GetWindowThreadProcessId(main, nullptr), &thread));
+        EXPECT_EQ(thread.hwndCapture, nullptr) << "the mouse is free again";
+        if (by == handle) {
+            EXPECT_EQ(thread.hwndFocus, sink) << "the handle keeps no focus mark";
+        }
+    }
 
-    PostMessageA(close, BM_CLICK, 0, 0);
+    Press(Centre(close));
     HWND question = WaitForWindow(nullptr, "Close Zarvik");
     ASSERT_NE(question, nullptr);
     PostMessageA(question, WM_COMMAND, IDNO, 0);
     EXPECT_EQ(Wait(zarvik, 1500), 999u) << "No: it runs on";
     EXPECT_EQ(Ini(folder, "LeftPos"), "<absent>") << "and writes nothing";
 
-    PostMessageA(close, BM_CLICK, 0, 0);
+    Press(Centre(close));
     question = WaitForWindow(nullptr, "Close Zarvik");
     ASSERT_NE(question, nullptr);
     PostMessageA(question, WM_COMMAND, IDYES, 0);
     EXPECT_EQ(Wait(zarvik), 0u);
-    EXPECT_EQ(Ini(folder, "LeftPos"), "0");
-    EXPECT_EQ(Ini(folder, "TopPos"), "0");
+    EXPECT_EQ(Ini(folder, "LeftPos"), Twips(after.left));
+    EXPECT_EQ(Ini(folder, "TopPos"), Twips(after.top));
 }
 
 TEST_F(Program, GoesToTheTrayAndComesBackByItsMenuOrADoubleClick) {
@@ -184,12 +237,12 @@ TEST_F(Program, GoesToTheTrayAndComesBackByItsMenuOrADoubleClick) {
     HWND hide = Control(main, "-");
     ASSERT_NE(hide, nullptr);
 
-    PostMessageA(hide, BM_CLICK, 0, 0);
+    Press(Centre(hide));
     ASSERT_TRUE(Becomes(main, false)) << "\"-\" hides it";
     ASSERT_TRUE(ChooseFromTrayMenu('s')) << "Wine's tray window, Zarvik's icon in it, its menu";
     EXPECT_TRUE(Becomes(main, true)) << "&Show";
 
-    PostMessageA(hide, BM_CLICK, 0, 0);
+    Press(Centre(hide));
     ASSERT_TRUE(Becomes(main, false));
     ASSERT_TRUE(DoubleClickTrayIcon());
     EXPECT_TRUE(Becomes(main, true)) << "a double click on the icon";
@@ -255,15 +308,7 @@ TEST_F(Program, AClickOnTheTitleHoldsItStillAndTheNextLetsItPlayOn) {
         Sleep(400);
         return Shot(area) != before;
     };
-    const auto click = [&] {
-        SetCursorPos((area.left + area.right) / 2, (area.top + area.bottom) / 2);
-        INPUT press[2] = {};
-        press[0].type = press[1].type = INPUT_MOUSE;
-        press[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-        press[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
-        SendInput(2, press, sizeof(INPUT));
-        Sleep(300);
-    };
+    const auto click = [&] { Press({(area.left + area.right) / 2, (area.top + area.bottom) / 2}); };
     EXPECT_TRUE(moving()) << "the title plays";
     click();
     EXPECT_FALSE(moving()) << "held on one frame";
@@ -275,13 +320,18 @@ TEST_F(Program, AClickOnTheTitleHoldsItStillAndTheNextLetsItPlayOn) {
 
 TEST_F(Program, OtherPlayersCannotSpeakForThePlayer) {
     std::ofstream(folder / "info.ini") << "[%General%]\r\nName=Padawan\r\n";
+    // Each line waits to be the console's last, so that a tick examines it.
     SimProcess sim(
         "wait 2500\n"
-        "chat-from Kyle Padawan: !time\n"
-        "chat-from DarthPadawan !about\n"
-        "chat-from Kyle \"name\" is:\"Kyle\" default:\"Padawan\"\n"
-        "chat-from Kyle Padawan renamed to Kyle\n"
-        "chat-from Kyle \"mapname\" is:\"../../evil\" default:\"nomap\"\n"
+        "chat-from Kyle Padawan: !time\nwait 200\n"
+        "chat-from DarthPadawan !about\nwait 200\n"
+        "chat-from Kyle \"name\" is:\"Kyle\" default:\"Padawan\"\nwait 200\n"
+        "chat-from Kyle Padawan renamed to Kyle\nwait 200\n"
+        "chat-from \"Padawan renamed to Kyle\" hi\nwait 200\n"
+        "chat-from !offender hi\nwait 200\n"
+        "chat-from Kyle Padawan entered the game\nwait 200\n"
+        "chat Padawan entered the game\nwait 200\n"
+        "chat-from Kyle \"mapname\" is:\"../../evil\" default:\"nomap\"\nwait 200\n"
         "chat !time\";quit;\"\n"
         "expect-match 950-3000 echo \\^7The \\^5Time \\^7is currently: .*\n"
         "expect-none 2000\n"

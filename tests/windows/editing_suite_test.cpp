@@ -63,11 +63,16 @@ TEST_F(Suite, DataThatIsAFileShowsNoDataAndAnAddSaysWhyItFailed) {
 }
 
 TEST_F(Suite, BrowsesMapsKeysAndValues) {
-    Write("data.txt", "ffa_bespin\r\n\r\nctf_yavin\r\n");
+    Write("data.txt", "ffa_bespin\r\n\r\nctf_yavin\r\n../evil\r\n");
     Write("ffa_bespin.txt", "Bind F5 force_push\r\n\r\nBind X say hello there\r\n");
     Write("ctf_yavin.txt", "\r\n\r\n");
+    Write("t1_rail.txt", "");  // made by the engine's load: no line in the index
+    Write("(no data).txt", "");
+    Write("CTF_Yavin.txt", "");
     suite.Load();
-    EXPECT_EQ(suite.View().maps, (Keys{"ffa_bespin", "", "ctf_yavin"})) << "blank lines stay as entries";
+    EXPECT_EQ(suite.View().maps, (Keys{"ffa_bespin", "", "ctf_yavin", "../evil", "t1_rail"}))
+        << "blank lines stay as entries; a bind file gets a line unless Add would refuse its name";
+    EXPECT_EQ(Read("data.txt"), "ffa_bespin\r\n\r\nctf_yavin\r\n../evil\r\nt1_rail\r\n");
 
     EXPECT_EQ(Open(0), (Keys{"F5", "X"})) << "the blank line takes no place";
     suite.SelectKey(1);
@@ -81,10 +86,22 @@ TEST_F(Suite, BrowsesMapsKeysAndValues) {
     EXPECT_EQ(Open(2), Keys{}) << "blank lines only: not empty, so no placeholder";
     EXPECT_EQ(suite.View().value, "");
     EXPECT_FALSE(suite.View().valueEnabled || suite.View().changeEnabled);
-    EXPECT_EQ(Open(1), Keys{kNoData}) << "the blank map's file is made";
-    EXPECT_EQ(Read(".txt"), "");
+    for (const int map : {1, 3}) {
+        EXPECT_EQ(Open(map), Keys{}) << "shown, but its file is neither made nor read";
+        suite.EditFile();
+    }
+    EXPECT_EQ(dialogs.shown, (std::vector<std::string>{
+                                 "Zarvik will not open the binds of map \"\": the map name is empty.",
+                                 "Zarvik will not open the binds of map \"\": the map name is empty.",
+                                 "Zarvik will not open the binds of map \"../evil\": the map name holds the character /.",
+                                 "Zarvik will not open the binds of map \"../evil\": the map name holds the character /.",
+                             }));
+    EXPECT_TRUE(dialogs.started.empty());
+    EXPECT_EQ(Read(".txt"), "<missing>");
+    EXPECT_FALSE(std::filesystem::exists(Folder() + "/evil.txt"));
+    EXPECT_EQ(Open(4), Keys{kNoData});
     suite.SelectKey(0);
-    EXPECT_EQ(suite.View().value, "") << "the placeholder has no value: the map's name shows";
+    EXPECT_EQ(suite.View().value, "t1_rail") << "the placeholder has no value: the map's name shows";
     EXPECT_FALSE(suite.View().changeEnabled);
 
     // Binds the engine appended show after a reload.
@@ -203,8 +220,11 @@ TEST_F(Suite, DeletesTheSelectedBindWhereverItStands) {
     EXPECT_EQ(dialogs.shown.size(), asked + 1) << "only the Delete key asks";
     EXPECT_EQ(Read("m.txt"), "Bind F5 ab") << "No keeps it";
     dialogs.yes = {true};
+    BindStore(Folder()).AppendBind("m", "F6", "\"force_pull\"");  // the engine's capture meanwhile
     suite.Delete(46);
-    EXPECT_EQ(Read("m.txt"), "") << "the only bind: the file empties and stays";
+    EXPECT_EQ(Read("m.txt"), "Bind F6 \"force_pull\"\r\n") << "the only bind listed: its line goes, no other";
+    Write("m.txt", "");
+    Open(0);
     EXPECT_EQ(suite.View().keys, Keys{kNoData});
     suite.SelectKey(0);
     suite.Delete(46);
@@ -223,11 +243,28 @@ TEST_F(Suite, ChangesTheValueInPlace) {
     EXPECT_EQ(suite.View().map, 0);
     EXPECT_EQ(suite.View().keys, (Keys{"F4", "F5", "F6"}));
     EXPECT_TRUE(dialogs.shown.empty()) << "no message";
+
+    // A line the list shows but that is not written "Bind ", or a line edited since the list was filled.
+    Write("m.txt", "bind F5 x\r\n");
+    Open(0);
+    suite.SelectKey(0);
+    Write("m.txt", "bind F5 x\r\nBind F5 y\r\n");
+    for (const bool deleting : {false, true}) {
+        suite.ValueChanged("z");
+        dialogs.yes = {true};
+        deleting ? suite.Delete(46) : suite.ChangeValue();
+        EXPECT_EQ(Read("m.txt"), "bind F5 x\r\nBind F5 y\r\n");
+        const std::string told = dialogs.shown.empty() ? "" : dialogs.shown.back();
+        EXPECT_EQ(told.rfind("No line \"Bind F5 x\" was found in ", 0), 0u) << told;
+        suite.SelectKey(0);
+    }
 }
 
 TEST_F(Suite, StartsTheEditorAndTheReadmeWithPathsThatSurviveBlanks) {
     Write("data.txt", "ffa_bespin\r\n");
     suite.Load();
+    suite.EditFile();
+    EXPECT_EQ(dialogs.shown, std::vector<std::string>{"Select a map first."}) << "no Data\\.txt for the editor";
     Open(0);
     options.editor = "C:\\Program Files\\Notepad++\\notepad++.exe";
     dialogs.starts = {StartResult::NotFound, StartResult::NotFound};
@@ -252,6 +289,13 @@ TEST_F(Suite, StartsTheEditorAndTheReadmeWithPathsThatSurviveBlanks) {
     dialogs.yes = {false};
     suite.EditFile();
     EXPECT_EQ(dialogs.started.size(), 1u) << "No ends it";
+
+    options.editor = "";
+    dialogs.started.clear();
+    dialogs.yes = {true};
+    suite.EditFile();
+    EXPECT_EQ(dialogs.started, std::vector<std::string>{"C:\\Windows\\notepad.exe " + file})
+        << "an empty box is a missing editor: the question, then Browse";
 
     EXPECT_EQ(QuotedIfBlank("\"C:\\My Games\\ed.exe\""), "\"C:\\My Games\\ed.exe\"") << "quoted once";
     EXPECT_EQ(QuotedIfBlank("Notepad.exe"), "Notepad.exe");

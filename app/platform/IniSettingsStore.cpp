@@ -1,4 +1,4 @@
-#include "app/settings/IniSettingsStore.h"
+#include "app/platform/IniSettingsStore.h"
 
 #include "app/console/ConsoleLink.h"
 
