@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # What Zarvik.exe costs under Wine beside the console simulator: CPU time over 60 s idle,
 # CPU time during a load of 20 binds, and how long replies take. Not a test: numbers to read.
-#   scripts/measure.sh [idle|tray|alone|load|all]   (default all)
+#   scripts/measure.sh [idle|tray|alone|load|text-idle|text-load|all]   (default all)
+# The text- ones do the same with the game as today's clients run it: started by Zarvik in a
+# hidden text console (the simulator's text-console mode); the console's own process
+# (conhost.exe) is counted with Zarvik.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
 
@@ -10,15 +13,37 @@ start_program_env measure
 sim=$root/$tree/tools/console-sim/console-sim.exe
 
 hz=$(getconf CLK_TCK)
+prefix=$(eval "$("${env_cmd[@]}" env)"; echo "$WINEPREFIX")
 cpu_of() { awk '{print $14 + $15}' "/proc/$1/stat"; }  # user + system, in clock ticks
-pid_of() { ps -eo pid,args | grep -i "$1" | grep -v -E 'wine-env|grep' | awk '{print $1}' | tail -1; }
-server_pid() { pgrep -f 'wineserver' | head -1; }
+# Other Wine prefixes may run on the machine meanwhile: only this one's processes count.
+in_prefix() { tr '\0' '\n' <"/proc/$1/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$prefix"; }
+pid_of() {
+  local p
+  for p in $(ps -eo pid,args | grep -i -- "$1" | grep -v -E 'wine-env|grep|console-host' | awk '{print $1}'); do
+    in_prefix "$p" && echo "$p"
+  done | tail -1
+}
+server_pid() { pid_of wineserver; }
 percent() { echo "scale=2; 100 * $1 / $hz / $2" | bc; }
 
-# Starts a fresh copy of the program (its own folder) and, if given, the simulator on SCENARIO.
+winpath() { "${env_cmd[@]}" run winepath -w "$1" 2>/dev/null | tr -d '\r'; }
+
+# Starts a fresh copy of the program (its own folder) and, if given, the simulator on SCENARIO;
+# with TEXT, Zarvik starts the simulator itself in a text console of its own.
 start_pair() {
-  local scenario=$1
+  local scenario=$1 text=${2:-}
   rm -rf "$work/prog" && cp -r "$root/$tree/program" "$work/prog"
+  cpid=
+  if [ -n "$text" ]; then
+    printf '[%%General%%]\r\nGame=%s\r\nGameArgs=--text-console --log "%s" "%s"\r\n' "$(winpath "$sim")" \
+      "$(winpath "$work/sim.log")" "$(winpath "$scenario")" >"$work/prog/info.ini"
+    "${env_cmd[@]}" run "$work/prog/Zarvik.exe" --start-game >/dev/null 2>&1 &
+    sleep 6
+    zpid=$(pid_of 'prog\\Zarvik.exe\|prog/Zarvik.exe')
+    cpid=$(pid_of 'conhost.exe')
+    spid=$(server_pid)
+    return
+  fi
   if [ -n "$scenario" ]; then
     "${env_cmd[@]}" run "$sim" --hidden --log "$work/sim.log" "$scenario" >/dev/null 2>&1 &
     sleep 2
@@ -36,24 +61,27 @@ stop_pair() {
 }
 
 idle() {
-  local label=$1 scenario=$2 to_tray=${3:-}
-  start_pair "$scenario"
+  local label=$1 scenario=$2 to_tray=${3:-} text=${4:-}
+  start_pair "$scenario" "$text"
   if [ -n "$to_tray" ]; then
     "${env_cmd[@]}" run "$root/$tree/tools/bench/press.exe" Zarvik - >/dev/null
     sleep 3
   fi
-  local z0 w0 z1 w1
-  z0=$(cpu_of "$zpid"); w0=$(cpu_of "$spid")
+  local z0 w0 c0=0 z1 w1 c1=0 console=
+  z0=$(cpu_of "$zpid"); w0=$(cpu_of "$spid"); [ -n "$cpid" ] && c0=$(cpu_of "$cpid")
   sleep 60
-  z1=$(cpu_of "$zpid"); w1=$(cpu_of "$spid")
-  echo "$label: Zarvik.exe $(percent $((z1 - z0)) 60) % of a core, wineserver $(percent $((w1 - w0)) 60) % (60 s)"
+  z1=$(cpu_of "$zpid"); w1=$(cpu_of "$spid"); [ -n "$cpid" ] && c1=$(cpu_of "$cpid")
+  [ -n "$cpid" ] && console=", conhost.exe $(percent $((c1 - c0)) 60) %"
+  echo "$label: Zarvik.exe $(percent $((z1 - z0)) 60) % of a core$console, wineserver $(percent $((w1 - w0)) 60) % (60 s)"
   stop_pair
 }
 
 load() {
+  local text=${1:-}
   start_pair ""
   "${env_cmd[@]}" run taskkill /im Zarvik.exe >/dev/null 2>&1 || true
   sleep 2
+  rm -f "$work/sim.log"
   mkdir -p "$work/prog/Data"
   printf 'ffa_bespin\r\n' > "$work/prog/Data/data.txt"
   local scenario=$work/load.txt
@@ -64,17 +92,25 @@ load() {
       echo "expect 3000 Bind F$i \"say bind $i\""
     done
     echo "expect 3000 echo ^2All binds ^3successfully ^2loaded"; echo "wait 70000"; } > "$scenario"
-  "${env_cmd[@]}" run "$sim" --hidden --log "$work/sim.log" "$scenario" >/dev/null 2>&1 &
-  sleep 2
-  "${env_cmd[@]}" run "$work/prog/Zarvik.exe" >/dev/null 2>&1 &
+  if [ -n "$text" ]; then
+    printf '[%%General%%]\r\nGame=%s\r\nGameArgs=--text-console --log "%s" "%s"\r\n' "$(winpath "$sim")" \
+      "$(winpath "$work/sim.log")" "$(winpath "$scenario")" >"$work/prog/info.ini"
+    "${env_cmd[@]}" run "$work/prog/Zarvik.exe" --start-game >/dev/null 2>&1 &
+  else
+    "${env_cmd[@]}" run "$sim" --hidden --log "$work/sim.log" "$scenario" >/dev/null 2>&1 &
+    sleep 2
+    "${env_cmd[@]}" run "$work/prog/Zarvik.exe" >/dev/null 2>&1 &
+  fi
   until grep -q 'chat  *Padawan: !load\|print  *Padawan: !load' "$work/sim.log" 2>/dev/null; do sleep 0.05; done
-  zpid=$(pid_of 'prog\\Zarvik.exe\|prog/Zarvik.exe'); spid=$(server_pid)
-  local z0 w0 t0 z1 w1 t1
-  z0=$(cpu_of "$zpid"); w0=$(cpu_of "$spid"); t0=$(date +%s.%N)
+  zpid=$(pid_of 'prog\\Zarvik.exe\|prog/Zarvik.exe'); spid=$(server_pid); cpid=
+  [ -n "$text" ] && cpid=$(pid_of 'conhost.exe')
+  local z0 w0 t0 c0=0 z1 w1 t1 c1=0 console=
+  z0=$(cpu_of "$zpid"); w0=$(cpu_of "$spid"); [ -n "$cpid" ] && c0=$(cpu_of "$cpid"); t0=$(date +%s.%N)
   until grep -q 'successfully' "$work/sim.log"; do sleep 0.05; done
-  z1=$(cpu_of "$zpid"); w1=$(cpu_of "$spid"); t1=$(date +%s.%N)
+  z1=$(cpu_of "$zpid"); w1=$(cpu_of "$spid"); [ -n "$cpid" ] && c1=$(cpu_of "$cpid"); t1=$(date +%s.%N)
   local wall; wall=$(echo "$t1 - $t0" | bc)
-  echo "20-bind load: $wall s wall, Zarvik.exe $(percent $((z1 - z0)) "$wall") % of it, wineserver $(percent $((w1 - w0)) "$wall") %"
+  [ -n "$cpid" ] && console=", conhost.exe $(percent $((c1 - c0)) "$wall") %"
+  echo "20-bind load${text:+ (text console)}: $wall s wall, Zarvik.exe $(percent $((z1 - z0)) "$wall") % of it$console, wineserver $(percent $((w1 - w0)) "$wall") %"
   # Reply time: from the printed line (or the previous reply) to the next typed command.
   awk '$3 == "print" || $3 == "typed" { t = $1 + 0; if ($3 == "typed" && last != "") printf "%d\n", t - last; last = t }' \
     "$work/sim.log" | sort -n | awk '{ a[NR] = $1 } END { if (NR) printf "reply times: %d sends, %d ms to %d ms, median %d ms\n", NR, a[1], a[NR], a[int((NR + 1) / 2)] }'
@@ -87,7 +123,10 @@ case "$what" in
   tray) idle "idle beside the simulator, sent to the tray" "$work/idle.txt" tray ;;
   alone) idle "idle, no game console" "" ;;
   load) load ;;
+  text-idle) idle "idle beside the simulator in a text console" "$work/idle.txt" "" text ;;
+  text-load) load text ;;
   all) idle "idle beside the simulator" "$work/idle.txt"
-    idle "idle beside the simulator, sent to the tray" "$work/idle.txt" tray; idle "idle, no game console" ""; load ;;
-  *) echo "usage: scripts/measure.sh [idle|tray|alone|load|all]" >&2; exit 2 ;;
+    idle "idle beside the simulator, sent to the tray" "$work/idle.txt" tray; idle "idle, no game console" ""; load
+    idle "idle beside the simulator in a text console" "$work/idle.txt" "" text; load text ;;
+  *) echo "usage: scripts/measure.sh [idle|tray|alone|load|text-idle|text-load|all]" >&2; exit 2 ;;
 esac

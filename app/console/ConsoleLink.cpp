@@ -56,8 +56,12 @@ bool ReadEditText(HWND edit, std::string& text) {
     return true;
 }
 
+HWND FindGameConsoleWindow() {
+    return FindWindowA(kConsoleClass, nullptr);
+}
+
 HWND GetConsoleEdit(bool inputLine) {
-    HWND console = FindWindowA(kConsoleClass, nullptr);
+    HWND console = FindGameConsoleWindow();
     if (!console) return nullptr;
     HWND first = FindWindowExA(console, nullptr, kEditClass, nullptr);
     if (inputLine || !first) return first;

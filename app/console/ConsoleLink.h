@@ -10,6 +10,9 @@
 
 namespace zarvik {
 
+// The original game's console window; nullptr when it is not running.
+HWND FindGameConsoleWindow();
+
 // The game console's input line (true) or output buffer (false); nullptr when absent.
 HWND GetConsoleEdit(bool inputLine);
 

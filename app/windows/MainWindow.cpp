@@ -42,7 +42,7 @@ MainWindow::MainWindow(std::string programFolder)
       name_(settings_),
       errors_({"C:\\Debug.txt", folder_ + "\\Debug.txt"}),
       binds_(folder_),
-      engine_({console_, pump_, options_, name_, settings_, clock_, errors_, binds_}) {
+      engine_({consoles_, pump_, options_, name_, settings_, clock_, errors_, binds_}) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     RegisterWindowClass(kClass, WindowProc, true);
     window_ = CreateWindowExA(WS_EX_APPWINDOW, kClass, "Zarvik", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
@@ -124,6 +124,7 @@ void MainWindow::Start() {
                                        updater_->Open();
                                    },
                                .credits = [this](HWND owner) { ShowCredits(owner, folder_); },
+                               .startGame = [this] { StartGame(); },
                                .owner = window_});
 
     // The tray icon: the window's own icon, the tip "Zarvik".
@@ -158,6 +159,10 @@ void MainWindow::Start() {
 
 void MainWindow::ClickCommand() {
     if (MessageBoxA(window_, kCloseQuestion, kCloseCaption, MB_YESNO) == IDYES) Exit();
+}
+
+void MainWindow::StartGame() {
+    gameStarter_.Start(window_);
 }
 
 void MainWindow::Exit() {
@@ -295,6 +300,9 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
                 return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
             }
             break;
+        case kStartGameMessage:
+            StartGame();
+            return 0;
         case WM_QUERYENDSESSION:
             return TRUE;
         case WM_ENDSESSION:

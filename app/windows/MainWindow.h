@@ -5,6 +5,7 @@
 
 #include "app/engine/Engine.h"
 #include "app/engine/FileErrorReport.h"
+#include "app/console/GameConsoles.h"
 #include "app/console/Win32GamePort.h"
 #include "app/platform/IniSettingsStore.h"
 #include "app/settings/LoadSettings.h"
@@ -13,6 +14,7 @@
 #include "app/windows/ControlTable.h"
 #include "app/windows/MainWindowRules.h"
 #include "app/windows/CreditsWindow.h"
+#include "app/windows/GameStarter.h"
 #include "app/windows/OptionsWindow.h"
 #include "app/windows/UpdaterWindow.h"
 #include "app/windows/WinInetFetcher.h"
@@ -39,6 +41,9 @@ class MainWindow : public MainWindowPlacement {
 
     // clickcommand: the close button's question, and the exit path on Yes.
     void ClickCommand();
+
+    // "Start &Game": the game in a text console of ours (nothing when it runs already).
+    void StartGame();
 
     // MainWindowPlacement, in twips.
     void OuterSize(std::int32_t& width, std::int32_t& height) override;
@@ -67,6 +72,9 @@ class MainWindow : public MainWindowPlacement {
     OptionModel options_;
     NameModel name_;
     Win32GameConsole console_;
+    TextConsoleLink game_;
+    GameConsoles consoles_{console_, game_};
+    GameStarter gameStarter_{settings_, game_};
     Win32EventPump pump_;
     SystemClock clock_;
     FileErrorReport errors_;

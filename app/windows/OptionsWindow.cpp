@@ -4,7 +4,7 @@ namespace zarvik {
 namespace {
 
 constexpr char kClass[] = "ZarvikOptions";
-enum MenuId : UINT { kShow = 1, kOptions, kCommands, kReadme, kCredits, kExit };
+enum MenuId : UINT { kShow = 1, kOptions, kCommands, kReadme, kCredits, kExit, kStartGame };
 
 struct Box {
     const char* name;
@@ -181,6 +181,7 @@ void OptionsWindow::PopUpTrayMenu(HWND owner) {
     AppendMenuA(menu, MF_STRING, kShow, "&Show");
     AppendMenuA(menu, MF_STRING, kOptions, "&Options");
     AppendMenuA(menu, MF_STRING, kCommands, "&Commands");
+    AppendMenuA(menu, MF_STRING, kStartGame, "Start &Game");
     AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
     AppendMenuA(menu, MF_STRING, kReadme, "&Readme");
     AppendMenuA(menu, MF_STRING, kCredits, "&Credits");
@@ -209,6 +210,9 @@ void OptionsWindow::PopUpTrayMenu(HWND owner) {
             break;
         case kCredits:
             if (actions_.credits) actions_.credits(owner);
+            break;
+        case kStartGame:
+            if (actions_.startGame) actions_.startGame();
             break;
         case kExit:
             if (actions_.exit) actions_.exit();

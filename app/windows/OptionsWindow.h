@@ -24,6 +24,7 @@ class OptionsWindow {
         std::function<void()> loadSettings;       // the settings load that every load of the window runs
         std::function<void()> update;             // the updater, without modality
         std::function<void(HWND owner)> credits;  // the credits, modal over `owner`
+        std::function<void()> startGame;          // the game in a text console of ours
         HWND owner = nullptr;                     // the main window, disabled while this one is modal
     };
 

@@ -67,3 +67,20 @@ inline bool TrayIconGone(DWORD ms) {
     } while (GetTickCount() - start < ms);
     return false;
 }
+
+// Right-clicks the tray icon and picks an entry of its menu by its mnemonic. The letter goes to
+// the menu itself: under Wine without a window manager the owner of a tray menu does not always
+// become the foreground window, and keys typed then go elsewhere.
+inline bool ChooseFromTrayMenu(char key) {
+    HWND menu = nullptr;
+    if (!RightClickTrayIcon() || !(menu = WaitForWindow("#32768", nullptr, 5000))) return false;
+    // The menu window shows a moment before its loop reads messages; hiding it takes Wine up to
+    // two seconds. A letter the loop did not take leaves the menu open, and is given again.
+    for (int tries = 0; tries < 4; ++tries) {
+        Sleep(300);
+        PostMessageA(menu, WM_CHAR, static_cast<WPARAM>(key), 1);
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 2500; Sleep(20))
+            if (!IsWindowVisible(menu)) return true;
+    }
+    return false;
+}

@@ -1,6 +1,6 @@
 #include "SimWindow.h"
 
-#include <fstream>
+#include "WorldFiles.h"
 
 namespace zarvik::sim {
 namespace {
@@ -113,21 +113,11 @@ void SimWindow::CopyToClipboard() {
 }
 
 std::optional<std::vector<std::string>> SimWindow::ReadLines(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return std::nullopt;
-    std::vector<std::string> lines;
-    std::string line;
-    while (std::getline(in, line)) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        lines.push_back(line);
-    }
-    return lines;
+    return ReadFileLines(path);
 }
 
 std::string SimWindow::IniValue(const std::string& file, const std::string& key) {
-    char value[1024] = {};
-    const DWORD n = GetPrivateProfileStringA("%General%", key.c_str(), "", value, sizeof value, file.c_str());
-    return std::string(value, n);
+    return ReadIniValue(file, key);
 }
 
 LRESULT CALLBACK SimWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -2,12 +2,17 @@
 // not installed. Without a scenario it waits for a person to type into it; with one it
 // plays the scenario and exits 0 when every step held, 1 at the first that did not.
 //
-//   console-sim [--hidden] [--remote] [--log FILE] [--frame MS] [SCENARIO]
+//   console-sim [--hidden] [--text-console] [--remote] [--log FILE] [--frame MS] [SCENARIO]
 //
+// --frame MS: a typed command runs this much later (5 ms); 0 runs it in the frame that takes it.
 // --remote plays on someone else's server: the client's mapname answers "nomap".
+// --text-console plays today's community client: no console window, but the text console of
+// the program that started it (nothing at all without one). Its transcript then goes to the
+// log alone, and the log's last line says how the scenario ended.
 
 #include "Scenario.h"
 #include "SimWindow.h"
+#include "TextConsole.h"
 #include "Transcript.h"
 
 #include <windows.h>
@@ -24,7 +29,7 @@ using namespace zarvik::sim;
 namespace {
 
 int Usage(const char* why) {
-    std::fprintf(stderr, "console-sim: %s\nusage: console-sim [--hidden] [--remote] [--log FILE] [--frame MS] [SCENARIO]\n", why);
+    std::fprintf(stderr, "console-sim: %s\nusage: console-sim [--hidden] [--text-console] [--remote] [--log FILE] [--frame MS] [SCENARIO]\n", why);
     return 2;
 }
 
@@ -33,18 +38,20 @@ int Usage(const char* why) {
 int main(int argc, char** argv) {
     SimWindow::Options options;
     std::string logPath, scenarioPath;
-    bool remote = false;
+    bool remote = false, text = false;
     for (int i = 1; i < argc; ++i) {
         const std::string arg = argv[i];
         if (arg == "--hidden") {
             options.visible = false;
+        } else if (arg == "--text-console") {
+            text = true;
         } else if (arg == "--remote") {
             remote = true;
         } else if (arg == "--log" && i + 1 < argc) {
             logPath = argv[++i];
         } else if (arg == "--frame" && i + 1 < argc) {
             options.frameMs = std::atol(argv[++i]);
-            if (options.frameMs < 1 || options.frameMs > 1000) return Usage("--frame takes 1 to 1000 ms");
+            if (options.frameMs < 0 || options.frameMs > 1000) return Usage("--frame takes 0 to 1000 ms");
         } else if (!arg.empty() && arg[0] != '-' && scenarioPath.empty()) {
             scenarioPath = arg;
         } else {
@@ -66,7 +73,9 @@ int main(int argc, char** argv) {
         }
     }
 
-    std::vector<std::ostream*> outputs = {&std::cout};
+    // The text console is the game's own output: the transcript must not land in it.
+    std::vector<std::ostream*> outputs;
+    if (!text) outputs.push_back(&std::cout);
     std::ofstream logFile;
     if (!logPath.empty()) {
         logFile.open(logPath, std::ios::binary | std::ios::trunc);
@@ -76,34 +85,44 @@ int main(int argc, char** argv) {
     const DWORD start = GetTickCount();
     Transcript transcript([start] { return static_cast<long>(GetTickCount() - start); }, outputs);
 
-    SimWindow window(options, transcript);
-    window.Game().SetRemote(remote);
     int exitCode = 0;
-    window.OnClosed([&] { PostQuitMessage(exitCode); });
-
-    std::unique_ptr<ScenarioRunner> runner;
-    if (!scenarioPath.empty()) {
-        runner = std::make_unique<ScenarioRunner>(std::move(steps), window,
-                                                  [&](const std::string& kind, const std::string& text) {
-                                                      transcript.Note(kind, text);
-                                                  });
-        window.OnReceived([&](const std::string& command) { runner->CommandReceived(command, transcript.Now()); });
+    // Either console plays the scenario the same way, one step a frame.
+    const auto play = [&](auto& console) {
+        console.OnClosed([&] { PostQuitMessage(exitCode); });
+        std::unique_ptr<ScenarioRunner> runner;
         bool finished = false;
-        window.OnFrame([&] {
-            if (finished) return;
-            const auto state = runner->Advance(transcript.Now());
-            if (state == ScenarioRunner::State::Running) return;
-            finished = true;
-            exitCode = state == ScenarioRunner::State::Passed ? 0 : 1;
-            if (exitCode != 0) std::fprintf(stderr, "console-sim: FAIL %s\n", runner->Failure().c_str());
-            DestroyWindow(window.window());
-        });
-    }
-
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        if (!scenarioPath.empty()) {
+            runner = std::make_unique<ScenarioRunner>(std::move(steps), console,
+                                                      [&](const std::string& kind, const std::string& note) {
+                                                          transcript.Note(kind, note);
+                                                      });
+            console.OnReceived(
+                [&](const std::string& command) { runner->CommandReceived(command, transcript.Now()); });
+            console.OnFrame([&] {
+                if (finished) return;
+                const auto state = runner->Advance(transcript.Now());
+                if (state == ScenarioRunner::State::Running) return;
+                finished = true;
+                exitCode = state == ScenarioRunner::State::Passed ? 0 : 1;
+                if (exitCode != 0) std::fprintf(stderr, "console-sim: FAIL %s\n", runner->Failure().c_str());
+                if (text) transcript.Note("result", exitCode == 0 ? "passed" : "FAIL " + runner->Failure());
+                DestroyWindow(console.window());
+            });
+        }
+        MSG msg;
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    };
+    if (text) {
+        TextConsole console({options.frameMs}, transcript);
+        console.Game().SetRemote(remote);
+        play(console);
+    } else {
+        SimWindow window(options, transcript);
+        window.Game().SetRemote(remote);
+        play(window);
     }
     return exitCode;
 }

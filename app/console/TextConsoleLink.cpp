@@ -1,0 +1,197 @@
+#include "app/console/TextConsoleLink.h"
+
+#include "app/console/ConsoleHost.h"
+#include "app/console/MessagePump.h"
+
+#include <algorithm>
+
+namespace zarvik {
+namespace {
+
+// The game drops what waits past about 250 events, and takes one line a frame.
+constexpr std::size_t kPieceEvents = 100;
+// A game that takes no keys, or prints no echo, for this long is not waited for any longer.
+constexpr DWORD kTakeTimeoutMs = 5000;
+constexpr DWORD kEchoTimeoutMs = 2000;
+
+bool Passed(DWORD deadline) {
+    return static_cast<LONG>(GetTickCount() - deadline) >= 0;
+}
+
+INPUT_RECORD KeyDown(WORD key, char c, DWORD state) {
+    INPUT_RECORD record = {};
+    record.EventType = KEY_EVENT;
+    record.Event.KeyEvent.bKeyDown = TRUE;
+    record.Event.KeyEvent.wRepeatCount = 1;
+    record.Event.KeyEvent.wVirtualKeyCode = key;
+    record.Event.KeyEvent.wVirtualScanCode = static_cast<WORD>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+    record.Event.KeyEvent.uChar.AsciiChar = c;
+    record.Event.KeyEvent.dwControlKeyState = state;
+    return record;
+}
+
+// The key events of `line` and Enter. A character without a key of its own goes with key 0:
+// the game inserts any key that carries a character, and acts on a few keys by their code.
+std::vector<INPUT_RECORD> KeysOf(const std::string& line) {
+    std::vector<INPUT_RECORD> keys;
+    for (char c : line) {
+        const SHORT scan = VkKeyScanA(c);
+        const WORD key = scan == -1 ? 0 : LOBYTE(scan);
+        const DWORD state = scan != -1 && (HIBYTE(scan) & 1) ? SHIFT_PRESSED : 0;
+        keys.push_back(KeyDown(key, c, state));
+    }
+    keys.push_back(KeyDown(VK_RETURN, '\r', 0));
+    return keys;
+}
+
+}  // namespace
+
+TextConsoleLink::~TextConsoleLink() {
+    End();
+}
+
+DWORD TextConsoleLink::Start(const std::string& program, const std::string& arguments) {
+    if (Running()) return 0;
+    End();
+    if (const DWORD error = StartConsoleHost(program, arguments, game_)) return error;
+    // A console we were given (started from one) is the player's, not the game's.
+    FreeConsole();
+    if (!AttachConsole(game_.dwProcessId)) {
+        const DWORD error = GetLastError();
+        End();
+        return error;
+    }
+    attached_ = true;
+    input_ = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                         OPEN_EXISTING, 0, nullptr);
+    output_ = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                          OPEN_EXISTING, 0, nullptr);
+    if (input_ == INVALID_HANDLE_VALUE || output_ == INVALID_HANDLE_VALUE) {
+        const DWORD error = GetLastError();
+        End();
+        return error;
+    }
+    mark_ = {};
+    return 0;
+}
+
+bool TextConsoleLink::Running() {
+    if (!game_.hProcess) return false;
+    if (WaitForSingleObject(game_.hProcess, 0) == WAIT_TIMEOUT) return true;
+    End();
+    return false;
+}
+
+void TextConsoleLink::End() {
+    if (game_.hProcess) CloseHandle(game_.hProcess);
+    if (game_.hThread) CloseHandle(game_.hThread);
+    game_ = {};
+    if (input_ != INVALID_HANDLE_VALUE) CloseHandle(input_);
+    if (output_ != INVALID_HANDLE_VALUE) CloseHandle(output_);
+    input_ = output_ = INVALID_HANDLE_VALUE;
+    // The console goes with the game; the next start makes a fresh one.
+    if (attached_) FreeConsole();
+    attached_ = false;
+    mark_ = {};
+}
+
+bool TextConsoleLink::ReadScreen(Screen& screen) {
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (output_ == INVALID_HANDLE_VALUE || !GetConsoleScreenBufferInfo(output_, &info)) return false;
+    screen.cursorRow = info.dwCursorPosition.Y;
+    screen.width = info.dwSize.X;
+    return screen.width > 0;
+}
+
+std::vector<std::string> TextConsoleLink::ReadRows(int first, int count, int width) {
+    std::vector<std::string> rows;
+    if (count <= 0) return rows;
+    std::string text(static_cast<std::size_t>(count) * static_cast<std::size_t>(width), ' ');
+    DWORD read = 0;
+    ReadConsoleOutputCharacterA(output_, text.data(), static_cast<DWORD>(text.size()),
+                                {0, static_cast<SHORT>(first)}, &read);
+    for (int r = 0; r < count; ++r) rows.push_back(text.substr(static_cast<std::size_t>(r * width), width));
+    return rows;
+}
+
+bool TextConsoleLink::UnreadRows(Screen& screen, std::vector<std::string>& rows) {
+    if (!ReadScreen(screen)) return false;
+    const int size = static_cast<int>(mark_.anchor.size());
+    if (mark_.row <= screen.cursorRow) {
+        // The usual case, one read: the anchor where we left it, and the rows after it.
+        std::vector<std::string> got = ReadRows(mark_.row - size, screen.cursorRow - mark_.row + size, screen.width);
+        if (std::equal(mark_.anchor.begin(), mark_.anchor.end(), got.begin())) {
+            rows.assign(got.begin() + size, got.end());
+            return true;
+        }
+    }
+    const std::vector<std::string> all = ReadRows(0, screen.cursorRow, screen.width);
+    mark_ = MarkAt(all, RelocateMark(mark_, all));
+    rows.assign(all.begin() + mark_.row, all.end());
+    return true;
+}
+
+void TextConsoleLink::Advance(const std::vector<std::string>& rows, int by) {
+    std::vector<std::string> seen = mark_.anchor;
+    seen.insert(seen.end(), rows.begin(), rows.begin() + by);
+    ReadMark moved = MarkAt(seen, static_cast<int>(seen.size()));
+    moved.row = mark_.row + by;
+    mark_ = std::move(moved);
+}
+
+std::string TextConsoleLink::ReadOutput() {
+    Screen screen;
+    std::vector<std::string> rows;
+    if (!UnreadRows(screen, rows)) return {};
+    std::string text;
+    for (const RowLine& line : JoinRows(rows, static_cast<std::size_t>(screen.width))) text += line.text + "\r\n";
+    return text;
+}
+
+bool TextConsoleLink::WaitAMoment() {
+    if (!PumpPendingMessages() || !game_.hProcess) return false;
+    return MsgWaitForMultipleObjectsEx(1, &game_.hProcess, 5, QS_ALLINPUT, MWMO_INPUTAVAILABLE) != WAIT_OBJECT_0;
+}
+
+bool TextConsoleLink::WaitForInputTaken(DWORD deadline) {
+    for (;;) {
+        DWORD waiting = 0;
+        if (!GetNumberOfConsoleInputEvents(input_, &waiting)) return false;
+        if (waiting == 0) return true;
+        if (Passed(deadline) || !WaitAMoment()) return false;
+    }
+}
+
+void TextConsoleLink::Type(const std::string& text, bool asCommand) {
+    if (!Running()) return;
+    const std::string line = TypedLine(asCommand ? text : "echo " + text);
+    const std::vector<INPUT_RECORD> keys = KeysOf(line);
+    const DWORD takeDeadline = GetTickCount() + kTakeTimeoutMs;
+    // Piece by piece, each once the game has taken the one before: Enter ends the last.
+    for (std::size_t at = 0; at < keys.size(); at += kPieceEvents) {
+        if (!WaitForInputTaken(takeDeadline)) break;
+        const DWORD count = static_cast<DWORD>(std::min(kPieceEvents, keys.size() - at));
+        DWORD written = 0;
+        WriteConsoleInputA(input_, keys.data() + at, count, &written);
+    }
+    WaitForInputTaken(takeDeadline);
+
+    // The game shows the line the moment it takes Enter, and answers it on a later frame.
+    // The mark moves past that echo only: an answer printed already stays.
+    const DWORD echoDeadline = GetTickCount() + kEchoTimeoutMs;
+    for (;;) {
+        Screen screen;
+        std::vector<std::string> rows;
+        if (!UnreadRows(screen, rows)) return;
+        const std::vector<RowLine> lines = JoinRows(rows, static_cast<std::size_t>(screen.width));
+        const int after = RowAfterEcho(lines, line, -1);
+        if (after >= 0) return Advance(rows, after);
+        if (Passed(echoDeadline) || !WaitAMoment()) {
+            // No echo came: what stood there was before Enter, as far as we can tell.
+            if (!lines.empty()) Advance(rows, lines.back().endRow);
+            return;
+        }
+    }
+}
+
+}  // namespace zarvik

@@ -1,0 +1,59 @@
+#pragma once
+
+// The link to a game that talks through a text console (today's community clients): the game
+// started by us inside a hidden console of our own, its rows read, its keys typed.
+
+#include "app/console/ConsoleRows.h"
+
+#include <windows.h>
+
+#include <string>
+
+namespace zarvik {
+
+class TextConsoleLink {
+  public:
+    TextConsoleLink() = default;
+    ~TextConsoleLink();
+    TextConsoleLink(const TextConsoleLink&) = delete;
+    TextConsoleLink& operator=(const TextConsoleLink&) = delete;
+
+    // Starts `program` in a fresh hidden console, in the program's own folder, and attaches
+    // to that console, unless the game we started runs still. 0 when it runs, else the
+    // system's error code.
+    DWORD Start(const std::string& program, const std::string& arguments);
+
+    // True while the game we started runs; once it has ended, the console goes with it.
+    bool Running();
+
+    // The complete lines the game printed since the last submission, each ended by CR LF.
+    std::string ReadOutput();
+
+    // Types `text` (or "echo " + text) and Enter once the game takes keys, and moves the read
+    // mark past the game's echo of it. The caller has paused already.
+    void Type(const std::string& text, bool asCommand);
+
+  private:
+    struct Screen {
+        int cursorRow = 0;
+        int width = 0;
+    };
+    bool ReadScreen(Screen& screen);
+    std::vector<std::string> ReadRows(int first, int count, int width);
+    // The rows from the mark to the cursor, the mark found again first when the buffer moved.
+    bool UnreadRows(Screen& screen, std::vector<std::string>& rows);
+    bool WaitForInputTaken(DWORD deadline);
+    // Lets window messages run for a moment; false once the game has ended.
+    bool WaitAMoment();
+    // Moves the mark `by` rows down `rows` (those from the mark on).
+    void Advance(const std::vector<std::string>& rows, int by);
+    void End();
+
+    PROCESS_INFORMATION game_ = {};  // the console's host, which lives as long as the game
+    HANDLE input_ = INVALID_HANDLE_VALUE;
+    HANDLE output_ = INVALID_HANDLE_VALUE;
+    bool attached_ = false;
+    ReadMark mark_;
+};
+
+}  // namespace zarvik

@@ -1,0 +1,27 @@
+#include "WorldFiles.h"
+
+#include <windows.h>
+
+#include <fstream>
+
+namespace zarvik::sim {
+
+std::optional<std::vector<std::string>> ReadFileLines(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::vector<std::string> lines;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+std::string ReadIniValue(const std::string& file, const std::string& key) {
+    char value[1024] = {};
+    const DWORD n = GetPrivateProfileStringA("%General%", key.c_str(), "", value, sizeof value, file.c_str());
+    return std::string(value, n);
+}
+
+}  // namespace zarvik::sim
