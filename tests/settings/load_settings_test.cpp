@@ -42,24 +42,21 @@ struct Session {
     }
 };
 
+// One row per way to misread a number: blanks and signs, separators, halves to even, the limits.
 TEST(WholeNumber, ReadsDecimalTextAsTheLocaleWritesIt) {
     const NumberFormat en{'.', ','}, de{',', '.'};
     const std::optional<std::int32_t> none;
     const std::tuple<const char*, std::optional<std::int32_t>, NumberFormat> cases[] = {
-        {"  -17\t", -17, en},   {"+8", 8, en},         {"1,440.5", 1440, en},     {"1441.5", 1442, en},
-        {"-2.5", -2, en},       {"-3.5", -4, en},      {"0.5", 0, en},            {"2.51", 3, en},
-        {"2.5000001", 3, en},   {".5", 0, en},         {"7.", 7, en},             {"", none, en},
-        {"abc", none, en},      {"1e", none, en},      {"--1", none, en},         {".", none, en},
-        {",", none, en},        {",5", none, en},      {"5,", none, en},          {"1,,000", none, en},
-        {"- 1", none, en},      {"1.2.3", none, en},   {"1.440,5", 1440, de},     {"1440.5", 14405, de},
-        {"2147483647.4", INT32_MAX, en}, {"2147483647.5", none, en},  {"-2147483648.5", INT32_MIN, en},
-        {"-2147483649", none, en},       {"99999999999999999999999", none, en},
+        {"  -17\t", -17, en},   {"1,440.5", 1440, en},   {"1441.5", 1442, en},       {"2.5000001", 3, en},
+        {"-3.5", -4, en},        {".5", 0, en},           {"7.", 7, en},              {"1.440,5", 1440, de},
+        {"", none, en},          {"1e", none, en},        {"--1", none, en},          {".", none, en},
+        {",5", none, en},   {"5,", none, en},        {"1,,000", none, en},    {"2147483647.4", INT32_MAX, en},
+        {"2147483647.5", none, en},                       {"-2147483648.5", INT32_MIN, en},
+        {"99999999999999999999999", none, en},
     };
     for (const auto& [text, expected, format] : cases) EXPECT_EQ(WholeNumber(text, format), expected) << text;
-
     EXPECT_EQ(WholeNumber16("32766.5", en), std::int16_t{32766});
-    EXPECT_EQ(WholeNumber16("-32768", en), std::int16_t{-32768});
-    for (const char* text : {"32767.5", "-32769", "65537"}) EXPECT_EQ(WholeNumber16(text, en), std::nullopt) << text;
+    EXPECT_EQ(WholeNumber16("32767.5", en), std::nullopt);
 }
 
 TEST(OptionModel, RefusesUnknownStatesAndReportsRealChangesOnly) {
@@ -85,8 +82,6 @@ TEST(LoadSettings, AppliesEachKeyItCanUseInItsOwnOrder) {
     };
     const Case cases[] = {
         {{}, {1, 1, 1, 1, 1, 0}, true, {{"Editor", "Notepad.exe"}, {"Editor", "Notepad.exe"}}, {{0, 0}}},
-        {{{"Date", "0"}, {"Power", "2"}, {"LeftPos", "1000"}, {"Editor", "vim.exe"}},
-         {2, 1, 0, 1, 1, 0}, true, {{"Date", "0"}, {"Editor", "vim.exe"}, {"Power", "2"}}, {{1000, 0}}},
         {{{"AutoLoad", "abc"}, {"Date", "5"}, {"Time", ""}, {"GetName", "0.5"}, {"TurnOff", " 1.5 "}, {"Power", "3"},
           {"Editor", "x"}, {"LeftPos", "-300"}, {"TopPos", "99999"}},
          {1, 1, 1, 1, 0, 2}, true, {{"GetName", "0"}, {"Editor", "x"}, {"TurnOff", "2"}}, {{0, 7470}}},
@@ -117,9 +112,8 @@ TEST(LoadSettings, AppliesEachKeyItCanUseInItsOwnOrder) {
 TEST(LoadSettings, KeepsTheWindowOnScreen) {
     // Touching the right or bottom edge counts as past it; the bottom keeps room for the taskbar.
     const std::tuple<const char*, const char*, std::int32_t, std::int32_t> cases[] = {
-        {"abc", "", 0, 0},          {"1440.5", "1441.5", 1440, 1442},  {"-300", "-1", 0, 0},
-        {"10559", "7919", 10559, 7919}, {"10560", "7920", 10560, 7470}, {"99999", "99999", 10560, 7470},
-        {"2147483647", "2147483000", 10560, 7470},                     {"-2147483648", "1e", 0, 0},
+        {"abc", "-1", 0, 0},          {"10559", "7919", 10559, 7919},          {"10560", "7920", 10560, 7470},
+        {"12000", "9000", 10560, 7470}, {"2147483647", "2147483000", 10560, 7470},
     };
     for (const auto& [left, top, x, y] : cases) {
         Session run({{"LeftPos", left}, {"TopPos", top}});

@@ -11,7 +11,7 @@
 namespace zarvik {
 namespace {
 
-using testing::Rig;
+using Keys = std::vector<std::string>;
 
 class Suite : public ::testing::Test {
   protected:
@@ -28,7 +28,7 @@ class Suite : public ::testing::Test {
         std::ofstream(Data(name), std::ios::binary) << text;
     }
     // The map's keys, as List2 shows them after the map is clicked.
-    std::vector<std::string> Open(int map) {
+    Keys Open(int map) {
         suite.SelectMap(map);
         return suite.View().keys;
     }
@@ -40,13 +40,9 @@ class Suite : public ::testing::Test {
     EditingSuite suite{folder.path(), options, dialogs, [this] { ++settingsLoads; }};
 };
 
-using Keys = std::vector<std::string>;
-
 TEST_F(Suite, AFreshFolderGetsItsStoreAndShowsNoData) {
     suite.Load();
-    EXPECT_EQ(settingsLoads, 1) << "every load reads the settings again";
     EXPECT_EQ(Read("data.txt"), "");
-    EXPECT_EQ(suite.View().maps, Keys{kNoData});
     EXPECT_EQ(Open(0), Keys{});
     EXPECT_FALSE(std::filesystem::exists(Data("(no data).txt"))) << "the placeholder names no file";
 }
@@ -54,12 +50,11 @@ TEST_F(Suite, AFreshFolderGetsItsStoreAndShowsNoData) {
 TEST_F(Suite, DataThatIsAFileShowsNoDataAndAnAddSaysWhyItFailed) {
     std::ofstream(Folder() + "/Data", std::ios::binary) << "not a folder";
     suite.Load();
+    EXPECT_EQ(settingsLoads, 1) << "every load reads the settings again";
     EXPECT_EQ(suite.View().maps, Keys{kNoData}) << "silently, as the load step skips what fails";
     dialogs.answers = {"ffa_bespin"};
     suite.Add();
     EXPECT_EQ(dialogs.shown.back().rfind("The map could not be added: ", 0), 0u) << dialogs.shown.back();
-    std::ifstream in(Folder() + "/Data", std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "not a folder");
 }
 
 TEST_F(Suite, BrowsesMapsKeysAndValues) {
@@ -80,35 +75,18 @@ TEST_F(Suite, BrowsesMapsKeysAndValues) {
     EXPECT_TRUE(suite.View().valueEnabled && suite.View().changeEnabled);
     suite.ValueChanged("");
     EXPECT_FALSE(suite.View().changeEnabled) << "an empty value cannot be stored";
-    suite.ValueChanged("x");
-    EXPECT_FALSE(suite.View().changeEnabled) << "only a key selection enables it again";
 
     EXPECT_EQ(Open(2), Keys{}) << "blank lines only: not empty, so no placeholder";
-    EXPECT_EQ(suite.View().value, "");
-    EXPECT_FALSE(suite.View().valueEnabled || suite.View().changeEnabled);
-    for (const int map : {1, 3}) {
-        EXPECT_EQ(Open(map), Keys{}) << "shown, but its file is neither made nor read";
-        suite.EditFile();
-    }
-    EXPECT_EQ(dialogs.shown, (std::vector<std::string>{
-                                 "Zarvik will not open the binds of map \"\": the map name is empty.",
-                                 "Zarvik will not open the binds of map \"\": the map name is empty.",
-                                 "Zarvik will not open the binds of map \"../evil\": the map name holds the character /.",
-                                 "Zarvik will not open the binds of map \"../evil\": the map name holds the character /.",
-                             }));
+    EXPECT_EQ(Open(3), Keys{}) << "shown, but its file is neither made nor read";
+    suite.EditFile();
+    EXPECT_EQ(dialogs.shown.back(),
+              "Zarvik will not open the binds of map \"../evil\": the map name holds the character /.");
     EXPECT_TRUE(dialogs.started.empty());
-    EXPECT_EQ(Read(".txt"), "<missing>");
     EXPECT_FALSE(std::filesystem::exists(Folder() + "/evil.txt"));
     EXPECT_EQ(Open(4), Keys{kNoData});
     suite.SelectKey(0);
     EXPECT_EQ(suite.View().value, "t1_rail") << "the placeholder has no value: the map's name shows";
     EXPECT_FALSE(suite.View().changeEnabled);
-
-    // Binds the engine appended show after a reload.
-    std::ofstream(Data("ffa_bespin.txt"), std::ios::app) << "Bind F6 force_pull\r\n";
-    suite.Reload();
-    EXPECT_EQ(suite.View().map, -1);
-    EXPECT_EQ(Open(0), (Keys{"F5", "X", "F6"}));
 }
 
 TEST_F(Suite, KeysPastTheTableShowTheirOwnValues) {
@@ -119,7 +97,7 @@ TEST_F(Suite, KeysPastTheTableShowTheirOwnValues) {
     Write("small.txt", "Bind A 1\r\n");
     suite.Load();
     ASSERT_EQ(Open(0).size(), 503u);
-    for (const int key : {0, 500, 501, 502}) {
+    for (const int key : {500, 501, 502}) {
         suite.SelectKey(key);
         EXPECT_EQ(suite.View().value, "v" + std::to_string(key));
     }
@@ -149,89 +127,64 @@ TEST_F(Suite, AddsAMapAndABindAskingAgainForNamesItCannotUse) {
               }));
     EXPECT_EQ(Read("data.txt"), "ffa_bespin\r\n");
     EXPECT_EQ(Read("ffa_bespin.txt"), "Bind F5 say hello there\r\n");
-    EXPECT_EQ(suite.View().maps, Keys{"ffa_bespin"});
     EXPECT_EQ(suite.View().map, -1) << "refreshed, nothing selected";
 
-    // A listed map, selected: it is the default answer and the index stays as it is.
+    // Given up at the key: the map and its empty file stay.
     Open(0);
-    dialogs.shown.clear();
-    dialogs.answers = {"ffa_bespin", "F6", "force_pull"};
-    suite.Add();
-    EXPECT_EQ(dialogs.shown.front(), "Add Bind|Enter the map:|ffa_bespin");
-    EXPECT_EQ(Read("data.txt"), "ffa_bespin\r\n");
-    EXPECT_EQ(Read("ffa_bespin.txt"), "Bind F5 say hello there\r\nBind F6 force_pull\r\n");
-}
-
-TEST_F(Suite, GivingUpOnAnAddLeavesWhatTheStepsBeforeMade) {
-    suite.Load();
-    dialogs.answers = {""};
-    suite.Add();
-    EXPECT_EQ(dialogs.shown.back(), "Map Name was blank");
-    EXPECT_EQ(Read("data.txt"), "") << "nothing written";
-
     dialogs.answers = {"ctf_yavin", ""};
     suite.Add();
     EXPECT_EQ(dialogs.shown.back(), "Bind Key was blank.");
-    EXPECT_EQ(Read("data.txt"), "ctf_yavin\r\n");
-    EXPECT_EQ(Read("ctf_yavin.txt"), "") << "the map and its empty file stay";
-    EXPECT_EQ(suite.View().maps, Keys{"ctf_yavin"});
-
-    dialogs.answers = {"ctf_yavin", "F5", ""};
-    suite.Add();
-    EXPECT_EQ(dialogs.shown.back(), "Bind Value is blank");
+    EXPECT_EQ(Read("data.txt"), "ffa_bespin\r\nctf_yavin\r\n");
     EXPECT_EQ(Read("ctf_yavin.txt"), "");
+    EXPECT_EQ(dialogs.shown[dialogs.shown.size() - 2], "Add Bind: ctf_yavin|Enter the key to bind to:|");
+    EXPECT_EQ(dialogs.shown[dialogs.shown.size() - 3], "Add Bind|Enter the map:|ffa_bespin")
+        << "the selected map is the default answer";
 }
 
 TEST_F(Suite, DeletesTheSelectedBindWhereverItStands) {
     const std::string abc = "Bind A 1\r\nBind B 2\r\nBind C 3\r\n";
-    const struct {
-        int key;
-        std::string left;
-    } cases[] = {
-        {0, "Bind B 2\r\nBind C 3\r\n"}, {1, "Bind A 1\r\nBind C 3\r\n"}, {2, "Bind A 1\r\nBind B 2\r\n"}};
+    const std::string left[] = {"Bind B 2\r\nBind C 3\r\n", "Bind A 1\r\nBind C 3\r\n", "Bind A 1\r\nBind B 2\r\n"};
     Write("data.txt", "m\r\n");
     suite.Load();
-    for (const auto& c : cases) {
+    for (int key = 0; key < 3; ++key) {
         Write("m.txt", abc);
         Open(0);
-        suite.SelectKey(c.key);
+        suite.SelectKey(key);
         dialogs.yes = {true};
         suite.Delete(46);
-        EXPECT_EQ(Read("m.txt"), c.left) << c.key;
+        EXPECT_EQ(Read("m.txt"), left[key]) << key;
         EXPECT_EQ(suite.View().map, 0) << "the map stays selected";
-        EXPECT_EQ(suite.View().keys.size(), 2u);
     }
-    EXPECT_EQ(dialogs.shown.back(),
-              "Delete Bind??Are you sure you want to delete this bind for map m?\nC: 3");
+    EXPECT_EQ(dialogs.shown.back(), "Delete Bind??Are you sure you want to delete this bind for map m?\nC: 3");
 
     Write("m.txt", "Bind F5 a\r\nBind F5 ab\r\nBind F5 a");
     Open(0);
     suite.SelectKey(0);
+    const auto asked = dialogs.shown.size();
+    suite.Delete(45);  // Insert
+    EXPECT_EQ(dialogs.shown.size(), asked) << "only the Delete key asks";
+    dialogs.yes = {false};
+    suite.Delete(46);
+    EXPECT_EQ(Read("m.txt"), "Bind F5 a\r\nBind F5 ab\r\nBind F5 a") << "No keeps it";
     dialogs.yes = {true};
     suite.Delete(46);
     EXPECT_EQ(Read("m.txt"), "Bind F5 ab") << "every equal line goes; the longer one stays";
 
     Open(0);
     suite.SelectKey(0);
-    const auto asked = dialogs.shown.size();
-    suite.Delete(45);  // Insert
-    dialogs.yes = {false};
-    suite.Delete(46);
-    EXPECT_EQ(dialogs.shown.size(), asked + 1) << "only the Delete key asks";
-    EXPECT_EQ(Read("m.txt"), "Bind F5 ab") << "No keeps it";
-    dialogs.yes = {true};
     BindStore(Folder()).AppendBind("m", "F6", "\"force_pull\"");  // the engine's capture meanwhile
+    dialogs.yes = {true};
     suite.Delete(46);
     EXPECT_EQ(Read("m.txt"), "Bind F6 \"force_pull\"\r\n") << "the only bind listed: its line goes, no other";
     Write("m.txt", "");
-    Open(0);
-    EXPECT_EQ(suite.View().keys, Keys{kNoData});
+    EXPECT_EQ(Open(0), Keys{kNoData});
     suite.SelectKey(0);
+    const auto shown = dialogs.shown.size();
     suite.Delete(46);
-    EXPECT_EQ(dialogs.shown.size(), asked + 2) << "the placeholder is not deleted, not asked about";
+    EXPECT_EQ(dialogs.shown.size(), shown) << "the placeholder is not deleted, not asked about";
 }
 
-TEST_F(Suite, ChangesTheValueInPlace) {
+TEST_F(Suite, ChangesTheValueInPlaceAndSaysWhenTheLineIsGone) {
     Write("data.txt", "m\r\n");
     Write("m.txt", "Bind F4 x\r\nBind F5 force_push\r\nBind F6 y");
     suite.Load();
@@ -240,7 +193,6 @@ TEST_F(Suite, ChangesTheValueInPlace) {
     suite.ValueChanged("force_pull");
     suite.ChangeValue();
     EXPECT_EQ(Read("m.txt"), "Bind F4 x\r\nBind F5 force_pull\r\nBind F6 y");
-    EXPECT_EQ(suite.View().map, 0);
     EXPECT_EQ(suite.View().keys, (Keys{"F4", "F5", "F6"}));
     EXPECT_TRUE(dialogs.shown.empty()) << "no message";
 
@@ -267,28 +219,14 @@ TEST_F(Suite, StartsTheEditorAndTheReadmeWithPathsThatSurviveBlanks) {
     EXPECT_EQ(dialogs.shown, std::vector<std::string>{"Select a map first."}) << "no Data\\.txt for the editor";
     Open(0);
     options.editor = "C:\\Program Files\\Notepad++\\notepad++.exe";
-    dialogs.starts = {StartResult::NotFound, StartResult::NotFound};
-    dialogs.yes = {true, true};
+    dialogs.starts = {StartResult::NotFound};
+    dialogs.yes = {true};
     dialogs.chosenEditor = "C:\\Windows\\notepad.exe";
     suite.EditFile();
     const std::string file = QuotedIfBlank(Folder() + "/Data/ffa_bespin.txt");
-    EXPECT_EQ(dialogs.started, (std::vector<std::string>{
-                                   "\"C:\\Program Files\\Notepad++\\notepad++.exe\" " + file,
-                                   "C:\\Windows\\notepad.exe " + file,
-                                   "C:\\Windows\\notepad.exe " + file,
-                               }));
+    EXPECT_EQ(dialogs.started, (std::vector<std::string>{"\"C:\\Program Files\\Notepad++\\notepad++.exe\" " + file,
+                                                         "C:\\Windows\\notepad.exe " + file}));
     EXPECT_EQ(options.editor, "C:\\Windows\\notepad.exe") << "browsed";
-    EXPECT_EQ(std::count_if(dialogs.shown.begin(), dialogs.shown.end(),
-                            [](const std::string& s) {
-                                return s.rfind("Zarvik?The editor you have selected", 0) == 0;
-                            }),
-              2);
-
-    dialogs.started.clear();
-    dialogs.starts = {StartResult::NotFound};
-    dialogs.yes = {false};
-    suite.EditFile();
-    EXPECT_EQ(dialogs.started.size(), 1u) << "No ends it";
 
     options.editor = "";
     dialogs.started.clear();
@@ -298,21 +236,10 @@ TEST_F(Suite, StartsTheEditorAndTheReadmeWithPathsThatSurviveBlanks) {
         << "an empty box is a missing editor: the question, then Browse";
 
     EXPECT_EQ(QuotedIfBlank("\"C:\\My Games\\ed.exe\""), "\"C:\\My Games\\ed.exe\"") << "quoted once";
-    EXPECT_EQ(QuotedIfBlank("Notepad.exe"), "Notepad.exe");
     dialogs.started.clear();
     suite.ShowReadme();
     EXPECT_EQ(dialogs.started,
               std::vector<std::string>{"explorer " + QuotedIfBlank(Folder() + "\\Readme.txt") + " [max]"});
-}
-
-TEST(CommandList, IsTheThirteenLinesWithTheConsoleCommandLast) {
-    const std::string text = CommandListText();
-    EXPECT_EQ(text.rfind("!time - Tells you the time\n!date", 0), 0u);
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 12);
-    EXPECT_NE(text.find("responding\n!mapname"), std::string::npos);
-    EXPECT_NE(text.find("Turns Zarvik on\n\nWhen typed into the console (Shift + ~):\n\tname - "),
-              std::string::npos);
-    EXPECT_EQ(text.back(), 'e') << "no line feed after the last line";
 }
 
 }  // namespace
