@@ -90,15 +90,15 @@ TEST(BindCapture, ASaveThatFailedIsReportedAndForgotten) {
 
 TEST(BindLoading, PlaysTheMapsFileBackInOrder) {
     Rig rig;
-    rig.binds.AppendBind("ffa_bespin", "F5", "\"force_push\"");
-    rig.binds.AppendBind("ffa_bespin", "F6", "say hi");
+    // Lines as they stand: a blank line too, and no line end after the last.
+    std::ofstream(rig.binds.BindFilePath("ffa_bespin"), std::ios::binary) << "Bind F5 \"force_push\"\r\n\r\nBind F6 say hi";
     rig.engine.State().SavePending = true;
     EXPECT_EQ(rig.TickOn("Other: please !load"), Sends{Command("mapname")}) << "anyone's !load counts";
     EXPECT_FALSE(rig.engine.State().SavePending);
     EXPECT_EQ(rig.TickOn(kMapReply), Sends{Echo("!loadnow")});
 
     rig.pump.runs = 0;
-    EXPECT_EQ(rig.TickOn("!loadnow "), (Sends{Command("Bind F5 \"force_push\""), Command("Bind F6 say hi"), kLoaded}));
+    EXPECT_EQ(rig.TickOn("!loadnow "), (Sends{Command("Bind F5 \"force_push\""), Command(""), Command("Bind F6 say hi"), kLoaded}));
     EXPECT_GE(rig.pump.runs, 2) << "events run after each line";
     EXPECT_TRUE(rig.engine.State().TurnedOn);
 }

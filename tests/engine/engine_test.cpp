@@ -1,6 +1,5 @@
 #include "fakes.h"
 
-#include "app/engine/ConsoleText.h"
 #include "app/engine/FileErrorReport.h"
 
 #include <gtest/gtest.h>
@@ -20,24 +19,6 @@ using Sends = std::vector<Sent>;
 const std::string kAbout = "say ^4Zar^6v^1i^6k ^7v1.0.0 ^6 by ^2[^1k^3I^1r^3!^2]";
 const std::string kGreeting = "say ^2[^1k^3I^1r^3!^2]'s ^4Zar^6v^1i^6k ^7v1.0.0";
 const std::string kTime = "^7The ^5Time ^7is currently: ^121:30:07";
-
-TEST(LastCompleteLine, IsThePieceBeforeTheLast) {
-    const struct {
-        const char* copy;
-        std::optional<std::string> line;
-        int pieces;
-    } cases[] = {
-        {"abc", std::nullopt, 1},
-        {"x\r\ny\r\nz", "y", 3},
-        {"a\r\n\r\n", "", 3},
-        {"a\rb\nc\r\n", "a\rb\nc", 2},  // lone CR or LF do not end a line
-    };
-    for (const auto& c : cases) {
-        int pieces = 0;
-        EXPECT_EQ(LastCompleteLine(c.copy, [&] { ++pieces; }), c.line) << c.copy;
-        EXPECT_EQ(pieces, c.pieces) << c.copy;
-    }
-}
 
 TEST(Engine, AnswersThePlayersChatCommands) {
     Rig rig;
@@ -133,7 +114,6 @@ TEST(ErrorTrap, ReportsAFailureInBothFormsAndEndsTheTick) {
     rig.TickOn("Padawan: !date");
     EXPECT_EQ(rig.errors.lines, std::vector<std::string>{"Error: 57 | DateReply | Device I/O error"});
     EXPECT_EQ(rig.console.sent, Sends{Echo("^1Error: ^357 ^1|^3 DateReply ^1|^3 Device I/O error")});
-    EXPECT_EQ(rig.engine.State().CurrentLine, "");
 
     // Other failures are named by what happened.
     rig.console.onRead = [] { throw std::length_error("basic_string::_M_create"); };

@@ -1,6 +1,5 @@
-// Lines other players and the game can put in the console, crafted to mislead, and bind files
-// as they may be found on a player's disk: what each may make Zarvik type, and that nothing
-// else changes (the name, the power, any file).
+// Lines other players and the game can put in the console, crafted to mislead: what each may
+// make Zarvik type, and that nothing else changes (the name, the power, any file).
 #include "fakes.h"
 
 #include <gtest/gtest.h>
@@ -74,51 +73,6 @@ TEST(HostileInput, EachLineMayOnlyDoWhatItsRowAllows) {
     // Each of the player's commands quoted by another player.
     for (const char* command : {"!about", "!date", "!time", "!name", "!mapname", "!off", "!add f5"})
         check("quoted "s + command, "Kyle: Padawan: "s + command, {});
-}
-
-// The player's !load on ffa_bespin, through the game's replies; what was typed from the load-now
-// step on.
-Sends Load(Rig& rig) {
-    rig.TickOn("Padawan: !load");
-    rig.TickOn("\"mapname\" is:\"ffa_bespin\" default:\"nomap\"");
-    return rig.TickOn("!loadnow ");
-}
-
-TEST(BadFiles, ALoadTypesEachLineAsItStandsAndChangesNoFile) {
-    const Sent loaded = Echo("^2All binds ^3successfully ^2loaded");
-    const std::string longLine = "Bind F5 " + std::string(100000, 'x');
-    const struct {
-        const char* what;
-        std::string content;
-        Sends typed;
-    } cases[] = {
-        {"empty", "", {Echo("^1No ^3Data"), Echo("^1Unable ^2to load binds")}},
-        {"binary in the middle",
-         "Bind F1 a\r\n\0\x01\xff\r\nBind F2 b\r\n"s,
-         {Command("Bind F1 a"), Command("\0\x01\xff"s), Command("Bind F2 b"), loaded}},
-        {"a line longer than any buffer", longLine, {Command(longLine), loaded}},
-        {"only blank lines", "\r\n\r\n", {Command(""), Command(""), loaded}},
-    };
-    for (const auto& c : cases) {
-        Rig rig;
-        const std::string path = rig.binds.BindFilePath("ffa_bespin");
-        std::ofstream(path, std::ios::binary) << c.content;
-        EXPECT_EQ(Load(rig), c.typed) << c.what;
-        EXPECT_EQ(Read(path), c.content) << c.what << ": the file stays as it was";
-        EXPECT_TRUE(rig.errors.lines.empty()) << c.what;
-    }
-}
-
-TEST(BadFiles, DataThatIsAFileIsReportedAndKept) {
-    Rig rig;
-    const std::string data = rig.binds.DataFolder();
-    std::filesystem::remove_all(data);
-    std::ofstream(data, std::ios::binary) << "not a folder";
-    const Sends typed = Load(rig);
-    ASSERT_EQ(typed.size(), 1u);
-    EXPECT_EQ(typed[0].text.rfind("^1Error: ^3", 0), 0u) << "the trap says what failed: " << typed[0].text;
-    EXPECT_EQ(rig.errors.lines.size(), 1u);
-    EXPECT_EQ(Read(data), "not a folder");
 }
 
 }  // namespace

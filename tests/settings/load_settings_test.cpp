@@ -59,18 +59,6 @@ TEST(WholeNumber, ReadsDecimalTextAsTheLocaleWritesIt) {
     EXPECT_EQ(WholeNumber16("32767.5", en), std::nullopt);
 }
 
-TEST(OptionModel, RefusesUnknownStatesAndReportsRealChangesOnly) {
-    FakeStore store;
-    OptionModel model(store);
-    int changes = 0;
-    model.OnChanged([&] { ++changes; });
-    EXPECT_FALSE(model.SetCheck(Option::Date, 3) || model.SetCheck(Option::Date, -1));
-    EXPECT_TRUE(model.SetCheck(Option::Date, 1) && model.SetCheck(Option::TurnOff, 2));  // Date: unchanged
-    model.SetEditor("a.exe");
-    model.SetEditor("a.exe");
-    EXPECT_EQ(changes, 2);
-}
-
 // Whole files as a first run finds them; a second run over the same state must change nothing.
 TEST(LoadSettings, AppliesEachKeyItCanUseInItsOwnOrder) {
     struct Case {
@@ -120,15 +108,6 @@ TEST(LoadSettings, KeepsTheWindowOnScreen) {
         run.Load();
         EXPECT_EQ(run.placement.moves, (Moves{{x, y}})) << left << ' ' << top;
     }
-}
-
-TEST(LoadSettings, PowerFollowsTheBoxWhenItsKeyIsUnreadable) {
-    Session run(File{{"Power", "0"}});
-    run.Load();
-    run.store.keys["Power"] = "garbage";
-    run.turnedOn = true;
-    run.Load();
-    EXPECT_FALSE(run.turnedOn) << "the box a previous run cleared still decides";
 }
 
 }  // namespace

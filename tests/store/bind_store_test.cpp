@@ -3,18 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <random>
 #include <tuple>
-
-#ifndef _WIN32
-#include <csignal>
-#include <sys/wait.h>
-#include <unistd.h>
-#endif
 
 namespace zarvik {
 namespace {
@@ -75,14 +68,6 @@ TEST_F(Store, ReadersTakeEveryKindOfLineBreak) {
         Put(s.IndexPath(), text);
         EXPECT_EQ(s.ListMaps(), lines) << text;
     }
-}
-
-TEST_F(Store, MakesMissingFilesEmptyAndKeepsKnownOnes) {
-    EXPECT_EQ(s.ReadBindLines("ffa_bespin"), Lines{});
-    EXPECT_EQ(Get(File()), "");
-    Put(s.IndexPath(), "ffa_bespin");
-    s.EnsureIndex();
-    EXPECT_EQ(Get(s.IndexPath()), "ffa_bespin");
 }
 
 TEST_F(Store, AppendsWriteExactBytesAndNeverGlueLines) {
@@ -171,21 +156,6 @@ TEST_F(Store, DeleteAndChangeTouchOnlyWholeEqualLines) {
     EXPECT_EQ(RegularFiles(), 1u) << "a temporary file was left behind";
 }
 
-TEST_F(Store, FailuresCarryTheEngineErrorNumber) {
-    const auto number = [](auto&& call) {
-        try {
-            call();
-        } catch (const StoreError& e) {
-            return e.Number();
-        }
-        return 0;
-    };
-    EXPECT_EQ(number([&] { textfile::ReadWhole(File("ffa_nowhere")); }), 53);
-    const BindStore homeless((root_ / "gone" / "prog").string());  // its Data folder cannot exist
-    EXPECT_EQ(number([&] { homeless.AppendBind("ffa_bespin", "F5", "kill"); }), 75);
-    EXPECT_EQ(number([&] { homeless.AppendMap("ffa_bespin"); }), 75);
-}
-
 // The one place that holds each rule for map names: the engine and the editing suite both ask it.
 TEST(MapName, RefusesWhatCannotNameAFileInTheDataFolder) {
     std::vector<std::string> refused = {"",     ".",     "..",    "\x1F" "x", "ffa.",     "ffa ",   "con.txt", "Lpt9",
@@ -201,62 +171,6 @@ TEST(SafeKey, RefusesWhatWouldBreakTheBindCommand) {
     EXPECT_FALSE(IsSafeKey(std::string(1, '\0')));
     for (const std::string key : {"", "F5", "!", "\xE9", "~"}) EXPECT_TRUE(IsSafeKey(key)) << key;
 }
-
-#ifndef _WIN32
-// A rewrite killed at any moment leaves one whole version of the file, never a part of one.
-TEST_F(Store, KilledRewriteLeavesOneWholeVersion) {
-    const std::string oldValue = "\"say hi\"", newValue = "\"say a much longer goodbye; wait 50; quit\"";
-    std::string a, b;
-    for (int i = 0; i < 200; ++i) {
-        const bool moving = i % 3 == 0;
-        a += (moving ? BindLine("F5", oldValue) : BindLine("K" + std::to_string(i), "v")) + "\r\n";
-        b += (moving ? BindLine("F5", newValue) : BindLine("K" + std::to_string(i), "v")) + "\r\n";
-    }
-    Put(File(), a);
-    // Kills land anywhere within about two rewrites of a running child, whatever a rewrite costs here.
-    const auto clock = std::chrono::steady_clock::now();
-    for (int i = 0; i < 5; ++i) {
-        s.ChangeBind("ffa_bespin", "F5", oldValue, newValue);
-        s.ChangeBind("ffa_bespin", "F5", newValue, oldValue);
-    }
-    const auto rewrite =
-        std::chrono::duration_cast<std::chrono::microseconds>(std::chrono::steady_clock::now() - clock) / 10;
-    std::mt19937 random(20240611);
-    std::uniform_int_distribution<long long> delayMicros(0, 2 * rewrite.count() + 100);
-    int seenA = 0, seenB = 0;
-    for (int round = 0; round < 40; ++round) {
-        int ready[2];
-        ASSERT_EQ(pipe(ready), 0);
-        const pid_t child = fork();
-        ASSERT_GE(child, 0);
-        if (child == 0) {
-            try {
-                for (bool first = true;; first = false) {
-                    s.ChangeBind("ffa_bespin", "F5", oldValue, newValue);
-                    s.ChangeBind("ffa_bespin", "F5", newValue, oldValue);
-                    if (first && write(ready[1], "r", 1) != 1) _exit(1);  // past the slow first touch after fork
-                }
-            } catch (...) {
-            }
-            _exit(1);
-        }
-        char byte = 0;
-        ASSERT_EQ(read(ready[0], &byte, 1), 1);
-        close(ready[0]), close(ready[1]);
-        usleep(static_cast<useconds_t>(delayMicros(random)));
-        kill(child, SIGKILL);
-        int status = 0;
-        ASSERT_EQ(waitpid(child, &status, 0), child);
-        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "the rewriting child failed on its own";
-        const std::string now = Get(File());
-        ASSERT_TRUE(now == a || now == b) << "round " << round << ": " << now.size() << " bytes";
-        (now == a ? seenA : seenB)++;
-        ASSERT_LE(RegularFiles(), 2u) << "temporary files pile up";
-    }
-    EXPECT_GT(seenA, 0);
-    EXPECT_GT(seenB, 0);
-}
-#endif
 
 }  // namespace
 }  // namespace zarvik
