@@ -1,4 +1,5 @@
 #include "app/store/BindStore.h"
+#include "tests/engine/fakes.h"
 
 #include <gtest/gtest.h>
 
@@ -6,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
-#include <random>
 #include <tuple>
 
 namespace zarvik {
@@ -26,32 +26,22 @@ void Put(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
 }
 
-// A private root per test holds the program folder and everything the store makes, so it all
-// goes away afterwards.
+// A program folder of its own per test, with its Data folder.
 class Store : public ::testing::Test {
   protected:
-    Store() : root_(MakeRoot()), s((root_ / "prog").string()) { s.EnsureFolder(); }
-    ~Store() override {
-        std::error_code ignored;
-        fs::remove_all(root_, ignored);
-    }
-    static fs::path MakeRoot() {
-        static int serial = 0;
-        const fs::path root =
-            fs::temp_directory_path() /
-            ("zarvik-store-" + std::to_string(std::random_device{}()) + "-" + std::to_string(serial++));
-        fs::create_directories(root / "prog");
-        return root;
-    }
     std::string File(const std::string& map = "ffa_bespin") const { return s.BindFilePath(map); }
     std::size_t RegularFiles() const {
         std::size_t n = 0;
-        for (const auto& entry : fs::recursive_directory_iterator(root_)) n += entry.is_regular_file();
+        for (const auto& entry : fs::recursive_directory_iterator(folder.path())) n += entry.is_regular_file();
         return n;
     }
 
-    fs::path root_;
-    BindStore s;
+    testing::TempFolder folder;
+    BindStore s = [this] {
+        BindStore store(folder.path());
+        store.EnsureFolder();
+        return store;
+    }();
 };
 
 TEST_F(Store, ReadersTakeEveryKindOfLineBreak) {
