@@ -66,19 +66,16 @@ TEST(LoadSettings, AppliesEachKeyItCanUseInItsOwnOrder) {
         std::vector<int> checks;  // Power, AutoLoad, Date, Time, GetName, TurnOff
         bool on;
         Writes writes;
-        Moves moves;
     };
     const Case cases[] = {
-        {{}, {1, 1, 1, 1, 1, 0}, true, {{"Editor", "Notepad.exe"}, {"Editor", "Notepad.exe"}}, {{0, 0}}},
         {{{"AutoLoad", "abc"}, {"Date", "5"}, {"Time", ""}, {"GetName", "0.5"}, {"TurnOff", " 1.5 "}, {"Power", "3"},
-          {"Editor", "x"}, {"LeftPos", "-300"}, {"TopPos", "99999"}},
-         {1, 1, 1, 1, 0, 2}, true, {{"GetName", "0"}, {"Editor", "x"}, {"TurnOff", "2"}}, {{0, 7470}}},
+          {"Editor", "x"}},
+         {1, 1, 1, 1, 0, 2}, true, {{"GetName", "0"}, {"Editor", "x"}, {"TurnOff", "2"}}},
         {{{"AutoLoad", "0"}, {"Date", "0"}, {"Time", "0"}, {"GetName", "0"}, {"Power", "0"}, {"TurnOff", "1"},
           {"Editor", "e.exe"}},
          {0, 0, 0, 0, 0, 1}, false,
          {{"AutoLoad", "0"}, {"Date", "0"}, {"GetName", "0"}, {"Time", "0"}, {"Editor", "e.exe"}, {"Power", "0"},
-          {"TurnOff", "1"}},
-         {{0, 0}}},
+          {"TurnOff", "1"}}},
     };
     for (const auto& c : cases) {
         Session run(c.file);
@@ -86,14 +83,12 @@ TEST(LoadSettings, AppliesEachKeyItCanUseInItsOwnOrder) {
         EXPECT_EQ(run.Checks(), c.checks);
         EXPECT_EQ(run.turnedOn, c.on);
         EXPECT_EQ(run.store.writes, c.writes);
-        EXPECT_EQ(run.placement.moves, c.moves);
 
         const File after = run.store.keys;
         run.store.writes.clear();
         run.Load();
         EXPECT_EQ(run.store.writes, Writes{});
         EXPECT_EQ(run.store.keys, after);
-        EXPECT_EQ(run.placement.moves.back(), c.moves.back());
     }
 }
 
