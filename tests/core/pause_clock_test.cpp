@@ -5,18 +5,12 @@
 namespace zarvik {
 namespace {
 
-TEST(TicksBetween, CountsAcrossTheCountersLimits) {
-    EXPECT_EQ(TicksBetween(1000, 1500), 500u);
-    EXPECT_EQ(TicksBetween(0xFFFFFF00u, 0x00000100u), 0x200u) << "unsigned wrap after ~49.7 days";
-    EXPECT_EQ(TicksBetween(0x7FFFFFF0u, 0x80000010u), 0x20u) << "crossing the signed limit after ~24.8 days";
-}
-
 TEST(PauseRemaining, EndsOnlyAfterMoreThanItsLengthAcrossTheWrap) {
     EXPECT_EQ(PauseRemaining(5000, 5999, 1), 2u);
     EXPECT_EQ(PauseRemaining(5000, 6000, 1), 1u) << "exactly its length is not yet more than it";
     EXPECT_EQ(PauseRemaining(5000, 6001, 1), 0u);
     EXPECT_EQ(PauseRemaining(5000, 7500, 3), 501u);
-    const std::uint32_t start = 0xFFFFFE00u;  // 512 ms before the wrap
+    const std::uint32_t start = 0xFFFFFE00u;  // 512 ms before the counter wraps after ~49.7 days
     EXPECT_EQ(PauseRemaining(start, 0x000001E8u, 1), 1u);
     EXPECT_EQ(PauseRemaining(start, 0x000001E9u, 1), 0u);
 }
@@ -24,8 +18,7 @@ TEST(PauseRemaining, EndsOnlyAfterMoreThanItsLengthAcrossTheWrap) {
 TEST(PauseRemaining, ZeroNegativeOrHugeLengths) {
     EXPECT_EQ(PauseRemaining(100, 100, 0), 1u) << "waits for the counter to move";
     EXPECT_EQ(PauseRemaining(100, 101, -5), 0u);
-    EXPECT_GT(PauseRemaining(0, 1, INT32_MAX), 0x7FFFFFFFu) << "no overflow";
-    EXPECT_GT(PauseRemaining(0xFFFFFFF0u, 0x10u, 5000000), 0u);
+    EXPECT_GT(PauseRemaining(0xFFFFFFF0u, 0x10u, INT32_MAX), 0x7FFFFFFFu) << "no overflow";
 }
 
 }  // namespace

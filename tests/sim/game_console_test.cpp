@@ -30,16 +30,6 @@ TEST(ConsoleBuffer, TurnsLineEndsIntoCrLfAndStripsColours) {
     EXPECT_EQ(StripColours("a^^7b"), "a^b") << "\"^^\" is not a code: the first caret stays";
 }
 
-TEST(ConsoleBuffer, ReplacesEverythingOnceMoreThan0x7fffCharactersWereWritten) {
-    ConsoleBuffer buffer;
-    const std::string line(999, 'x');  // 1001 characters with CR LF
-    int appended = 0;
-    ConsoleBuffer::Append last;
-    while (!(last = buffer.Add(line + "\n")).replaceAll) ++appended;
-    EXPECT_EQ(appended, 0x7fff / 1001) << "32 appends fit, the 33rd passes the count";
-    EXPECT_EQ(last.text.size(), 1001u);
-}
-
 TEST(GameConsole, EchoPrintsEachArgumentWithATrailingBlank) {
     Shown c;
     EXPECT_EQ(c.Run("echo ^7Zarvik is now ^2on"), "Zarvik is now on \r\n");
