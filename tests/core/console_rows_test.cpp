@@ -54,7 +54,6 @@ TEST(RowAfterEcho, PassesTheGamesEchoOfTheTypedLineAndKeepsAnAnswerAfterIt) {
     EXPECT_EQ(RowAfterEcho(lines, "echo ^7The ^5Time", -1), 4) << "the echo shows without colour codes";
     EXPECT_EQ(RowAfterEcho(lines, "name", -1), -1);
     EXPECT_EQ(RowAfterEcho(JoinRows(Rows({"a b"}), 8), "a\rb", -1), 1) << "a control character goes as a blank";
-    EXPECT_EQ(TypedLine(std::string(300, 'x')).size(), kTypedLineLimit);
 }
 
 TEST(EndOfTypedEcho, FindsTheEndOfTheLastEchoLineOnly) {

@@ -22,11 +22,6 @@ const Sent kLoaded = Echo("^2All binds ^3successfully ^2loaded");
 const std::string kNomap = "\"mapname\" is:\"nomap\" default:\"nomap\"";
 const std::string kClientMap = "\"ui_about_mapname\" is:\"ffa_bespin\" default:\"\"";
 
-std::string FileText(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 TEST(BindCapture, TakesTheKeyThenItsValueThenTheMap) {
     Rig rig;
     EXPECT_EQ(rig.TickOn("Padawan: !add f5"), Sends{Command("Bind F5")});
@@ -34,7 +29,7 @@ TEST(BindCapture, TakesTheKeyThenItsValueThenTheMap) {
     EXPECT_EQ(rig.TickOn("\"F5\" = \"force_push\""), Sends{Command("\"mapname\"")});
     EXPECT_FALSE(rig.engine.State().LoadPending) << "a capture cancels a waiting load";
     EXPECT_EQ(rig.TickOn(kMapReply), Sends{Echo(kSaved)});
-    EXPECT_EQ(FileText(rig.binds.BindFilePath("ffa_bespin")), "Bind F5 \"force_push\"\r\n");
+    EXPECT_EQ(testing::ReadFile(rig.binds.BindFilePath("ffa_bespin")), "Bind F5 \"force_push\"\r\n");
     EXPECT_FALSE(textfile::Exists(rig.binds.IndexPath())) << "the map index is the editing suite's";
 
     // Again: one warning per earlier line of the same key, and it is written anyway.
@@ -51,7 +46,7 @@ TEST(BindCapture, AValueWithSemicolonsIsConfirmedWithoutItsQuotes) {
     rig.TickOn("\"F5\" = \"+attack;wait;-attack\"");
     EXPECT_EQ(rig.TickOn(kMapReply),
               Sends{Echo("\"^6Bind Saved ^1(^7F5 ^1|^7 +attack;wait;-attack ^1|^7 ffa_bespin^1)")});
-    EXPECT_EQ(FileText(rig.binds.BindFilePath("ffa_bespin")), "Bind F5 \"+attack;wait;-attack\"\r\n");
+    EXPECT_EQ(testing::ReadFile(rig.binds.BindFilePath("ffa_bespin")), "Bind F5 \"+attack;wait;-attack\"\r\n");
 }
 
 // Which names are refused is the store's test; here, that a refusal writes nothing and waits no more.
@@ -153,7 +148,7 @@ TEST(RemoteServer, ACaptureAndALoadFollowTheClientsMapName) {
     rig.TickOn("\"F5\" = \"force_push\"");
     EXPECT_EQ(rig.TickOn(kNomap), Sends{Command("ui_about_mapname")});
     EXPECT_EQ(rig.TickOn(kClientMap), Sends{Echo(kSaved)});
-    EXPECT_EQ(FileText(rig.binds.BindFilePath("ffa_bespin")), "Bind F5 \"force_push\"\r\n");
+    EXPECT_EQ(testing::ReadFile(rig.binds.BindFilePath("ffa_bespin")), "Bind F5 \"force_push\"\r\n");
 
     rig.TickOn("Padawan: !load");
     EXPECT_EQ(rig.TickOn(kNomap), Sends{Command("ui_about_mapname")});

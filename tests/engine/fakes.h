@@ -6,7 +6,9 @@
 #include "app/engine/Engine.h"
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <ostream>
 #include <stdexcept>
@@ -118,6 +120,12 @@ public:
         return accepts;
     }
 };
+
+// A file's bytes, empty when it cannot be read.
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 // A program folder of its own under the system's temporary folder, removed afterwards.
 class TempFolder {

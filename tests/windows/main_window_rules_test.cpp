@@ -9,11 +9,6 @@ namespace {
 
 using Texts = std::vector<std::string>;
 
-TEST(MovieFolder, UsesBackslashesAndEndsWithOne) {
-    EXPECT_EQ(MovieFolder("C:/Games/Zarvik"), "C:\\Games\\Zarvik\\");
-    EXPECT_EQ(MovieFolder("C:\\"), "C:\\") << "a drive root gets no second one";
-}
-
 struct Writes : SettingsStore {
     Texts log;
     std::string Read(const std::string&) override { return ""; }
