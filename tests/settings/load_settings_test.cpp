@@ -1,4 +1,5 @@
 #include "app/settings/LoadSettings.h"
+#include "tests/engine/fakes.h"
 
 #include <gtest/gtest.h>
 
@@ -10,15 +11,8 @@ namespace zarvik {
 namespace {
 
 using File = std::map<std::string, std::string>;
-using Writes = std::vector<std::pair<std::string, std::string>>;
+using Writes = std::vector<std::string>;  // "Key=Value", in order
 using Moves = std::vector<std::pair<std::int32_t, std::int32_t>>;
-
-struct FakeStore : SettingsStore {
-    File keys;
-    Writes writes;
-    std::string Read(const std::string& key) override { return keys.count(key) ? keys[key] : ""; }
-    void Write(const std::string& k, const std::string& v) override { keys[k] = v, writes.emplace_back(k, v); }
-};
 
 // A 320 x 240 window on a 1024 x 768 screen, in twips.
 struct FakePlacement : MainWindowPlacement {
@@ -29,11 +23,11 @@ struct FakePlacement : MainWindowPlacement {
 };
 
 struct Session {
-    FakeStore store;
+    testing::FakeStore store;
     OptionModel options{store};
     FakePlacement placement;
     bool turnedOn = false;
-    explicit Session(File file) { store.keys = std::move(file); }
+    explicit Session(File file) { store.values = std::move(file); }
     void Load() { LoadSettings(store, options, turnedOn, placement, NumberFormat{}); }
     std::vector<int> Checks() const {  // Power, AutoLoad, Date, Time, GetName, TurnOff
         std::vector<int> all;
@@ -70,12 +64,10 @@ TEST(LoadSettings, AppliesEachKeyItCanUseInItsOwnOrder) {
     const Case cases[] = {
         {{{"AutoLoad", "abc"}, {"Date", "5"}, {"Time", ""}, {"GetName", "0.5"}, {"TurnOff", " 1.5 "}, {"Power", "3"},
           {"Editor", "x"}},
-         {1, 1, 1, 1, 0, 2}, true, {{"GetName", "0"}, {"Editor", "x"}, {"TurnOff", "2"}}},
+         {1, 1, 1, 1, 0, 2}, true, {"GetName=0", "Editor=x", "TurnOff=2"}},
         {{{"AutoLoad", "0"}, {"Date", "0"}, {"Time", "0"}, {"GetName", "0"}, {"Power", "0"}, {"TurnOff", "1"},
           {"Editor", "e.exe"}},
-         {0, 0, 0, 0, 0, 1}, false,
-         {{"AutoLoad", "0"}, {"Date", "0"}, {"GetName", "0"}, {"Time", "0"}, {"Editor", "e.exe"}, {"Power", "0"},
-          {"TurnOff", "1"}}},
+         {0, 0, 0, 0, 0, 1}, false, {"AutoLoad=0", "Date=0", "GetName=0", "Time=0", "Editor=e.exe", "Power=0", "TurnOff=1"}},
     };
     for (const auto& c : cases) {
         Session run(c.file);
@@ -84,11 +76,11 @@ TEST(LoadSettings, AppliesEachKeyItCanUseInItsOwnOrder) {
         EXPECT_EQ(run.turnedOn, c.on);
         EXPECT_EQ(run.store.writes, c.writes);
 
-        const File after = run.store.keys;
+        const File after = run.store.values;
         run.store.writes.clear();
         run.Load();
         EXPECT_EQ(run.store.writes, Writes{});
-        EXPECT_EQ(run.store.keys, after);
+        EXPECT_EQ(run.store.values, after);
     }
 }
 
