@@ -163,7 +163,8 @@ TEST(RemoteServer, ACaptureAndALoadFollowTheClientsMapName) {
     rig.TickOn("Padawan: !add f5");
     rig.TickOn("\"F5\" = x");
     rig.TickOn(kNomap);
-    EXPECT_EQ(rig.TickOn("\"ui_about_mapname\" is:\"\" default:\"\"").at(0).text, "\"^6Bind Saved ^1(^7F5 ^1|^7 x ^1|^7 nomap^1)");
+    EXPECT_EQ(rig.TickOn("\"ui_about_mapname\" is:\"\" default:\"\"").at(0).text,
+              "\"^6Bind Saved ^1(^7F5 ^1|^7 x ^1|^7 nomap^1)");
 }
 
 }  // namespace

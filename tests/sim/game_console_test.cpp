@@ -37,7 +37,7 @@ TEST(GameConsole, EchoPrintsEachArgumentWithATrailingBlank) {
     EXPECT_EQ(c.Run("echo a; xyz ;echo \"b;c\""), "a \r\nUnknown command \"xyz\"\r\nb;c \r\n");
 }
 
-TEST(GameConsole, CvarRepliesAndTheRemoteServersMapname) {
+TEST(GameConsole, CvarAndBindRepliesInTheGamesForms) {
     Shown c;
     EXPECT_EQ(c.Run("NAME"), "\"name\" is:\"Padawan\" default:\"Padawan\"\r\n");
     c.game.ChangeMap("ffa_bespin");
@@ -45,10 +45,8 @@ TEST(GameConsole, CvarRepliesAndTheRemoteServersMapname) {
     c.game.SetRemote(true);
     EXPECT_EQ(c.Run("mapname"), "\"mapname\" is:\"nomap\" default:\"nomap\"\r\n");
     EXPECT_EQ(c.Run("ui_about_mapname"), "\"ui_about_mapname\" is:\"ffa_bespin\" default:\"\"\r\n");
-}
 
-TEST(GameConsole, BindQueriesAnswerInTheGamesThreeForms) {
-    Shown c;
+    // A bind query answers in the game's three forms.
     EXPECT_EQ(c.Run("bind F5"), "\"F5\" is not bound\r\n");
     EXPECT_EQ(c.Run("bind F5 force_push"), "") << "binding prints nothing";
     EXPECT_EQ(c.Run("bind f5"), "\"f5\" = \"force_push\"\r\n") << "the key as typed, looked up without case";

@@ -138,17 +138,15 @@ TEST_F(Store, DeleteAndChangeTouchOnlyWholeEqualLines) {
     EXPECT_EQ(RegularFiles(), 1u) << "a temporary file was left behind";
 }
 
-// The one place that holds each rule for map names: the engine and the editing suite both ask it.
-TEST(MapName, RefusesWhatCannotNameAFileInTheDataFolder) {
+// The one place that holds each rule for map names and keys: the engine and the editing suite ask it.
+TEST(MapNameAndKey, RefuseWhatCannotNameAFileOrWouldBreakTheBindCommand) {
     std::vector<std::string> refused = {"",     ".",     "..",    "\x1F" "x", "ffa.",     "ffa ",   "con.txt", "Lpt9",
                                         "aux.a", "nul",  "PRN",   "com1",     "COM9",     "LPT1"};
     for (const char c : std::string("<>:\"/\\|?*;")) refused.push_back(std::string("a") + c + "b");
     for (const auto& name : refused) EXPECT_TRUE(MapNameProblem(name).has_value()) << '"' << name << '"';
     for (const char* name : {"ffa_bespin", "COM10", "com0", "LPT", "conduit", ".hidden", "a b", "x.con", "duel_\x7F"})
         EXPECT_EQ(MapNameProblem(name), std::nullopt) << '"' << name << '"';
-}
 
-TEST(SafeKey, RefusesWhatWouldBreakTheBindCommand) {
     for (const std::string key : {" ", "\"", ";", "\x1F", "\x7F", "F\x01"}) EXPECT_FALSE(IsSafeKey(key)) << key;
     EXPECT_FALSE(IsSafeKey(std::string(1, '\0')));
     for (const std::string key : {"", "F5", "!", "\xE9", "~"}) EXPECT_TRUE(IsSafeKey(key)) << key;

@@ -62,23 +62,6 @@ TEST_F(Suite, BrowsesMapsKeysAndValues) {
     EXPECT_EQ(Open(4), Keys{kNoData});
 }
 
-TEST_F(Suite, KeysPastTheTableShowTheirOwnValues) {
-    std::string binds;
-    for (int i = 0; i < 503; ++i) binds += "Bind K" + std::to_string(i) + " v" + std::to_string(i) + "\r\n";
-    Write("data.txt", "big\r\nsmall\r\n");
-    Write("big.txt", binds);
-    Write("small.txt", "Bind A 1\r\n");
-    suite.Load();
-    ASSERT_EQ(Open(0).size(), 503u);
-    for (const int key : {500, 501, 502}) {
-        suite.SelectKey(key);
-        EXPECT_EQ(suite.View().value, "v" + std::to_string(key));
-    }
-    Open(1);
-    suite.SelectKey(0);
-    EXPECT_EQ(suite.View().value, "1") << "a smaller map after a bigger one";
-}
-
 TEST_F(Suite, AddsAMapAndABindAskingAgainForNamesItCannotUse) {
     suite.Load();
     dialogs.answers = {"my map", "..", "ffa_bespin", "F 5", "a;b", "F5", "say hello there"};

@@ -29,16 +29,15 @@ UpdateOutcome Check(const std::string& version, const std::optional<std::string>
 }
 
 // The rules only; the window's fetch and texts are tested against a live server under Wine.
-TEST(UpdateCheck, ComparesTheOnlineVersionWithItsOwnJoinedNumber) {
+TEST(UpdateCheck, ComparesVersionsAndTakesOnlyWebAddresses) {
     EXPECT_EQ(Check("100").status, "No Updates - Same Version: v100");
     EXPECT_EQ(Check("101\r\n").status, "Update Avaliable!   (v101)") << "a line end after the number";
     EXPECT_EQ(Check(" 99 ").status, "The Online Version is less recent.  Your Version: v100)");
     EXPECT_GT(OwnVersionNumber(1, 10, 0), OwnVersionNumber(1, 9, 9)) << "joined without separators";
     for (const char* body : {"", "abc", "10.1", "99999999999"})
         EXPECT_EQ(Check(body).status, "Unable to Get Update List") << "[" << body << "]";
-}
 
-TEST(UpdateCheck, OnlyAWebAddressReplacesTheDownloadOrTheSite) {
+    // Only a web address replaces the download or the site.
     const std::string fallback = std::string(kSite) + "files/zarvik.zip";
     EXPECT_EQ(Check("101", "https://mirror.example/z.zip\r\n").downloadAddress, "https://mirror.example/z.zip");
     for (const std::string& refused : std::vector<std::string>{
