@@ -44,8 +44,6 @@ TEST(ReadMark, FollowsItsAnchorWhenTheBufferScrollsAndRestartsWhenItIsGone) {
     EXPECT_EQ(RelocateMark(MarkAt(Rows({"]x", "three", "four"}), 1), Rows({"three", "four", "five", "]x", "three"})), 0)
         << "a like row printed later, below the old place, is not the anchor";
     EXPECT_EQ(RelocateMark(mark, Rows({"four", "five", "six"})), 0) << "scrolled out: every row is new";
-    EXPECT_EQ(RelocateMark(mark, {}), 0) << "emptied";
-    EXPECT_EQ(RelocateMark(MarkAt({}, 0), Rows({"a"})), 0);
 }
 
 TEST(RowAfterEcho, PassesTheGamesEchoOfTheTypedLineAndKeepsAnAnswerAfterIt) {

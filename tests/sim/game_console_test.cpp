@@ -26,7 +26,6 @@ TEST(ConsoleBuffer, TurnsLineEndsIntoCrLfAndStripsColours) {
     EXPECT_EQ(buffer.Add("a\n").text, "a\r\n");
     EXPECT_EQ(buffer.Add("d\n\re").text, "d\r\ne");
     EXPECT_EQ(buffer.Add("f\r\ng").text, "f\r\n\r\ng") << "the game makes two line ends of CR LF";
-    EXPECT_EQ(buffer.Add("^2x^7\n").text, "x\r\n");
     EXPECT_EQ(StripColours("a^^7b"), "a^b") << "\"^^\" is not a code: the first caret stays";
 }
 
