@@ -1,4 +1,5 @@
 #include "app/console/ConsoleRows.h"
+#include "app/console/TypedEcho.h"
 
 #include <gtest/gtest.h>
 
@@ -43,8 +44,6 @@ TEST(ReadMark, FollowsItsAnchorWhenTheBufferScrollsAndRestartsWhenItIsGone) {
     EXPECT_EQ(RelocateMark(MarkAt(Rows({"]x", "three", "four"}), 1), Rows({"three", "four", "five", "]x", "three"})), 0)
         << "a like row printed later, below the old place, is not the anchor";
     EXPECT_EQ(RelocateMark(mark, Rows({"four", "five", "six"})), 0) << "scrolled out: every row is new";
-    EXPECT_EQ(RelocateMark(mark, {}), 0) << "emptied";
-    EXPECT_EQ(RelocateMark(MarkAt({}, 0), Rows({"a"})), 0);
 }
 
 TEST(RowAfterEcho, PassesTheGamesEchoOfTheTypedLineAndKeepsAnAnswerAfterIt) {
@@ -53,7 +52,14 @@ TEST(RowAfterEcho, PassesTheGamesEchoOfTheTypedLineAndKeepsAnAnswerAfterIt) {
     EXPECT_EQ(RowAfterEcho(lines, "echo ^7The ^5Time", -1), 4) << "the echo shows without colour codes";
     EXPECT_EQ(RowAfterEcho(lines, "name", -1), -1);
     EXPECT_EQ(RowAfterEcho(JoinRows(Rows({"a b"}), 8), "a\rb", -1), 1) << "a control character goes as a blank";
-    EXPECT_EQ(TypedLine(std::string(300, 'x')).size(), kTypedLineLimit);
+}
+
+TEST(EndOfTypedEcho, FindsTheEndOfTheLastEchoLineOnly) {
+    constexpr std::size_t none = std::string_view::npos;
+    EXPECT_EQ(EndOfTypedEcho("Padawan: !load\r\n]mapname\r\n\"mapname\" is:\"ffa_bespin\" default:\"nomap\"\r\n"), 26u);
+    EXPECT_EQ(EndOfTypedEcho("Kyle: a]b\r\n"), none) << "a \"]\" inside a line is no echo";
+    EXPECT_EQ(EndOfTypedEcho("]mapname"), none) << "not yet ended";
+    EXPECT_EQ(EndOfTypedEcho("x\r\n]echo a\r\n]echo b\r\nb \r\n"), 21u) << "two typed lines: through the later";
 }
 
 }  // namespace

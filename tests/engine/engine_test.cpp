@@ -6,76 +6,49 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 
 namespace zarvik {
 namespace {
 
-using testing::Command;
-using testing::Echo;
-using testing::Rig;
-using testing::Sent;
-using Sends = std::vector<Sent>;
+using namespace testing;  // the engine's fakes
+using namespace std::string_literals;
 
 const std::string kAbout = "say ^4Zar^6v^1i^6k ^7v1.0.0 ^6 by ^2[^1k^3I^1r^3!^2]";
 const std::string kGreeting = "say ^2[^1k^3I^1r^3!^2]'s ^4Zar^6v^1i^6k ^7v1.0.0";
+const std::string kTime = "^7The ^5Time ^7is currently: ^121:30:07";
 
 TEST(Engine, AnswersThePlayersChatCommands) {
     Rig rig;
     EXPECT_EQ(rig.TickOn("Padawan: !about"), Sends{Command(kAbout)});
     EXPECT_EQ(rig.TickOn("Padawan: !date"), Sends{Echo("^7The ^5Date ^7is: ^106/12/2026")});
-    EXPECT_EQ(rig.TickOn("Padawan: !time"), Sends{Echo("^7The ^5Time ^7is currently: ^121:30:07")});
     EXPECT_EQ(rig.TickOn("Padawan: !name"), Sends{Echo("^1Your name is: ^7Padawan")});
     EXPECT_EQ(rig.TickOn("Padawan: !mapname"), Sends{Command("mapname")});
-    EXPECT_EQ(rig.TickOn("Padawan: !timer please"), Sends{Echo("^7The ^5Time ^7is currently: ^121:30:07")})
-        << "the commands are prefix tests";
-    EXPECT_TRUE(rig.store.writes.empty());
-}
+    EXPECT_EQ(rig.TickOn("Padawan: !timer please"), Sends{Echo(kTime)}) << "the commands are prefix tests";
 
-TEST(Engine, LinesOfOthersOrWithoutTheNameDoNotCount) {
-    Rig rig;
-    for (const char* line : {"Other: !time", "padawan: !time", " Padawan: !time", "Padawan : !about", "Padawan:!about",
-                             "Padawan2: !about", "Padawan"})
-        EXPECT_EQ(rig.TickOn(line), Sends{}) << line;
-}
-
-TEST(Engine, DateAndTimeAnswerOnlyWhileTheirOptionIsOn) {
-    Rig rig;
     rig.options.checks[Option::Date] = 0;
     rig.options.checks[Option::Time] = 2;  // grey counts as on
     EXPECT_EQ(rig.TickOn("Padawan: !date"), Sends{});
-    EXPECT_EQ(rig.engine.State().CurrentLine, "Padawan: !date") << "an unanswered line stays";
-    EXPECT_EQ(rig.TickOn("Padawan: !time").size(), 1u);
+    EXPECT_EQ(rig.TickOn("Padawan: !time"), Sends{Echo(kTime)});
 }
 
-TEST(Engine, PowerOffSilencesAllButPowerOn) {
+TEST(Engine, PowerOffSilencesAllButThePlayersPowerOn) {
     Rig rig;
     EXPECT_EQ(rig.TickOn("Padawan: !off"), Sends{Echo("^7Zarvik is now ^1off")});
     EXPECT_FALSE(rig.engine.State().TurnedOn);
     EXPECT_EQ(rig.options.checks[Option::Power], 0);
     EXPECT_EQ(rig.store.writes, std::vector<std::string>{"Power=0"});
 
-    for (const char* line : {"Padawan: !time", "Padawan: !about", "Padawan entered the game", "Padawan: !off"})
+    for (const char* line : {"Padawan: !time", "Padawan entered the game", "Kyle: Padawan: !on"})
         EXPECT_EQ(rig.TickOn(line), Sends{}) << line;
 
     EXPECT_EQ(rig.TickOn("Padawan: !onwards"), Sends{Echo("^7Zarvik is now ^2on")});
     EXPECT_TRUE(rig.engine.State().TurnedOn);
-    EXPECT_EQ(rig.options.checks[Option::Power], 1);
     EXPECT_EQ(rig.store.writes.back(), "Power=1");
-}
 
-TEST(Engine, TheGamesPrintoutOfEchoOffSwitchesOff) {
-    Rig rig;
-    EXPECT_EQ(rig.TickOn("!off"), Sends{Echo("^7Zarvik is now ^1off")});
+    // The game prints the engine's "echo !off" as "!off ".
+    EXPECT_EQ(rig.TickOn("!off "), Sends{Echo("^7Zarvik is now ^1off")});
     EXPECT_FALSE(rig.engine.State().TurnedOn);
-    Rig again;
-    EXPECT_EQ(again.TickOn("Other: !off"), Sends{}) << "another player cannot switch it off";
-}
-
-TEST(Engine, PowerOnWhileOnRepeatsReplyAndStore) {
-    Rig rig;
-    EXPECT_EQ(rig.TickOn("Padawan: !on"), Sends{Echo("^7Zarvik is now ^2on")});
-    EXPECT_EQ(rig.store.writes, std::vector<std::string>{"Power=1"});
-    EXPECT_TRUE(rig.engine.State().TurnedOn);
 }
 
 TEST(Engine, GreetsThePlayerEnteringAndAsksForTheName) {
@@ -87,44 +60,21 @@ TEST(Engine, GreetsThePlayerEnteringAndAsksForTheName) {
     quiet.options.checks[Option::GetName] = 0;
     EXPECT_EQ(quiet.TickOn("Padawan entered the game  "), Sends{Command(kGreeting)});
     EXPECT_TRUE(quiet.engine.State().LoadAfterName);
-}
 
-TEST(Engine, WithAnEmptyNameBoxTheTriggersStartWithTheColon) {
-    Rig rig;
-    rig.name.text.clear();
-    EXPECT_EQ(rig.TickOn(": !about"), Sends{Command(kAbout)});
-    EXPECT_EQ(rig.TickOn("Padawan: !about"), Sends{});
+    // With an empty name box the triggers start with the colon, and anyone's entering greets.
+    Rig nameless;
+    nameless.name.text.clear();
+    EXPECT_EQ(nameless.TickOn(": !about"), Sends{Command(kAbout)});
+    EXPECT_EQ(nameless.TickOn("Padawan: !about"), Sends{});
+    EXPECT_EQ(nameless.TickOn("Kyle: I entered the game"), Sends{}) << "chat never greets";
+    EXPECT_EQ(nameless.TickOn("Kyle entered the game").size(), 2u);
 }
 
 TEST(Engine, ASubmissionConsumesTheLineForTheRestOfTheTick) {
     Rig rig;
-    // !time (test 9) comes before !load (test 11): only the time answers.
-    EXPECT_EQ(rig.TickOn("Padawan: !time !load"), Sends{Echo("^7The ^5Time ^7is currently: ^121:30:07")});
+    // !time is tested before !load: only the time answers.
+    EXPECT_EQ(rig.TickOn("Padawan: !time !load"), Sends{Echo(kTime)});
     EXPECT_EQ(rig.engine.State().CurrentLine, "");
-    // The console was emptied: the next tick has nothing to examine.
-    rig.console.sent.clear();
-    rig.engine.Tick();
-    EXPECT_EQ(rig.console.sent, Sends{});
-}
-
-TEST(Engine, WithoutACompleteLineNothingIsExaminedOrReported) {
-    for (const char* copy : {"", "Padawan: !about", "no line end yet"}) {
-        Rig rig;
-        rig.console.output = copy;
-        rig.engine.Tick();
-        EXPECT_EQ(rig.console.sent, Sends{}) << copy;
-        EXPECT_TRUE(rig.errors.lines.empty()) << copy;
-    }
-}
-
-TEST(Engine, FindsTheLastLineOfAHugeConsole) {
-    Rig rig;
-    std::string copy;
-    while (copy.size() < (1u << 20)) copy += "Other: chatter\r\n";
-    rig.console.output = copy + "Padawan: !about\r\n";
-    rig.engine.Tick();
-    EXPECT_EQ(rig.console.sent, Sends{Command(kAbout)});
-    EXPECT_GT(rig.pump.runs, 60000) << "window events run after every piece";
 }
 
 TEST(Engine, TicksNeverNest) {
@@ -132,7 +82,6 @@ TEST(Engine, TicksNeverNest) {
     rig.pump.during = [&] { rig.engine.Tick(); };  // the timer firing while the tick yields
     rig.TickOn("Padawan: !about");
     EXPECT_EQ(rig.console.reads, 1);
-    EXPECT_EQ(rig.console.sent.size(), 1u);
     rig.pump.during = nullptr;
     rig.TickOn("Padawan: !name");
     EXPECT_EQ(rig.console.reads, 2) << "a finished tick lets the next one run";
@@ -144,53 +93,78 @@ TEST(ErrorTrap, ReportsAFailureInBothFormsAndEndsTheTick) {
     rig.TickOn("Padawan: !date");
     EXPECT_EQ(rig.errors.lines, std::vector<std::string>{"Error: 57 | DateReply | Device I/O error"});
     EXPECT_EQ(rig.console.sent, Sends{Echo("^1Error: ^357 ^1|^3 DateReply ^1|^3 Device I/O error")});
-    EXPECT_EQ(rig.engine.State().CurrentLine, "");
 
-    // The next tick starts afresh.
+    // A report no file takes is still echoed, and the engine goes on.
+    rig.errors.throws = true;
+    rig.TickOn("Padawan: !date");
+    EXPECT_EQ(rig.console.sent, Sends{Echo("^1Error: ^357 ^1|^3 DateReply ^1|^3 Device I/O error")});
     EXPECT_EQ(rig.TickOn("Padawan: !about"), Sends{Command(kAbout)});
 }
 
-TEST(ErrorTrap, NamesOtherFailuresByWhatHappened) {
-    Rig rig;
-    rig.console.onRead = [] { throw std::length_error("basic_string::_M_create"); };
-    rig.engine.Tick();
-    EXPECT_EQ(rig.errors.lines, std::vector<std::string>{"Error: 51 | Tick | basic_string::_M_create"});
-}
-
-TEST(ErrorTrap, EchoesEvenWhenNoFileTakesTheReport) {
-    for (bool throws : {false, true}) {
-        Rig rig;
-        rig.errors.accepts = false;
-        rig.errors.throws = throws;
-        rig.clock.date = []() -> std::string { throw EngineError(75, "DateReply", "Path/File access error"); };
-        rig.TickOn("Padawan: !date");
-        EXPECT_EQ(rig.console.sent, Sends{Echo("^1Error: ^375 ^1|^3 DateReply ^1|^3 Path/File access error")});
-        EXPECT_EQ(rig.TickOn("Padawan: !time").size(), 1u) << "the engine goes on";
-    }
-}
-
 TEST(FileErrorReport, FallsBackToTheNextPlaceThatTakesTheLine) {
-    const auto folder = std::filesystem::temp_directory_path() / "zarvik-error-report";
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder);
-    const std::string unwritable = (folder / "no-such-folder" / "Debug.txt").string();
-    const std::string fallback = (folder / "Debug.txt").string();
-
+    testing::TempFolder folder;
+    const std::string unwritable = folder.path() + "/no-such-folder/Debug.txt";
+    const std::string fallback = folder.path() + "/Debug.txt";
     FileErrorReport report({unwritable, fallback});
-    EXPECT_TRUE(report.Append("Error: 5 | BindReply | Invalid procedure call or argument"));
-    EXPECT_TRUE(report.Append("Error: 53 | LoadNow | File not found"));
-    std::string text;
-    {
-        std::ifstream in(fallback, std::ios::binary);
-        text.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    }
-    EXPECT_EQ(text,
-              "Error: 5 | BindReply | Invalid procedure call or argument\r\n"
-              "Error: 53 | LoadNow | File not found\r\n");
+    EXPECT_TRUE(report.Append("Error: 5 | BindReply | x"));
+    EXPECT_TRUE(report.Append("Error: 53 | LoadNow | y"));
+    EXPECT_EQ(ReadFile(fallback), "Error: 5 | BindReply | x\r\nError: 53 | LoadNow | y\r\n");
+    EXPECT_FALSE(FileErrorReport({unwritable}).Append("Error: 57 | x | y"));
+}
 
-    FileErrorReport nowhere({unwritable});
-    EXPECT_FALSE(nowhere.Append("Error: 57 | x | y"));
-    std::filesystem::remove_all(folder);
+// Lines other players and the game can put in the console, crafted to mislead: what each may
+// make Zarvik type, and that nothing else changes (the name, the power, any file).
+// Every file below the folder with its content.
+std::map<std::string, std::string> Files(const std::string& folder) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(folder))
+        if (entry.is_regular_file()) files[entry.path().string()] = ReadFile(entry.path().string());
+    return files;
+}
+
+const std::string kRefusedKey = "^1Cannot ^3add ^1that key: ^7a key has no blanks, quotes or semicolons";
+
+TEST(HostileInput, EachLineMayOnlyDoWhatItsRowAllows) {
+    const struct {
+        const char* what;
+        std::string line;  // the console's last complete line
+        Sends may;         // exactly what Zarvik may type for it
+    } rows[] = {
+        {"a name that begins with the player's", "Padawan2: !about", {}},
+        {"another player's !off", "Kyle: !off", {}},
+        {"a name starting with the game's !off", "!offender: hi", {}},
+        {"a fake name reply inside chat", "Kyle: \"name\" is:\"Kyle\" default:\"Padawan\"", {}},
+        {"a fake rename inside chat", "Kyle: Padawan renamed to Kyle", {}},
+        {"a chatting player named like a rename", "Padawan renamed to Kyle: hi", {}},
+        {"a fake bind reply inside chat", "Kyle: \"F5\" = \"kill\"", {}},
+        {"a fake map name reply inside chat", "Kyle: \"mapname\" is:\"evil\" default:\"nomap\"", {}},
+        {"a fake client map name inside chat", "Kyle: \"ui_about_mapname\" is:\"evil\" default:\"\"", {}},
+        {"!add with a key that would break the bind command", "Padawan: !add F5;quit", {Echo(kRefusedKey)}},
+        {"!add with nothing after it",
+         "Padawan: !add",
+         {Echo("^1Error: ^35 ^1|^3 BindRequest ^1|^3 Invalid procedure call or argument")}},
+        {"!add with only a blank: an empty key, asked as the game takes it", "Padawan: !add ", {Command("Bind ")}},
+    };
+    auto check = [](const std::string& what, const std::string& line, const Sends& may) {
+        Rig rig;  // a capture waits for its value and map: a fake reply would complete it
+        rig.engine.State().BindKey = "F5";
+        rig.engine.State().SavePending = true;
+        std::ofstream(rig.binds.BindFilePath("ffa_bespin"), std::ios::binary) << "Bind F5 force_push\r\n";
+        const auto before = Files(rig.folder.path());
+        EXPECT_EQ(rig.TickOn(line), may) << what;
+        // A second tick on the same console: nothing more for a line already answered or ignored.
+        rig.console.sent.clear();
+        rig.engine.Tick();
+        EXPECT_EQ(rig.console.sent, Sends{}) << what;
+        EXPECT_TRUE(rig.engine.State().TurnedOn) << what;
+        EXPECT_EQ(rig.name.text, "Padawan") << what;
+        EXPECT_EQ(rig.store.writes, std::vector<std::string>{}) << what;
+        EXPECT_EQ(Files(rig.folder.path()), before) << what << ": no file made or changed";
+    };
+    for (const auto& row : rows) check(row.what, row.line, row.may);
+    // Each of the player's commands quoted by another player.
+    for (const char* command : {"!about", "!date", "!time", "!name", "!mapname", "!off", "!add f5"})
+        check("quoted "s + command, "Kyle: Padawan: "s + command, {});
 }
 
 }  // namespace

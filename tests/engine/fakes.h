@@ -6,7 +6,9 @@
 #include "app/engine/Engine.h"
 
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <ostream>
 #include <stdexcept>
@@ -39,11 +41,9 @@ public:
     std::string output;
     std::vector<Sent> sent;
     int reads = 0;
-    std::function<void()> onRead;
 
     std::string ReadOutput() override {
         ++reads;
-        if (onRead) onRead();
         return output;
     }
     void Submit(const std::string& text, bool asCommand) override {
@@ -110,14 +110,19 @@ public:
 class FakeErrors : public ErrorReport {
 public:
     std::vector<std::string> lines;
-    bool accepts = true;
     bool throws = false;
     bool Append(const std::string& line) override {
         if (throws) throw std::runtime_error("disk gone");
-        if (accepts) lines.push_back(line);
-        return accepts;
+        lines.push_back(line);
+        return true;
     }
 };
+
+// A file's bytes, empty when it cannot be read.
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
 
 // A program folder of its own under the system's temporary folder, removed afterwards.
 class TempFolder {

@@ -6,29 +6,23 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
-#include <sstream>
 
 namespace zarvik {
 namespace {
 
-using testing::Rig;
+using Keys = std::vector<std::string>;
 
 class Suite : public ::testing::Test {
   protected:
     std::string Folder() const { return folder.path(); }
     std::string Data(const std::string& name) const { return Folder() + "/Data/" + name; }
-    std::string Read(const std::string& name) const {
-        std::ifstream in(Data(name), std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return in ? text.str() : "<missing>";
-    }
+    std::string Read(const std::string& name) const { return testing::ReadFile(Data(name)); }
     void Write(const std::string& name, const std::string& text) {
         std::filesystem::create_directories(Folder() + "/Data");
         std::ofstream(Data(name), std::ios::binary) << text;
     }
     // The map's keys, as List2 shows them after the map is clicked.
-    std::vector<std::string> Open(int map) {
+    Keys Open(int map) {
         suite.SelectMap(map);
         return suite.View().keys;
     }
@@ -40,28 +34,6 @@ class Suite : public ::testing::Test {
     EditingSuite suite{folder.path(), options, dialogs, [this] { ++settingsLoads; }};
 };
 
-using Keys = std::vector<std::string>;
-
-TEST_F(Suite, AFreshFolderGetsItsStoreAndShowsNoData) {
-    suite.Load();
-    EXPECT_EQ(settingsLoads, 1) << "every load reads the settings again";
-    EXPECT_EQ(Read("data.txt"), "");
-    EXPECT_EQ(suite.View().maps, Keys{kNoData});
-    EXPECT_EQ(Open(0), Keys{});
-    EXPECT_FALSE(std::filesystem::exists(Data("(no data).txt"))) << "the placeholder names no file";
-}
-
-TEST_F(Suite, DataThatIsAFileShowsNoDataAndAnAddSaysWhyItFailed) {
-    std::ofstream(Folder() + "/Data", std::ios::binary) << "not a folder";
-    suite.Load();
-    EXPECT_EQ(suite.View().maps, Keys{kNoData}) << "silently, as the load step skips what fails";
-    dialogs.answers = {"ffa_bespin"};
-    suite.Add();
-    EXPECT_EQ(dialogs.shown.back().rfind("The map could not be added: ", 0), 0u) << dialogs.shown.back();
-    std::ifstream in(Folder() + "/Data", std::ios::binary);
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "not a folder");
-}
-
 TEST_F(Suite, BrowsesMapsKeysAndValues) {
     Write("data.txt", "ffa_bespin\r\n\r\nctf_yavin\r\n../evil\r\n");
     Write("ffa_bespin.txt", "Bind F5 force_push\r\n\r\nBind X say hello there\r\n");
@@ -70,6 +42,7 @@ TEST_F(Suite, BrowsesMapsKeysAndValues) {
     Write("(no data).txt", "");
     Write("CTF_Yavin.txt", "");
     suite.Load();
+    EXPECT_EQ(settingsLoads, 1) << "every load reads the settings again";
     EXPECT_EQ(suite.View().maps, (Keys{"ffa_bespin", "", "ctf_yavin", "../evil", "t1_rail"}))
         << "blank lines stay as entries; a bind file gets a line unless Add would refuse its name";
     EXPECT_EQ(Read("data.txt"), "ffa_bespin\r\n\r\nctf_yavin\r\n../evil\r\nt1_rail\r\n");
@@ -77,173 +50,72 @@ TEST_F(Suite, BrowsesMapsKeysAndValues) {
     EXPECT_EQ(Open(0), (Keys{"F5", "X"})) << "the blank line takes no place";
     suite.SelectKey(1);
     EXPECT_EQ(suite.View().value, "say hello there");
-    EXPECT_TRUE(suite.View().valueEnabled && suite.View().changeEnabled);
-    suite.ValueChanged("");
-    EXPECT_FALSE(suite.View().changeEnabled) << "an empty value cannot be stored";
-    suite.ValueChanged("x");
-    EXPECT_FALSE(suite.View().changeEnabled) << "only a key selection enables it again";
 
     EXPECT_EQ(Open(2), Keys{}) << "blank lines only: not empty, so no placeholder";
-    EXPECT_EQ(suite.View().value, "");
-    EXPECT_FALSE(suite.View().valueEnabled || suite.View().changeEnabled);
-    for (const int map : {1, 3}) {
-        EXPECT_EQ(Open(map), Keys{}) << "shown, but its file is neither made nor read";
-        suite.EditFile();
-    }
-    EXPECT_EQ(dialogs.shown, (std::vector<std::string>{
-                                 "Zarvik will not open the binds of map \"\": the map name is empty.",
-                                 "Zarvik will not open the binds of map \"\": the map name is empty.",
-                                 "Zarvik will not open the binds of map \"../evil\": the map name holds the character /.",
-                                 "Zarvik will not open the binds of map \"../evil\": the map name holds the character /.",
-                             }));
+    EXPECT_EQ(Open(3), Keys{}) << "shown, but its file is neither made nor read";
+    suite.EditFile();
+    EXPECT_EQ(dialogs.shown.back(),
+              "Zarvik will not open the binds of map \"../evil\": the map name holds the character /.");
     EXPECT_TRUE(dialogs.started.empty());
-    EXPECT_EQ(Read(".txt"), "<missing>");
     EXPECT_FALSE(std::filesystem::exists(Folder() + "/evil.txt"));
     EXPECT_EQ(Open(4), Keys{kNoData});
-    suite.SelectKey(0);
-    EXPECT_EQ(suite.View().value, "t1_rail") << "the placeholder has no value: the map's name shows";
-    EXPECT_FALSE(suite.View().changeEnabled);
-
-    // Binds the engine appended show after a reload.
-    std::ofstream(Data("ffa_bespin.txt"), std::ios::app) << "Bind F6 force_pull\r\n";
-    suite.Reload();
-    EXPECT_EQ(suite.View().map, -1);
-    EXPECT_EQ(Open(0), (Keys{"F5", "X", "F6"}));
-}
-
-TEST_F(Suite, KeysPastTheTableShowTheirOwnValues) {
-    std::string binds;
-    for (int i = 0; i < 503; ++i) binds += "Bind K" + std::to_string(i) + " v" + std::to_string(i) + "\r\n";
-    Write("data.txt", "big\r\nsmall\r\n");
-    Write("big.txt", binds);
-    Write("small.txt", "Bind A 1\r\n");
-    suite.Load();
-    ASSERT_EQ(Open(0).size(), 503u);
-    for (const int key : {0, 500, 501, 502}) {
-        suite.SelectKey(key);
-        EXPECT_EQ(suite.View().value, "v" + std::to_string(key));
-    }
-    Open(1);
-    suite.SelectKey(0);
-    EXPECT_EQ(suite.View().value, "1") << "a smaller map after a bigger one";
 }
 
 TEST_F(Suite, AddsAMapAndABindAskingAgainForNamesItCannotUse) {
     suite.Load();
     dialogs.answers = {"my map", "..", "ffa_bespin", "F 5", "a;b", "F5", "say hello there"};
     suite.Add();
-    EXPECT_EQ(dialogs.shown,
-              (std::vector<std::string>{
-                  "Add Bind|Enter the map:|New Map Name",
-                  "Map's Name is not allowed to contain any spaces",
-                  "Add Bind|Enter the map:|New Map Name",
-                  "That map name cannot be used: the map name would leave the Data folder.",
-                  "Add Bind|Enter the map:|New Map Name",
-                  "Add Bind: ffa_bespin|Enter the key to bind to:|",
-                  "Bind Key is not allowed to contain any spaces",
-                  "Add Bind: ffa_bespin|Enter the key to bind to:|",
-                  "Bind Key is not allowed to contain double quotes, semicolons or control characters",
-                  "Add Bind: ffa_bespin|Enter the key to bind to:|",
-                  "Add Bind: F5|Enter the value of the bind:|",
-                  "Bind Added!",
-              }));
+    // Every message, without the input boxes asking again.
+    std::vector<std::string> told;
+    std::copy_if(dialogs.shown.begin(), dialogs.shown.end(), std::back_inserter(told),
+                 [](const std::string& box) { return box.find("|Enter the ") == std::string::npos; });
+    EXPECT_EQ(told, (std::vector<std::string>{
+                        "Map's Name is not allowed to contain any spaces",
+                        "That map name cannot be used: the map name would leave the Data folder.",
+                        "Bind Key is not allowed to contain any spaces",
+                        "Bind Key is not allowed to contain double quotes, semicolons or control characters",
+                        "Bind Added!",
+                    }));
+    EXPECT_EQ(dialogs.shown.size(), 12u) << "each refusal asks again";
     EXPECT_EQ(Read("data.txt"), "ffa_bespin\r\n");
     EXPECT_EQ(Read("ffa_bespin.txt"), "Bind F5 say hello there\r\n");
-    EXPECT_EQ(suite.View().maps, Keys{"ffa_bespin"});
-    EXPECT_EQ(suite.View().map, -1) << "refreshed, nothing selected";
 
-    // A listed map, selected: it is the default answer and the index stays as it is.
+    // Given up at the key: the map and its empty file stay.
     Open(0);
-    dialogs.shown.clear();
-    dialogs.answers = {"ffa_bespin", "F6", "force_pull"};
-    suite.Add();
-    EXPECT_EQ(dialogs.shown.front(), "Add Bind|Enter the map:|ffa_bespin");
-    EXPECT_EQ(Read("data.txt"), "ffa_bespin\r\n");
-    EXPECT_EQ(Read("ffa_bespin.txt"), "Bind F5 say hello there\r\nBind F6 force_pull\r\n");
-}
-
-TEST_F(Suite, GivingUpOnAnAddLeavesWhatTheStepsBeforeMade) {
-    suite.Load();
-    dialogs.answers = {""};
-    suite.Add();
-    EXPECT_EQ(dialogs.shown.back(), "Map Name was blank");
-    EXPECT_EQ(Read("data.txt"), "") << "nothing written";
-
     dialogs.answers = {"ctf_yavin", ""};
     suite.Add();
     EXPECT_EQ(dialogs.shown.back(), "Bind Key was blank.");
-    EXPECT_EQ(Read("data.txt"), "ctf_yavin\r\n");
-    EXPECT_EQ(Read("ctf_yavin.txt"), "") << "the map and its empty file stay";
-    EXPECT_EQ(suite.View().maps, Keys{"ctf_yavin"});
-
-    dialogs.answers = {"ctf_yavin", "F5", ""};
-    suite.Add();
-    EXPECT_EQ(dialogs.shown.back(), "Bind Value is blank");
+    EXPECT_EQ(Read("data.txt"), "ffa_bespin\r\nctf_yavin\r\n");
     EXPECT_EQ(Read("ctf_yavin.txt"), "");
+    EXPECT_EQ(dialogs.shown[dialogs.shown.size() - 3], "Add Bind|Enter the map:|ffa_bespin")
+        << "the selected map is the default answer";
 }
 
-TEST_F(Suite, DeletesTheSelectedBindWhereverItStands) {
-    const std::string abc = "Bind A 1\r\nBind B 2\r\nBind C 3\r\n";
-    const struct {
-        int key;
-        std::string left;
-    } cases[] = {
-        {0, "Bind B 2\r\nBind C 3\r\n"}, {1, "Bind A 1\r\nBind C 3\r\n"}, {2, "Bind A 1\r\nBind B 2\r\n"}};
+// The plain add, change and delete are tested through the window's controls under Wine.
+TEST_F(Suite, ADeleteRemovesOnlyTheListedLineAndNeverThePlaceholder) {
     Write("data.txt", "m\r\n");
     suite.Load();
-    for (const auto& c : cases) {
-        Write("m.txt", abc);
-        Open(0);
-        suite.SelectKey(c.key);
-        dialogs.yes = {true};
-        suite.Delete(46);
-        EXPECT_EQ(Read("m.txt"), c.left) << c.key;
-        EXPECT_EQ(suite.View().map, 0) << "the map stays selected";
-        EXPECT_EQ(suite.View().keys.size(), 2u);
-    }
-    EXPECT_EQ(dialogs.shown.back(),
-              "Delete Bind??Are you sure you want to delete this bind for map m?\nC: 3");
-
-    Write("m.txt", "Bind F5 a\r\nBind F5 ab\r\nBind F5 a");
+    Write("m.txt", "Bind F5 a");
     Open(0);
     suite.SelectKey(0);
-    dialogs.yes = {true};
-    suite.Delete(46);
-    EXPECT_EQ(Read("m.txt"), "Bind F5 ab") << "every equal line goes; the longer one stays";
-
-    Open(0);
-    suite.SelectKey(0);
-    const auto asked = dialogs.shown.size();
-    suite.Delete(45);  // Insert
     dialogs.yes = {false};
     suite.Delete(46);
-    EXPECT_EQ(dialogs.shown.size(), asked + 1) << "only the Delete key asks";
-    EXPECT_EQ(Read("m.txt"), "Bind F5 ab") << "No keeps it";
-    dialogs.yes = {true};
+    EXPECT_EQ(Read("m.txt"), "Bind F5 a") << "No keeps it";
     BindStore(Folder()).AppendBind("m", "F6", "\"force_pull\"");  // the engine's capture meanwhile
+    dialogs.yes = {true};
     suite.Delete(46);
     EXPECT_EQ(Read("m.txt"), "Bind F6 \"force_pull\"\r\n") << "the only bind listed: its line goes, no other";
     Write("m.txt", "");
-    Open(0);
-    EXPECT_EQ(suite.View().keys, Keys{kNoData});
+    EXPECT_EQ(Open(0), Keys{kNoData});
     suite.SelectKey(0);
+    const auto shown = dialogs.shown.size();
     suite.Delete(46);
-    EXPECT_EQ(dialogs.shown.size(), asked + 2) << "the placeholder is not deleted, not asked about";
+    EXPECT_EQ(dialogs.shown.size(), shown) << "the placeholder is not deleted, not asked about";
 }
 
-TEST_F(Suite, ChangesTheValueInPlace) {
+TEST_F(Suite, AChangeOrDeleteThatFindsNoLineSaysSo) {
     Write("data.txt", "m\r\n");
-    Write("m.txt", "Bind F4 x\r\nBind F5 force_push\r\nBind F6 y");
     suite.Load();
-    Open(0);
-    suite.SelectKey(1);
-    suite.ValueChanged("force_pull");
-    suite.ChangeValue();
-    EXPECT_EQ(Read("m.txt"), "Bind F4 x\r\nBind F5 force_pull\r\nBind F6 y");
-    EXPECT_EQ(suite.View().map, 0);
-    EXPECT_EQ(suite.View().keys, (Keys{"F4", "F5", "F6"}));
-    EXPECT_TRUE(dialogs.shown.empty()) << "no message";
-
     // A line the list shows but that is not written "Bind ", or a line edited since the list was filled.
     Write("m.txt", "bind F5 x\r\n");
     Open(0);
@@ -260,35 +132,19 @@ TEST_F(Suite, ChangesTheValueInPlace) {
     }
 }
 
-TEST_F(Suite, StartsTheEditorAndTheReadmeWithPathsThatSurviveBlanks) {
+TEST_F(Suite, StartsTheEditorWithPathsThatSurviveBlanks) {
     Write("data.txt", "ffa_bespin\r\n");
     suite.Load();
-    suite.EditFile();
-    EXPECT_EQ(dialogs.shown, std::vector<std::string>{"Select a map first."}) << "no Data\\.txt for the editor";
     Open(0);
     options.editor = "C:\\Program Files\\Notepad++\\notepad++.exe";
-    dialogs.starts = {StartResult::NotFound, StartResult::NotFound};
-    dialogs.yes = {true, true};
+    dialogs.starts = {StartResult::NotFound};
+    dialogs.yes = {true};
     dialogs.chosenEditor = "C:\\Windows\\notepad.exe";
     suite.EditFile();
     const std::string file = QuotedIfBlank(Folder() + "/Data/ffa_bespin.txt");
-    EXPECT_EQ(dialogs.started, (std::vector<std::string>{
-                                   "\"C:\\Program Files\\Notepad++\\notepad++.exe\" " + file,
-                                   "C:\\Windows\\notepad.exe " + file,
-                                   "C:\\Windows\\notepad.exe " + file,
-                               }));
+    EXPECT_EQ(dialogs.started, (std::vector<std::string>{"\"C:\\Program Files\\Notepad++\\notepad++.exe\" " + file,
+                                                         "C:\\Windows\\notepad.exe " + file}));
     EXPECT_EQ(options.editor, "C:\\Windows\\notepad.exe") << "browsed";
-    EXPECT_EQ(std::count_if(dialogs.shown.begin(), dialogs.shown.end(),
-                            [](const std::string& s) {
-                                return s.rfind("Zarvik?The editor you have selected", 0) == 0;
-                            }),
-              2);
-
-    dialogs.started.clear();
-    dialogs.starts = {StartResult::NotFound};
-    dialogs.yes = {false};
-    suite.EditFile();
-    EXPECT_EQ(dialogs.started.size(), 1u) << "No ends it";
 
     options.editor = "";
     dialogs.started.clear();
@@ -296,23 +152,7 @@ TEST_F(Suite, StartsTheEditorAndTheReadmeWithPathsThatSurviveBlanks) {
     suite.EditFile();
     EXPECT_EQ(dialogs.started, std::vector<std::string>{"C:\\Windows\\notepad.exe " + file})
         << "an empty box is a missing editor: the question, then Browse";
-
     EXPECT_EQ(QuotedIfBlank("\"C:\\My Games\\ed.exe\""), "\"C:\\My Games\\ed.exe\"") << "quoted once";
-    EXPECT_EQ(QuotedIfBlank("Notepad.exe"), "Notepad.exe");
-    dialogs.started.clear();
-    suite.ShowReadme();
-    EXPECT_EQ(dialogs.started,
-              std::vector<std::string>{"explorer " + QuotedIfBlank(Folder() + "\\Readme.txt") + " [max]"});
-}
-
-TEST(CommandList, IsTheThirteenLinesWithTheConsoleCommandLast) {
-    const std::string text = CommandListText();
-    EXPECT_EQ(text.rfind("!time - Tells you the time\n!date", 0), 0u);
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 12);
-    EXPECT_NE(text.find("responding\n!mapname"), std::string::npos);
-    EXPECT_NE(text.find("Turns Zarvik on\n\nWhen typed into the console (Shift + ~):\n\tname - "),
-              std::string::npos);
-    EXPECT_EQ(text.back(), 'e') << "no line feed after the last line";
 }
 
 }  // namespace

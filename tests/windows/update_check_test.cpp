@@ -28,46 +28,22 @@ UpdateOutcome Check(const std::string& version, const std::optional<std::string>
     return CheckForUpdate(site, kSite, 1, 0, 0);
 }
 
-TEST(UpdateCheck, ComparesTheOnlineVersionWithItsOwnJoinedNumber) {
+// The rules only; the window's fetch and texts are tested against a live server under Wine.
+TEST(UpdateCheck, ComparesVersionsAndTakesOnlyWebAddresses) {
     EXPECT_EQ(Check("100").status, "No Updates - Same Version: v100");
-    EXPECT_FALSE(Check("100").updateFound);
     EXPECT_EQ(Check("101\r\n").status, "Update Avaliable!   (v101)") << "a line end after the number";
-    EXPECT_TRUE(Check("101").updateFound);
     EXPECT_EQ(Check(" 99 ").status, "The Online Version is less recent.  Your Version: v100)");
-    EXPECT_EQ(OwnVersionNumber(1, 10, 0), 1100);
-    EXPECT_GT(OwnVersionNumber(1, 10, 0), OwnVersionNumber(1, 9, 9));
-    EXPECT_LT(OwnVersionNumber(2, 0, 0), OwnVersionNumber(1, 10, 0));
-    EXPECT_EQ(OwnVersionNumber(1, 2, 13), 1213);
-}
+    for (const char* body : {"", "abc", "10.1", "99999999999"})
+        EXPECT_EQ(Check(body).status, "Unable to Get Update List") << "[" << body << "]";
 
-TEST(UpdateCheck, WhatIsNotAVersionSaysSoAndKeepsTheWindowSmall) {
-    for (const std::string& body : std::vector<std::string>{"", " ", "abc", "1 0 0", "10.1", "99999999999",
-                                                            "-", std::string(65, '1')}) {
-        const UpdateOutcome outcome = Check(body);
-        EXPECT_EQ(outcome.status, "Unable to Get Update List") << "[" << body << "]";
-        EXPECT_FALSE(outcome.updateFound);
-    }
-    SiteFiles nothing;
-    EXPECT_EQ(CheckForUpdate(nothing, kSite, 1, 0, 0).status, "Unable to Get Update List") << "no connection";
-}
-
-TEST(UpdateCheck, OnlyAWebAddressReplacesTheDownload) {
+    // Only a web address replaces the download or the site.
     const std::string fallback = std::string(kSite) + "files/zarvik.zip";
-    EXPECT_EQ(Check("101").downloadAddress, fallback) << "no address file";
-    EXPECT_EQ(Check("101", "https://mirror.example/z.zip\r\n").downloadAddress,
-              "https://mirror.example/z.zip");
-    EXPECT_EQ(Check("", "http://mirror.example/z.zip").downloadAddress, "http://mirror.example/z.zip")
-        << "settled before the version is judged";
+    EXPECT_EQ(Check("101", "https://mirror.example/z.zip\r\n").downloadAddress, "https://mirror.example/z.zip");
     for (const std::string& refused : std::vector<std::string>{
-             " ", "calc.exe", "file:///C:/Windows/system32/calc.exe", "http://a b/z.zip", "http://x/\"z.zip",
-             "http://", "ftp://x/z.zip", "http://x/" + std::string(2048, 'a')})
+             "calc.exe", "file:///C:/Windows/system32/calc.exe", "http://a b/z.zip", "http://x/\"z.zip", "http://",
+             "http://x/" + std::string(2048, 'a')})
         EXPECT_EQ(Check("101", refused).downloadAddress, fallback) << refused;
-}
-
-TEST(UpdateCheck, TheSiteComesFromTheSettingWhenItIsAWebAddress) {
-    EXPECT_EQ(UpdateSite(""), kDefaultUpdateSite);
     EXPECT_EQ(UpdateSite("http://127.0.0.1:8080/zarvik"), "http://127.0.0.1:8080/zarvik/");
-    EXPECT_EQ(UpdateSite("https://mirror.example/"), "https://mirror.example/");
     EXPECT_EQ(UpdateSite("C:\\updates"), kDefaultUpdateSite);
 }
 
