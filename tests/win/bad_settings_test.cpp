@@ -1,22 +1,14 @@
-// info.ini as it may be found: empty, without line ends, with CR-only ends, huge, binary. The
-// start-up's settings load reads what it can, skips the rest silently, and loses nothing.
+// Files as they may be found: info.ini huge, with junk, another program's section and CR-only
+// line ends; a bind file locked by another program or read-only. What can be read is read, the
+// rest is skipped or reported, and nothing is lost or half written.
 #include "app/platform/IniSettingsStore.h"
 #include "app/settings/LoadSettings.h"
 #include "app/windows/MainWindowRules.h"
+#include "tests/win/win_test.h"
 #include "tests/windows/scripted_dialogs.h"
-
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
-#include <sstream>
 
 namespace zarvik {
 namespace {
-
-using namespace std::string_literals;
 
 struct Place : MainWindowPlacement {
     void OuterSize(std::int32_t& width, std::int32_t& height) override { width = 4575, height = 1905; }
@@ -24,124 +16,86 @@ struct Place : MainWindowPlacement {
     void MoveTo(std::int32_t, std::int32_t) override {}
 };
 
-std::string Read(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
+// The start-up's settings load; the name it leaves in the name box.
+std::string LoadAtStartUp(IniSettingsStore& store, OptionModel& options) {
+    NameModel name(store);
+    bool turnedOn = false;
+    Place place;
+    LoadSettings(store, options, turnedOn, place, SystemNumberFormat());
+    name.Fill(store.Read("Name"));
+    return name.Text();
 }
 
 TEST(BadSettings, StartUpReadsWhatItCanAndLosesNothing) {
-    const std::string junk(10 * 1024 * 1024, 'j');
-    const struct {
-        const char* what;
-        std::string content;
-        std::string name;      // what the name box shows afterwards
-        std::string mustStay;  // a part of the file that must still be there afterwards
-    } cases[] = {
-        {"empty", "", "", ""},
-        {"no line end", "[%General%]\r\nName=Kyle", "Kyle", ""},
-        {"CR-only ends", "[%General%]\rName=Kyle\rTime=0\r", "Kyle", ""},
-        {"another section kept", "[Mine]\r\nKeep=me\r\n[%General%]\r\nName=Kyle\r\n", "Kyle", "Keep=me"},
-        {"10 MB of junk before the section", junk + "\r\n[%General%]\r\nName=Kyle\r\n", "Kyle", junk},
-        {"binary", "\x01\x02\xff\xfe[%General%]\x00Name=Kyle\r\n"s, "", ""},
-    };
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    const std::filesystem::path folder = std::filesystem::path(temp) / "zarvik bad settings";
-    for (const auto& c : cases) {
-        std::filesystem::remove_all(folder);
-        std::filesystem::create_directories(folder);
-        std::ofstream(folder / "info.ini", std::ios::binary) << c.content;
-        IniSettingsStore store(folder.string());
-        OptionModel options(store);
-        NameModel name(store);
-        bool turnedOn = false;
-        Place place;
-        LoadSettings(store, options, turnedOn, place, SystemNumberFormat());
-        name.Fill(store.Read("Name"));
-        EXPECT_EQ(name.Text(), c.name) << c.what;
-        EXPECT_EQ(store.Read("Editor"), "Notepad.exe") << c.what << ": the default is written";
-        EXPECT_NE(Read(folder / "info.ini").find(c.mustStay), std::string::npos) << c.what << ": kept";
-    }
-    std::filesystem::remove_all(folder);
-}
-
-// A program folder of its own with one map of two binds; its bind file's content.
-const std::string kBinds = "Bind F5 force_push\r\nBind F6 force_pull\r\n";
-std::filesystem::path StoreWithTwoBinds(const char* name) {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    const std::filesystem::path folder = std::filesystem::path(temp) / name;
-    std::filesystem::remove_all(folder);
-    std::filesystem::create_directories(folder / "Data");
-    std::ofstream(folder / "Data" / "data.txt", std::ios::binary) << "ffa_bespin\r\n";
-    std::ofstream(folder / "Data" / "ffa_bespin.txt", std::ios::binary) << kBinds;
-    return folder;
-}
-
-TEST(BadSettings, ALockedFileIsReadOrReportedNeverHalfWritten) {
-    const std::filesystem::path folder = StoreWithTwoBinds("zarvik locked");
-    const std::string& binds = kBinds;
-    std::ofstream(folder / "info.ini", std::ios::binary) << "[%General%]\r\nName=Kyle\r\n";
-
-    // Another program holds both files open and shares nothing.
-    const auto lock = [](const std::filesystem::path& path) {
-        return CreateFileA(path.string().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-    };
-    HANDLE bindFile = lock(folder / "Data" / "ffa_bespin.txt"), settingsFile = lock(folder / "info.ini");
-    ASSERT_NE(bindFile, INVALID_HANDLE_VALUE);
-    ASSERT_NE(settingsFile, INVALID_HANDLE_VALUE);
-
+    // Binary junk, another program's section, and no line end at the last line.
+    const std::string kept = std::string(10 * 1024 * 1024, 'j') + "\x01\xff\r\n[Mine]\r\nKeep=me\r\n";
+    const fs::path folder = TempFolder("zarvik bad settings");
+    std::ofstream(folder / "info.ini", std::ios::binary) << kept << "[%General%]\rTime=0\rName=Kyle";
     IniSettingsStore store(folder.string());
     OptionModel options(store);
-    bool turnedOn = false;
-    Place place;
-    LoadSettings(store, options, turnedOn, place,
-                 SystemNumberFormat());  // silently skips what it cannot read
-    EXPECT_EQ(options.Editor(), "") << "nothing could be read or written";
+    EXPECT_EQ(LoadAtStartUp(store, options), "Kyle");
+    EXPECT_EQ(store.Read("Editor"), "Notepad.exe") << "the default is written";
+    EXPECT_EQ(ReadFile(folder / "info.ini").rfind(kept, 0), 0u) << "what was there is kept";
+    fs::remove_all(folder);
+}
 
+// A program folder of its own with one map of two binds.
+class BadBindFile : public ::testing::Test {
+  protected:
+    BadBindFile() : folder(TempFolder("zarvik bad binds")), file(folder / "Data" / "ffa_bespin.txt") {
+        fs::create_directories(folder / "Data");
+        std::ofstream(folder / "Data" / "data.txt", std::ios::binary) << "ffa_bespin\r\n";
+        std::ofstream(file, std::ios::binary) << kBinds;
+        std::ofstream(folder / "info.ini", std::ios::binary) << kIni;
+    }
+    ~BadBindFile() override {
+        SetFileAttributesA(file.string().c_str(), FILE_ATTRIBUTE_NORMAL);
+        fs::remove_all(folder);
+    }
+    // Another program holds the file open and shares nothing.
+    static HANDLE Lock(const fs::path& path) {
+        return CreateFileA(path.string().c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    }
+    const std::string kBinds = "Bind F5 force_push\r\nBind F6 force_pull\r\n";
+    const std::string kIni = "[%General%]\r\nName=Kyle\r\n";
+    fs::path folder, file;
+    IniSettingsStore store{folder.string()};
+    OptionModel options{store};
     ScriptedDialogs dialogs;
-    EditingSuite suite(folder.string(), options, dialogs, nullptr);
+    EditingSuite suite{folder.string(), options, dialogs, nullptr};
+};
+
+TEST_F(BadBindFile, ALockedOrReadOnlyFileIsReadOrReportedNeverHalfWritten) {
+    HANDLE binds = Lock(file), settings = Lock(folder / "info.ini");
+    ASSERT_NE(binds, INVALID_HANDLE_VALUE);
+    ASSERT_NE(settings, INVALID_HANDLE_VALUE);
+    LoadAtStartUp(store, options);
+    EXPECT_EQ(options.Editor(), "") << "nothing could be read or written";
     suite.Load();
     suite.SelectMap(0);
     EXPECT_TRUE(suite.View().keys.empty()) << "the locked file lists nothing";
-    CloseHandle(bindFile);
+    CloseHandle(binds);
     suite.SelectMap(0);
     ASSERT_EQ(suite.View().keys.size(), 2u);
     suite.SelectKey(0);
-    bindFile = lock(folder / "Data" / "ffa_bespin.txt");
+    binds = Lock(file);
     dialogs.yes = {true};
     suite.Delete(46);
     EXPECT_EQ(dialogs.shown.back().rfind("Zarvik could not change ", 0), 0u) << "said, not pretended";
-    CloseHandle(bindFile);
-    CloseHandle(settingsFile);
-    EXPECT_EQ(Read(folder / "Data" / "ffa_bespin.txt"), binds) << "whole, as it was";
-    EXPECT_EQ(Read(folder / "info.ini"), "[%General%]\r\nName=Kyle\r\n");
-    std::filesystem::remove_all(folder);
-}
+    CloseHandle(binds);
+    CloseHandle(settings);
+    EXPECT_EQ(ReadFile(folder / "info.ini"), kIni);
 
-TEST(BadSettings, AReadOnlyBindFileIsReportedNotRewritten) {
-    const std::filesystem::path folder = StoreWithTwoBinds("zarvik read-only");
-    const std::string& binds = kBinds;
-    const std::filesystem::path file = folder / "Data" / "ffa_bespin.txt";
     ASSERT_TRUE(SetFileAttributesA(file.string().c_str(), FILE_ATTRIBUTE_READONLY));
-
-    IniSettingsStore store(folder.string());
-    OptionModel options(store);
-    ScriptedDialogs dialogs;
-    EditingSuite suite(folder.string(), options, dialogs, nullptr);
-    suite.Load();
+    dialogs.shown.clear();
     suite.SelectMap(0);
-    ASSERT_EQ(suite.View().keys.size(), 2u) << "read as usual";
+    ASSERT_EQ(suite.View().keys.size(), 2u) << "read-only: read as usual";
     suite.SelectKey(1);
     suite.ValueChanged("force_grip");
     suite.ChangeValue();
     ASSERT_FALSE(dialogs.shown.empty());
     EXPECT_EQ(dialogs.shown.back().rfind("Zarvik could not change ", 0), 0u);
-    EXPECT_EQ(Read(file), binds);
-    SetFileAttributesA(file.string().c_str(), FILE_ATTRIBUTE_NORMAL);
-    std::filesystem::remove_all(folder);
+    EXPECT_EQ(ReadFile(file), kBinds) << "whole, as it was";
 }
 
 }  // namespace

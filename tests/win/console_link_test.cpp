@@ -1,111 +1,53 @@
-#include "tests/win/message_loop.h"
+// The link to the game's console window, against the simulator's window made in this process:
+// its children in the game's order, a line typed echoed at once and run on a later frame.
+#include "SimWindow.h"
 #include "app/console/ConsoleLink.h"
-
-#include "fake_console.h"
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <fstream>
+#include "tests/win/win_test.h"
 
 namespace zarvik {
 namespace {
 
-// Runs window messages for `ms` milliseconds, so that deferred console work happens.
-// A plain window whose procedure counts what reaches it while a pause runs.
-struct Witness {
-    static constexpr UINT kPing = WM_APP + 7;
-    int pings = 0;
-    int timerTicks = 0;
-    HWND hwnd = nullptr;
-
-    Witness() {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "ZarvikTestWitness";
-        RegisterClassA(&wc);
-        hwnd = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, this);
-    }
-    ~Witness() { DestroyWindow(hwnd); }
-
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-        if (msg == WM_NCCREATE)
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA,
-                              reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
-        auto* self = reinterpret_cast<Witness*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-        if (msg == kPing) ++self->pings;
-        if (msg == WM_TIMER) ++self->timerTicks;
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
-    }
+class Link : public ::testing::Test {
+  protected:
+    Link() { window.OnReceived([this](const std::string& line) { received.push_back(line); }); }
+    std::ostringstream log;
+    sim::Transcript transcript{[] { return 0L; }, {&log}};
+    sim::SimWindow window{{false, 5}, transcript};
+    std::vector<std::string> received;
 };
 
-double CpuSeconds() {
-    FILETIME created, exited, kernel, user;
-    GetProcessTimes(GetCurrentProcess(), &created, &exited, &kernel, &user);
-    auto toSeconds = [](FILETIME t) {
-        return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
-    };
-    return toSeconds(kernel) + toSeconds(user);
-}
-
-TEST(GetConsoleEdit, FindsInputLineThenOutputBuffer) {
-    EXPECT_EQ(GetConsoleEdit(true), nullptr) << "no console window yet";
-    EXPECT_EQ(GetConsoleEdit(false), nullptr);
-
-    FakeConsole console;
-    EXPECT_EQ(GetConsoleEdit(true), console.input());
-    EXPECT_EQ(GetConsoleEdit(false), console.output());
-    EXPECT_NE(console.input(), console.output());
-}
-
-TEST(GetConsoleEdit, WithOnlyTheBufferLeftThereIsNoOutputField) {
+TEST_F(Link, FindsTheInputLineThenTheBufferAndNoBufferOnceTheInputLineIsGone) {
+    EXPECT_EQ(GetConsoleEdit(true), window.input());
+    EXPECT_EQ(GetConsoleEdit(false), window.buffer());
     // After a fatal error the game destroys its input line: the first edit is then the buffer.
-    FakeConsole console(FakeConsole::Fields::OutputOnly);
-    EXPECT_EQ(GetConsoleEdit(true), console.output());
+    DestroyWindow(window.input());
+    EXPECT_EQ(GetConsoleEdit(true), window.buffer());
     EXPECT_EQ(GetConsoleEdit(false), nullptr);
 }
 
-TEST(SendToConsole, EchoIsTypedWithPrefixThenEverythingIsCleared) {
-    FakeConsole console;
-    console.Print("Padawan: !on");
+TEST_F(Link, AnEchoIsTypedWithItsPrefixACommandAsItIsAndTheBufferIsEmptiedOfBoth) {
+    window.Game().PrintLine("Padawan: !on");
     std::string currentLine = "Padawan: !on";
-
-    const DWORD start = GetTickCount();
     SendToConsole("^7Zarvik is now ^2on", false, [&] { currentLine.clear(); });
-    const DWORD took = GetTickCount() - start;
-
-    EXPECT_GE(took, 1000u) << "a whole second passes before anything is typed";
-    ASSERT_EQ(console.received().size(), 1u);
-    EXPECT_EQ(console.received()[0], "echo ^7Zarvik is now ^2on");
-    EXPECT_EQ(console.OutputText(), "") << "the answered line and the typed one are gone";
+    EXPECT_EQ(WindowText(window.buffer()), "") << "the answered line and the typed one are gone";
     EXPECT_EQ(currentLine, "");
-
     // The game runs the line on a later frame: its output lands in the emptied buffer.
     RunMessagesFor(100);
-    EXPECT_EQ(console.OutputText(), "^7Zarvik is now ^2on\r\n");
+    EXPECT_EQ(WindowText(window.buffer()), "Zarvik is now on \r\n");
+
+    SendToConsole("mapname", true, {});
+    EXPECT_EQ(received, (std::vector<std::string>{"echo ^7Zarvik is now ^2on", "mapname"}));
 }
 
-TEST(SendToConsole, CommandIsTypedUnchanged) {
-    FakeConsole console;
-    bool cleared = false;
-    SendToConsole("mapname", true, [&] { cleared = true; });
-    ASSERT_EQ(console.received().size(), 1u);
-    EXPECT_EQ(console.received()[0], "mapname");
-    EXPECT_TRUE(cleared);
-    EXPECT_EQ(console.OutputText(), "");
-}
-
-TEST(SendToConsole, AnAnswerPrintedBeforeTheClearArrivesStays) {
+TEST_F(Link, AnAnswerPrintedBeforeTheClearStays) {
     // The game's frame may run between Enter and the clear: its answer must not be wiped, or
     // a capture or a load waiting for it would never finish.
-    FakeConsole console;
-    console.RunTypedLinesAtOnce();
-    console.Print("Padawan: !load");
-    SendToConsole("mapname is here", false, {});
-    EXPECT_EQ(console.OutputText(), "mapname is here\r\n") << "the request and the echo are gone, the answer stays";
-    console.Print("Kyle: hi");
-    EXPECT_EQ(console.OutputText(), "mapname is here\r\nKyle: hi\r\n") << "later prints still append";
+    window.OnReceived([this](const std::string&) { window.Game().PrintLine("mapname is here"); });
+    window.Game().PrintLine("Padawan: !load");
+    SendToConsole("mapname", true, {});
+    EXPECT_EQ(WindowText(window.buffer()), "mapname is here\r\n") << "the request and the echo are gone";
+    window.Game().PrintLine("Kyle: hi");
+    EXPECT_EQ(WindowText(window.buffer()), "mapname is here\r\nKyle: hi\r\n") << "later prints still append";
 }
 
 TEST(SendToConsole, WithoutTheGameOnlyTheCurrentLineIsCleared) {
@@ -114,107 +56,50 @@ TEST(SendToConsole, WithoutTheGameOnlyTheCurrentLineIsCleared) {
                                  GetModuleHandleA(nullptr), nullptr);
     HWND edit = CreateWindowExA(0, "edit", "keep me", WS_CHILD, 0, 0, 100, 20, other, nullptr,
                                 GetModuleHandleA(nullptr), nullptr);
+    EXPECT_EQ(GetConsoleEdit(true), nullptr);
+    EXPECT_EQ(GetConsoleEdit(false), nullptr);
     std::string currentLine = "Padawan: !time";
-
-    const DWORD start = GetTickCount();
     SendToConsole("say hello", true, [&] { currentLine.clear(); });
-    EXPECT_GE(GetTickCount() - start, 1000u);
-
     EXPECT_EQ(currentLine, "");
-    char text[32] = {};
-    GetWindowTextA(edit, text, sizeof text);
-    EXPECT_STREQ(text, "keep me");
+    EXPECT_EQ(WindowText(edit), "keep me");
     DestroyWindow(other);
 }
 
-TEST(Pause, LastsItsLengthWhileMessagesAndTimersRun) {
-    Witness witness;
-    PostMessageA(witness.hwnd, Witness::kPing, 0, 0);
-    SetTimer(witness.hwnd, 1, 50, nullptr);
+int g_ticks = 0;
+void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) {
+    ++g_ticks;
+}
 
-    const double cpuBefore = CpuSeconds();
-    const DWORD start = GetTickCount();
+// The engine pauses inside the main window's timer: the program's messages (its timer, the
+// tray, the suite) must go on meanwhile, and a quit must end the pause and reach the loop.
+TEST(Pause, RunsTheProgramsMessagesAndEndsWhenItQuits) {
+    UINT_PTR timer = SetTimer(nullptr, 0, 50, CountTick);
     Pause(1);
-    const DWORD took = GetTickCount() - start;
-    const double cpu = CpuSeconds() - cpuBefore;
-    KillTimer(witness.hwnd, 1);
+    KillTimer(nullptr, timer);
+    EXPECT_GE(g_ticks, 5) << "other timers keep firing during the pause";
 
-    EXPECT_GT(took, 1000u);
-    EXPECT_LT(took, 3000u);
-    EXPECT_EQ(witness.pings, 1) << "a message posted before the pause runs during it";
-    EXPECT_GE(witness.timerTicks, 5) << "other timers keep firing during the pause";
-    EXPECT_LT(cpu, 0.5) << "the pause must wait for messages, not spin";
-}
-
-TEST(Pause, ZeroWaitsForTheCounterToMoveAndRunsMessages) {
-    Witness witness;
-    PostMessageA(witness.hwnd, Witness::kPing, 0, 0);
-    const DWORD start = GetTickCount();
-    Pause(0);
-    EXPECT_NE(GetTickCount(), start);
-    EXPECT_EQ(witness.pings, 1);
-}
-
-TEST(Pause, EndsEarlyAndKeepsTheQuitMessageWhenTheProgramQuits) {
+    g_ticks = 0;
     PostQuitMessage(7);
-    const DWORD start = GetTickCount();
+    timer = SetTimer(nullptr, 0, 500, CountTick);
     Pause(2);
-    EXPECT_LT(GetTickCount() - start, 1000u);
+    KillTimer(nullptr, timer);
+    EXPECT_EQ(g_ticks, 0) << "ended at the quit, before a tick";
     MSG msg;
-    ASSERT_TRUE(PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE));
-    EXPECT_EQ(msg.message, static_cast<UINT>(WM_QUIT));
+    ASSERT_TRUE(PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(msg.wParam, 7u);
 }
 
-class IniFile : public ::testing::Test {
-protected:
-    void SetUp() override {
-        char temp[MAX_PATH];
-        GetTempPathA(MAX_PATH, temp);
-        folder_ = std::filesystem::path(temp) / ("zarvik-ini-" + std::to_string(GetCurrentProcessId()));
-        std::filesystem::remove_all(folder_);
-        std::filesystem::create_directories(folder_);
-        file_ = (folder_ / "info.ini").string();
-    }
-    void TearDown() override { std::filesystem::remove_all(folder_); }
-
-    std::filesystem::path folder_;
-    std::string file_;
-};
-
-TEST_F(IniFile, AbsentFileSectionOrKeyReadsEmpty) {
-    EXPECT_EQ(ReadIni("%General%", "Power", file_), "");
-    std::ofstream(file_) << "[%General%]\r\nPower=1\r\n";
-    EXPECT_EQ(ReadIni("%General%", "Power", file_), "1");
-    EXPECT_EQ(ReadIni("%General%", "AutoLoad", file_), "");
-    EXPECT_EQ(ReadIni("Other", "Power", file_), "");
-}
-
-TEST_F(IniFile, LongValuesAreCutTo254Characters) {
-    std::string value;
-    for (int i = 0; i < 300; ++i) value += static_cast<char>('a' + i % 26);
-    std::ofstream(file_) << "[%General%]\r\nEditor=" << value << "\r\n";
-    EXPECT_EQ(ReadIni("%General%", "Editor", file_), value.substr(0, 254));
-}
-
-TEST_F(IniFile, WriteCreatesFileAndSectionAndReadsBack) {
-    EXPECT_NE(WriteIni("%General%", "Name", "Padawan", file_), 0);
-    EXPECT_TRUE(std::filesystem::exists(file_));
-    EXPECT_NE(WriteIni("%General%", "Power", "1", file_), 0);
-    EXPECT_NE(WriteIni("%General%", "Name", "Kyle", file_), 0);
-    EXPECT_EQ(ReadIni("%General%", "Name", file_), "Kyle");
-    EXPECT_EQ(ReadIni("%General%", "Power", file_), "1");
-
-    std::ifstream in(file_);
-    std::string first;
-    std::getline(in, first);
-    EXPECT_EQ(first.substr(0, 11), "[%General%]");
-}
-
-TEST_F(IniFile, WriteIntoAMissingFolderFailsQuietly) {
-    const std::string nowhere = (folder_ / "missing" / "info.ini").string();
-    EXPECT_EQ(WriteIni("%General%", "Power", "1", nowhere), 0);
-    EXPECT_EQ(ReadIni("%General%", "Power", nowhere), "");
+TEST(IniFile, ReadsWhatIsThereCutAsTheOriginalCutItAndWritesWhereItCan) {
+    const fs::path folder = TempFolder("zarvik-ini");
+    const std::string file = (folder / "info.ini").string();
+    EXPECT_EQ(ReadIni("%General%", "Power", file), "") << "no file";
+    const std::string value = std::string(250, 'a') + "bcdefghij";
+    EXPECT_NE(WriteIni("%General%", "Editor", value, file), 0);
+    EXPECT_NE(WriteIni("%General%", "Power", "1", file), 0);
+    EXPECT_EQ(ReadIni("%General%", "Power", file), "1");
+    EXPECT_EQ(ReadIni("%General%", "Editor", file), value.substr(0, 254));
+    EXPECT_EQ(WriteIni("%General%", "Power", "1", (folder / "missing" / "info.ini").string()), 0);
+    fs::remove_all(folder);
 }
 
 }  // namespace

@@ -5,11 +5,7 @@
 #include "app/platform/IniSettingsStore.h"
 #include "app/settings/Options.h"
 #include "app/windows/SystemClock.h"
-#include "sim_process.h"
-
-#include <gtest/gtest.h>
-
-#include <regex>
+#include "tests/win/win_test.h"
 
 namespace zarvik {
 namespace {
@@ -36,12 +32,10 @@ struct Zarvik {
     // Ticks the engine the way the main window's timer does, until the simulator has finished.
     DWORD RunAgainst(SimProcess& sim) {
         HANDLE process = sim.handle();
-        const DWORD start = GetTickCount();
-        while (GetTickCount() - start < 40000) {
+        for (const DWORD start = GetTickCount(); GetTickCount() - start < 40000; engine.Tick()) {
             if (MsgWaitForMultipleObjects(1, &process, FALSE, 10, QS_ALLINPUT) == WAIT_OBJECT_0) break;
             MSG msg;
             while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-            engine.Tick();
         }
         return sim.Finish(1000);
     }
@@ -59,14 +53,22 @@ struct Zarvik {
 
 // The waits give the game time to print what it was typed before the player chats on: a
 // line followed by another before the next tick is never examined, as in the game.
-TEST(EngineAgainstTheGameConsole, AnswersAboutAndTimeAfterTheRealPause) {
+TEST(EngineAgainstTheGameConsole, AnswersThePlayerAloneAfterTheRealPause) {
     SimProcess sim(
         "chat !about\n"
         "expect 950-3000 say ^4Zar^6v^1i^6k ^7v1.0.0 ^6 by ^2[^1k^3I^1r^3!^2]\n"
         "wait 100\n"
-        "chat-from ^1Other !time\n"
-        "expect-none 1500\n"
-        "chat !time\n"
+        // What other players chose to write: none of it may speak for the player.
+        "chat-from Kyle Padawan: !time\nwait 200\n"
+        "chat-from DarthPadawan !about\nwait 200\n"
+        "chat-from Kyle \"name\" is:\"Kyle\" default:\"Padawan\"\nwait 200\n"
+        "chat-from Kyle Padawan renamed to Kyle\nwait 200\n"
+        "chat-from \"Padawan renamed to Kyle\" hi\nwait 200\n"
+        "chat-from !offender hi\nwait 200\n"
+        "chat-from Kyle Padawan entered the game\nwait 200\n"
+        "chat Padawan entered the game\nwait 200\n"
+        "chat-from Kyle \"mapname\" is:\"../../evil\" default:\"nomap\"\nwait 200\n"
+        "chat !time\";quit;\"\n"
         "expect-match 950-3000 echo \\^7The \\^5Time \\^7is currently: \\^1.*\\d\\d.*\n"
         "wait 100\n"
         "chat !off\n"
@@ -77,77 +79,31 @@ TEST(EngineAgainstTheGameConsole, AnswersAboutAndTimeAfterTheRealPause) {
     Zarvik zarvik(sim);
     EXPECT_EQ(zarvik.RunAgainst(sim), 0u) << sim.Log();
     EXPECT_FALSE(zarvik.engine.State().TurnedOn);
-    EXPECT_TRUE(std::regex_search(sim.Log(), std::regex("print  The Time is currently: .+")));
+    EXPECT_EQ(zarvik.name.text, "Padawan");
 }
 
 TEST(EngineAgainstTheGameConsole, CapturesABindAndWarnsTheSecondTime) {
+    // On someone else's server "mapname" answers nomap: the map comes from ui_about_mapname.
+    const std::string asked =
+        "expect 950-3000 Bind F5\nexpect 950-3000 \"mapname\"\nexpect 950-3000 ui_about_mapname\n";
     const std::string saved = "expect 950-3000 echo \"^6Bind Saved ^1(^7F5 ^1|^7 \"force_push\" ^1|^7 ffa_bespin^1)\n";
-    SimProcess sim("map ffa_bespin\n"
+    SimProcess sim("remote on\n"
+                   "map ffa_bespin\n"
                    "bind F5 force_push\n"
-                   "chat !add f5\n"
-                   "expect 950-3000 Bind F5\n"
-                   "expect 950-3000 \"mapname\"\n" +
-                   saved +
+                   "chat !add f5\n" +
+                   asked + saved +
                    "wait 100\n"
-                   "chat !add f5\n"
-                   "expect 950-3000 Bind F5\n"
-                   "expect 950-3000 \"mapname\"\n"
+                   "chat !add f5\n" +
+                   asked +
                    "expect 950-3000 echo ^1Conflict ^2detected for ^3Key: F5^2  Writing Anyway...\n" +
                    saved +
                    "folder $FOLDER\n"
                    "contains Data\\ffa_bespin.txt Bind F5 \"force_push\"\n"
-                   "missing Data\\data.txt\n");
+                   "missing Data\\data.txt\n"
+                   "missing Data\\nomap.txt\n");
     Zarvik zarvik(sim);
     EXPECT_EQ(zarvik.RunAgainst(sim), 0u) << sim.Log();
     EXPECT_EQ(zarvik.binds.ReadBindLines("ffa_bespin").size(), 2u);
-}
-
-TEST(EngineAgainstTheGameConsole, LoadsInFileOrderAndSwitchesOffAfterward) {
-    SimProcess sim(
-        "map ffa_bespin\n"
-        "chat !load\n"
-        "expect 950-3000 mapname\n"
-        "expect 950-3000 echo !loadnow\n"
-        "expect 950-3000 Bind F5 \"force_push\"\n"
-        "expect 950-3000 Bind F6 say hi\n"
-        "expect 950-3000 echo !off\n"
-        "expect 950-3000 echo ^2All binds ^3successfully ^2loaded\n"
-        "expect 950-3000 echo ^7Zarvik is now ^1off\n"
-        "wait 100\n"
-        "chat !time\n"
-        "expect-none 1500\n");
-    Zarvik zarvik(sim);
-    zarvik.binds.AppendBind("ffa_bespin", "F5", "\"force_push\"");
-    zarvik.binds.AppendBind("ffa_bespin", "F6", "say hi");
-    zarvik.options.SetCheck(Option::TurnOff, 1);
-    EXPECT_EQ(zarvik.RunAgainst(sim), 0u) << sim.Log();
-    EXPECT_FALSE(zarvik.engine.State().TurnedOn);
-    EXPECT_EQ(zarvik.store.Read("Power"), "0");
-}
-
-TEST(EngineAgainstTheGameConsole, EnteringTheGameLoadsTheMapsBinds) {
-    SimProcess sim(
-        "map ffa_bespin\n"
-        "enter\n"
-        "expect 950-3000 say ^2[^1k^3I^1r^3!^2]'s ^4Zar^6v^1i^6k ^7v1.0.0\n"
-        "expect 950-3000 name\n"
-        "expect 950-3000 echo ^4Name Setting ^2Updated\n"
-        "expect 950-3000 echo  !load\n"
-        "expect 950-3000 mapname\n"
-        "expect 950-3000 echo !loadnow\n"
-        "expect 950-3000 Bind F5 \"force_push\"\n"
-        "expect 950-3000 echo ^2All binds ^3successfully ^2loaded\n"
-        "wait 100\n"
-        "map ctf_yavin\n"
-        "chat !load\n"
-        "expect 950-3000 mapname\n"
-        "expect 950-3000 echo !loadnow\n"
-        "expect 950-3000 echo ^1No ^3Data\n"
-        "expect 950-3000 echo ^1Unable ^2to load binds\n"
-        "expect-none 1200\n");
-    Zarvik zarvik(sim);
-    zarvik.binds.AppendBind("ffa_bespin", "F5", "\"force_push\"");
-    EXPECT_EQ(zarvik.RunAgainst(sim), 0u) << sim.Log();
 }
 
 // What the timer below works on: the store of the running test.

@@ -13,21 +13,40 @@ inline void RunMessagesFor(DWORD ms) {
     }
 }
 
+// Whether `done` came true within `ms`; looked at every 20 ms.
+template <typename Done>
+bool WaitUntil(Done done, DWORD ms = 5000) {
+    for (const DWORD start = GetTickCount();; Sleep(20)) {
+        if (done()) return true;
+        if (GetTickCount() - start >= ms) return false;
+    }
+}
+
 // A top-level window once it shows (a program shows its window at the end of its start-up);
 // nullptr when none did within `ms`.
 inline HWND WaitForWindow(const char* cls, const char* title, DWORD ms = 15000) {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(50)) {
-        HWND found = FindWindowA(cls, title);
-        if (found && IsWindowVisible(found)) return found;
-    }
-    return nullptr;
+    HWND found = nullptr;
+    WaitUntil([&] { return (found = FindWindowA(cls, title)) && IsWindowVisible(found); }, ms);
+    return found && IsWindowVisible(found) ? found : nullptr;
 }
 
-// Clicks the first icon in Wine's stand-alone tray window `times` times with the given button,
-// as a player would, through the input queue. False when there is no tray window or no icon.
-inline bool ClickTrayIcon(DWORD down, DWORD up, int times = 1) {
+// Wine's stand-alone tray window's first icon, or nullptr.
+inline HWND TrayIcon() {
     HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
-    HWND icon = tray ? GetWindow(tray, GW_CHILD) : nullptr;
+    return tray ? GetWindow(tray, GW_CHILD) : nullptr;
+}
+
+inline bool TrayIconShown(DWORD ms) {
+    return WaitUntil([] { return TrayIcon() != nullptr; }, ms);
+}
+inline bool TrayIconGone(DWORD ms) {
+    return WaitUntil([] { return TrayIcon() == nullptr; }, ms);
+}
+
+// Clicks the tray icon `times` times with the given button, as a player would, through the
+// input queue. False when there is no icon.
+inline bool ClickTrayIcon(DWORD down, DWORD up, int times = 1) {
+    HWND icon = TrayIcon();
     if (!icon) return false;
     RECT r;
     GetWindowRect(icon, &r);
@@ -44,29 +63,6 @@ inline bool ClickTrayIcon(DWORD down, DWORD up, int times = 1) {
 inline bool RightClickTrayIcon() {
     return ClickTrayIcon(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
 }
-inline bool DoubleClickTrayIcon() {
-    return ClickTrayIcon(MOUSEEVENTF_LEFTDOWN, MOUSEEVENTF_LEFTUP, 2);
-}
-
-// True once Wine's tray window holds an icon (within `ms`).
-inline bool TrayIconShown(DWORD ms) {
-    for (DWORD start = GetTickCount(); GetTickCount() - start < ms; Sleep(50)) {
-        HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
-        if (tray && GetWindow(tray, GW_CHILD)) return true;
-    }
-    return false;
-}
-
-// True once Wine's tray window holds no icon any more (within `ms`).
-inline bool TrayIconGone(DWORD ms) {
-    const DWORD start = GetTickCount();
-    do {
-        HWND tray = FindWindowA("__winex11_standalone_tray", nullptr);
-        if (!tray || !GetWindow(tray, GW_CHILD)) return true;
-        Sleep(50);
-    } while (GetTickCount() - start < ms);
-    return false;
-}
 
 // Right-clicks the tray icon and picks an entry of its menu by its mnemonic. The letter goes to
 // the menu itself: under Wine without a window manager the owner of a tray menu does not always
@@ -79,8 +75,7 @@ inline bool ChooseFromTrayMenu(char key) {
     for (int tries = 0; tries < 4; ++tries) {
         Sleep(300);
         PostMessageA(menu, WM_CHAR, static_cast<WPARAM>(key), 1);
-        for (DWORD start = GetTickCount(); GetTickCount() - start < 2500; Sleep(20))
-            if (!IsWindowVisible(menu)) return true;
+        if (WaitUntil([menu] { return !IsWindowVisible(menu); }, 2500)) return true;
     }
     return false;
 }

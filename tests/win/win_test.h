@@ -1,0 +1,144 @@
+#pragma once
+
+// Set-up the Windows test programs share: the build tree, folders of their own, files read
+// back, programs started and waited for, the game console simulator, and Zarvik.exe itself.
+
+#include "tests/win/message_loop.h"
+
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+// The build tree: each test program lies in <tree>/tests/<folder>/.
+inline fs::path Tree() {
+    char exe[MAX_PATH];
+    GetModuleFileNameA(nullptr, exe, MAX_PATH);
+    return fs::path(exe).parent_path().parent_path().parent_path();
+}
+
+// An empty folder in the temporary folder, its name made unique to this process.
+inline fs::path TempFolder(const std::string& name) {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    const fs::path folder = fs::path(temp) / (name + "-" + std::to_string(GetCurrentProcessId()));
+    fs::remove_all(folder);
+    fs::create_directories(folder);
+    return folder;
+}
+
+// The whole file, or "<missing>".
+inline std::string ReadFile(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return in ? text.str() : "<missing>";
+}
+
+// A setting as info.ini in `folder` holds it, or "<absent>".
+inline std::string Ini(const fs::path& folder, const char* key) {
+    char value[256] = {};
+    GetPrivateProfileStringA("%General%", key, "<absent>", value, sizeof value, (folder / "info.ini").string().c_str());
+    return value;
+}
+
+// A window's text (a control's of this process).
+inline std::string WindowText(HWND hwnd) {
+    char text[2048] = {};
+    GetWindowTextA(hwnd, text, sizeof text);
+    return text;
+}
+
+// The process started, or nullptr.
+inline HANDLE StartProcess(std::string commandLine, const fs::path& folder = {}) {
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi = {};
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.string().c_str(), &si, &pi))
+        return nullptr;
+    CloseHandle(pi.hThread);
+    return pi.hProcess;
+}
+
+// The exit code, or 999 when the process did not end within `ms`.
+inline DWORD ExitCode(HANDLE process, DWORD ms = 15000) {
+    DWORD code = 999;
+    if (process && WaitForSingleObject(process, ms) == WAIT_OBJECT_0) GetExitCodeProcess(process, &code);
+    return code;
+}
+
+inline void EndProcess(HANDLE process) {
+    if (!process) return;
+    if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) TerminateProcess(process, 998);
+    CloseHandle(process);
+}
+
+// The game console simulator playing a scenario in a folder of its own, where every "$FOLDER"
+// in the scenario stands for that folder: the scenario plays the game, the test plays Zarvik.
+class SimProcess {
+  public:
+    explicit SimProcess(std::string scenario) {
+        static int count = 0;
+        folder_ = TempFolder("zarvik-sim-" + std::to_string(++count));
+        for (std::size_t at; (at = scenario.find("$FOLDER")) != std::string::npos;)
+            scenario.replace(at, 7, folder_.string());
+        std::ofstream(folder_ / "scenario.txt", std::ios::binary) << scenario;
+        process_ = StartProcess("\"" + (Tree() / "tools" / "console-sim" / "console-sim.exe").string() +
+                                "\" --hidden --log \"" + (folder_ / "log.txt").string() + "\" \"" +
+                                (folder_ / "scenario.txt").string() + "\"");
+    }
+    ~SimProcess() {
+        EndProcess(process_);
+        std::error_code ignored;
+        fs::remove_all(folder_, ignored);
+    }
+    SimProcess(const SimProcess&) = delete;
+    SimProcess& operator=(const SimProcess&) = delete;
+
+    HANDLE handle() const { return process_; }
+    // 0 when every step of the scenario held.
+    DWORD Finish(DWORD ms = 20000) const { return ExitCode(process_, ms); }
+    std::string Log() const { return ReadFile(folder_ / "log.txt"); }
+    const fs::path& folder() const { return folder_; }
+
+  private:
+    fs::path folder_;
+    HANDLE process_ = nullptr;
+};
+
+// Zarvik.exe in a fresh folder of its own, started from there as a shortcut starts it.
+class ProgramTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        folder = TempFolder("zarvik-program");
+        fs::copy_file(Tree() / "program" / "Zarvik.exe", folder / "Zarvik.exe");
+    }
+    void TearDown() override {
+        for (HANDLE process : started) EndProcess(process);
+        std::error_code ignored;
+        fs::remove_all(folder, ignored);
+    }
+    HANDLE Start(const std::string& arguments = "") {
+        started.push_back(StartProcess("\"" + (folder / "Zarvik.exe").string() + "\" " + arguments, folder));
+        EXPECT_NE(started.back(), nullptr);
+        return started.back();
+    }
+    // Its main window, once shown; nullptr when none showed.
+    static HWND Main() { return WaitForWindow("ZarvikMain", "Zarvik"); }
+    // Closed from outside (log-off, the task list): the exit path without a question.
+    void Close(HANDLE zarvik) {
+        if (HWND main = Main()) PostMessageA(main, WM_CLOSE, 0, 0);
+        EXPECT_EQ(ExitCode(zarvik), 0u);
+    }
+
+    fs::path folder;
+    std::vector<HANDLE> started;
+};
