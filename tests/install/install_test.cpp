@@ -21,21 +21,6 @@ fs::path KnownFolder(int csidl) {
 fs::path InstallFolder() { return KnownFolder(CSIDL_LOCAL_APPDATA) / "Programs" / "Zarvik"; }
 fs::path StartMenuEntry() { return KnownFolder(CSIDL_PROGRAMS) / "Zarvik.lnk"; }
 
-std::string RegText(HKEY root, const std::string& key, const char* value) {
-    char text[1024] = {};
-    DWORD size = sizeof text;
-    if (RegGetValueA(root, key.c_str(), value, RRF_RT_REG_SZ, nullptr, text, &size) != ERROR_SUCCESS)
-        return "<absent>";
-    return text;
-}
-
-bool KeyExists(HKEY root, const std::string& key) {
-    HKEY k;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &k) != ERROR_SUCCESS) return false;
-    RegCloseKey(k);
-    return true;
-}
-
 // Runs a command to its end; its exit code, or 999 when it did not end in time.
 DWORD Run(const std::string& commandLine) {
     HANDLE process = StartProcess(commandLine);
@@ -107,17 +92,18 @@ TEST(Setup, InstallsForTheUserAloneAndZarvikRunsFromThere) {
     EXPECT_FALSE(fs::exists(InstallFolder() / "Data")) << "the player's files are never part of the package";
     EXPECT_FALSE(fs::exists(InstallFolder() / "info.ini"));
     EXPECT_TRUE(fs::exists(StartMenuEntry()));
-    EXPECT_EQ(RegText(HKEY_CURRENT_USER, kUninstallKey, "DisplayName"), "Zarvik");
-    EXPECT_EQ(RegText(HKEY_CURRENT_USER, kUninstallKey, "DisplayVersion"), ZARVIK_VERSION);
-    EXPECT_EQ(RegText(HKEY_CURRENT_USER, kUninstallKey, "UninstallString"),
+    EXPECT_EQ(RegValue(HKEY_CURRENT_USER, kUninstallKey, "DisplayName"), "Zarvik");
+    EXPECT_EQ(RegValue(HKEY_CURRENT_USER, kUninstallKey, "DisplayVersion"), ZARVIK_VERSION);
+    EXPECT_EQ(RegValue(HKEY_CURRENT_USER, kUninstallKey, "UninstallString"),
               "\"" + (InstallFolder() / "Uninstall.exe").string() + "\"");
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, kUninstallKey));
 
     // The control is registered for this user, at its installed place, and for nobody else.
-    const std::string clsid = RegText(HKEY_CURRENT_USER, "Software\\Classes\\PerchiconControl.Perchicon\\CLSID", "");
+    const std::string clsid =
+        RegValue(HKEY_CURRENT_USER, "Software\\Classes\\PerchiconControl.Perchicon\\CLSID").value_or("");
     ASSERT_EQ(clsid.size(), 38u) << clsid;
     const std::string server = "Software\\Classes\\CLSID\\" + clsid + "\\InprocServer32";
-    EXPECT_TRUE(fs::equivalent(RegText(HKEY_CURRENT_USER, server, ""), InstallFolder() / "Perchicon.ocx"));
+    EXPECT_TRUE(fs::equivalent(RegValue(HKEY_CURRENT_USER, server).value_or(""), InstallFolder() / "Perchicon.ocx"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, server));
 
     std::ofstream(InstallFolder() / "info.ini", std::ios::binary) << kIni;

@@ -1,4 +1,4 @@
-// The movie file reader (a good file, each way a file can be damaged) and what a frame of the
+// The movie file reader (each way a file can be damaged) and what a frame of the
 // movie read shows.
 #include "app/windows/movie/MovieParser.h"
 
@@ -16,19 +16,6 @@ std::string Error(const std::string& text) {
     std::string error;
     EXPECT_FALSE(ParseMovie(text, &error)) << text;
     return error;
-}
-
-TEST(MovieParser, ReadsWindowsLineEndsCommentsAndEscapes) {
-    const auto movie = ParseMovie(
-        "zarvik-movie 1\r\n# a comment\r\n\r\nstage 305.5 65\r\nrate 24\r\nframes 100\r\n"
-        "text \"say \\\"hi\\\" \\\\ ^1x\" font \"Courier New\" align center\r\n  # indented\r\nat 99 colour #FFa000\r\n"
-        "end\r\n# after the end\r\n");
-    ASSERT_TRUE(movie);
-    EXPECT_EQ(movie->width, 305.5);
-    EXPECT_EQ(movie->items.at(0).text, "say \"hi\" \\ ^1x");
-    EXPECT_EQ(movie->items[0].font, "Courier New");
-    EXPECT_EQ(movie->items[0].align, Align::Centre);
-    EXPECT_EQ(movie->items[0].keys.at(0).colour, (Colour{0xff, 0xa0, 0x00}));
 }
 
 // One row for each check the reader makes.

@@ -1,11 +1,6 @@
 // regsvr32 for the machine, and what it leaves in the registry (the setup program's tests
 // register for the user alone). Runs in a prefix of its own: it unregisters what others rely on.
-#include <windows.h>
-
-#include <gtest/gtest.h>
-
-#include <filesystem>
-#include <optional>
+#include "tests/win/win_test.h"
 
 namespace {
 
@@ -14,11 +9,8 @@ const char* const kPage = "{86A8A6A6-6FAE-4098-B593-78E60873ECF3}";
 const char* const kLibrary = "{0F4DC8B0-FA3D-4341-A3A3-5B8402FCD2DA}";
 const char* const kInterface = "{C8FB4154-330A-4B0B-BCF4-1037C3473E9E}";
 
-std::filesystem::path LibraryPath() {
-    char exe[MAX_PATH];
-    GetModuleFileNameA(nullptr, exe, MAX_PATH);
-    // <tree>/tests/perchicon/this.exe -> <tree>/perchicon/Perchicon.ocx
-    return std::filesystem::path(exe).parent_path().parent_path().parent_path() / "perchicon" / "Perchicon.ocx";
+fs::path LibraryPath() {
+    return Tree() / "perchicon" / "Perchicon.ocx";
 }
 std::string Library() { return LibraryPath().string(); }
 
@@ -36,29 +28,13 @@ DWORD Regsvr32(const std::wstring& options, const std::filesystem::path& library
     return code;
 }
 
-// A value, or nothing when the key or value is missing. `name` nullptr: the default value.
-std::optional<std::string> Value(HKEY root, const std::string& key, const char* name = nullptr) {
-    char data[1024] = {};
-    DWORD size = sizeof data;
-    if (RegGetValueA(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS)
-        return std::nullopt;
-    return std::string(data);
-}
-
-bool KeyExists(HKEY root, const std::string& key) {
-    HKEY opened;
-    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
-    RegCloseKey(opened);
-    return true;
-}
-
 // What COM and a form designer look up below a classes key, or nothing of it.
 void ExpectRegistered(HKEY classes, bool registered) {
     const std::string clsid = std::string("CLSID\\") + kControl;
     auto want = [&](const std::string& value) { return registered ? std::optional(value) : std::nullopt; };
-    EXPECT_EQ(Value(classes, "PerchiconControl.Perchicon\\CLSID"), want(kControl));
-    EXPECT_EQ(Value(classes, clsid + "\\InprocServer32"), want(Library()));
-    EXPECT_EQ(Value(classes, clsid + "\\InprocServer32", "ThreadingModel"), want("Apartment"));
+    EXPECT_EQ(RegValue(classes, "PerchiconControl.Perchicon\\CLSID"), want(kControl));
+    EXPECT_EQ(RegValue(classes, clsid + "\\InprocServer32"), want(Library()));
+    EXPECT_EQ(RegValue(classes, clsid + "\\InprocServer32", "ThreadingModel"), want("Apartment"));
     EXPECT_EQ(KeyExists(classes, clsid + "\\Control"), registered);
     EXPECT_EQ(KeyExists(classes, std::string("CLSID\\") + kPage), registered);
     EXPECT_EQ(KeyExists(classes, std::string("TypeLib\\") + kLibrary), registered);
@@ -82,9 +58,9 @@ TEST(Registration, ForTheMachineAndBackLeavesOnlyWhatWasThere) {
 
     ASSERT_EQ(Regsvr32(L""), 0u);
     ExpectRegistered(HKEY_CLASSES_ROOT, true);
-    EXPECT_EQ(Value(HKEY_LOCAL_MACHINE, "Software\\Classes\\PerchiconControl.Perchicon\\CLSID"), kControl);
+    EXPECT_EQ(RegValue(HKEY_LOCAL_MACHINE, "Software\\Classes\\PerchiconControl.Perchicon\\CLSID"), kControl);
     ASSERT_EQ(Regsvr32(L"/u", copy), 0u);
-    EXPECT_EQ(Value(HKEY_CLASSES_ROOT, std::string("CLSID\\") + kControl + "\\InprocServer32"), Library())
+    EXPECT_EQ(RegValue(HKEY_CLASSES_ROOT, std::string("CLSID\\") + kControl + "\\InprocServer32"), Library())
         << "the original's keys are not the copy's to remove";
 
     ASSERT_EQ(Regsvr32(L"/u"), 0u);

@@ -11,6 +11,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -47,6 +48,22 @@ inline std::string Ini(const fs::path& folder, const char* key) {
     char value[256] = {};
     GetPrivateProfileStringA("%General%", key, "<absent>", value, sizeof value, (folder / "info.ini").string().c_str());
     return value;
+}
+
+// A registry value (`name` nullptr: the key's default), or nothing when the key or value is missing.
+inline std::optional<std::string> RegValue(HKEY root, const std::string& key, const char* name = nullptr) {
+    char data[1024] = {};
+    DWORD size = sizeof data;
+    if (RegGetValueA(root, key.c_str(), name, RRF_RT_REG_SZ, nullptr, data, &size) != ERROR_SUCCESS)
+        return std::nullopt;
+    return std::string(data);
+}
+
+inline bool KeyExists(HKEY root, const std::string& key) {
+    HKEY opened;
+    if (RegOpenKeyExA(root, key.c_str(), 0, KEY_READ, &opened) != ERROR_SUCCESS) return false;
+    RegCloseKey(opened);
+    return true;
 }
 
 // A window's text (a control's of this process).
