@@ -65,7 +65,7 @@ TEST_F(TextConsole, LongLinesAnswersBeforeTheMarkAndAGameThatEndsAndStartsAgain)
     HANDLE zarvik = Start("--start-game");
     HWND box = WaitForWindow("#32770", "Zarvik");
     ASSERT_NE(box, nullptr) << "the missing program is reported";
-    PostMessageA(box, WM_COMMAND, IDNO, 0);
+    PressButton(box, "&No");
 
     // The game runs each command in the frame that takes it (--frame 0): every answer is printed
     // before Zarvik has seen the echo of what it typed, and must stay for the engine to read.

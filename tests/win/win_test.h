@@ -73,6 +73,41 @@ inline std::string WindowText(HWND hwnd) {
     return text;
 }
 
+inline POINT Centre(HWND window) {
+    RECT r;
+    GetWindowRect(window, &r);
+    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+}
+
+// The left button pressed at `at` on the screen and let go at `to` (where it was pressed when
+// left out), through the input queue, as a player's hand gives it. What lies at `at` must
+// belong to the top-level window `over` (Zarvik's main window when left out).
+inline void Press(POINT at, POINT to = {-1, -1}, HWND over = FindWindowA("ZarvikMain", nullptr)) {
+    if (to.x < 0) to = at;
+    EXPECT_EQ(GetAncestor(WindowFromPoint(at), GA_ROOT), over) << "another window lies over the point pressed";
+    SetCursorPos(at.x, at.y);
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    SendInput(1, &input, sizeof input);
+    for (int step = 1; step <= 4; ++step) {
+        Sleep(100);
+        SetCursorPos(at.x + (to.x - at.x) * step / 4, at.y + (to.y - at.y) * step / 4);
+    }
+    Sleep(100);
+    input.mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    SendInput(1, &input, sizeof input);
+    Sleep(300);
+}
+
+// A message box answered by a click on its button captioned `caption` ("&Yes", "OK").
+inline void PressButton(HWND box, const char* caption) {
+    HWND button = FindWindowExA(box, nullptr, "Button", caption);
+    ASSERT_NE(button, nullptr) << caption;
+    Press(Centre(button), {-1, -1}, box);
+    EXPECT_TRUE(WaitUntil([box] { return !IsWindow(box); })) << "the box took the click on " << caption;
+}
+
 // The process started, or nullptr.
 inline HANDLE StartProcess(std::string commandLine, const fs::path& folder = {}) {
     STARTUPINFOA si = {};

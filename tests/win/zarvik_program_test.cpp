@@ -23,34 +23,6 @@ HWND Control(HWND main, const char* text, const char* cls = "Button") {
     return nullptr;
 }
 
-POINT Centre(HWND control) {
-    RECT r;
-    GetWindowRect(control, &r);
-    return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-}
-
-// The left button pressed at `at` on the screen and let go at `to` (where it was pressed when
-// left out), as a player's hand gives it.
-void Press(POINT at, POINT to = {-1, -1}) {
-    if (to.x < 0) to = at;
-    char under[64] = "";
-    GetClassNameA(GetAncestor(WindowFromPoint(at), GA_ROOT), under, sizeof under);
-    EXPECT_STREQ(under, "ZarvikMain") << "another window lies over the point pressed";
-    SetCursorPos(at.x, at.y);
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    SendInput(1, &input, sizeof input);
-    for (int step = 1; step <= 4; ++step) {
-        Sleep(100);
-        SetCursorPos(at.x + (to.x - at.x) * step / 4, at.y + (to.y - at.y) * step / 4);
-    }
-    Sleep(100);
-    input.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(1, &input, sizeof input);
-    Sleep(300);
-}
-
 bool Becomes(HWND window, bool visible) {
     return WaitUntil([=] { return !IsWindowVisible(window) == !visible; });
 }
@@ -65,11 +37,11 @@ std::vector<COLORREF> Shot(RECT r) {
     return pixels;
 }
 
-// Answers the close question ("X", the tray's Exit).
-void AnswerCloseQuestion(int answer) {
+// Answers the close question ("X", the tray's Exit) with the mouse.
+void AnswerCloseQuestion(const char* button) {
     HWND question = WaitForWindow(nullptr, "Close Zarvik");
     ASSERT_NE(question, nullptr);
-    PostMessageA(question, WM_COMMAND, answer, 0);
+    PressButton(question, button);
 }
 
 using Program = ProgramTest;
@@ -94,7 +66,7 @@ TEST_F(Program, StartsInAnEmptyFolderRefusesASecondCopyAndSavesItsPlaceOnTheWayO
     HANDLE second = Start();
     HWND box = WaitForWindow(nullptr, "Zarvik Is Already Running!");
     ASSERT_NE(box, nullptr);
-    PostMessageA(box, WM_COMMAND, IDOK, 0);
+    PressButton(box, "OK");
     EXPECT_EQ(ExitCode(second), 0u);
     EXPECT_EQ(WaitForSingleObject(first, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the first runs on";
     EXPECT_EQ(Ini(folder, "LeftPos"), "<absent>");
@@ -154,11 +126,11 @@ TEST_F(Program, TheTitleStripDragsTheWindowTheTitleHoldsStillAndTheCloseButtonAs
     }
 
     Press(Centre(close));
-    AnswerCloseQuestion(IDNO);
+    AnswerCloseQuestion("&No");
     EXPECT_EQ(ExitCode(zarvik, 1500), 999u) << "No: it runs on";
     EXPECT_EQ(Ini(folder, "LeftPos"), "<absent>") << "and writes nothing";
     Press(Centre(close));
-    AnswerCloseQuestion(IDYES);
+    AnswerCloseQuestion("&Yes");
     EXPECT_EQ(ExitCode(zarvik), 0u);
     EXPECT_EQ(Ini(folder, "LeftPos"), Twips(after.left));
     EXPECT_EQ(Ini(folder, "TopPos"), Twips(after.top));
@@ -193,7 +165,7 @@ TEST_F(Program, GoesToTheTrayAndComesBackByItsMenuOrADoubleClick) {
 
     // "&Exit" asks the close question; Yes takes the icon away.
     ASSERT_TRUE(ChooseFromTrayMenu('e'));
-    AnswerCloseQuestion(IDYES);
+    AnswerCloseQuestion("&Yes");
     EXPECT_EQ(ExitCode(zarvik), 0u);
     EXPECT_TRUE(TrayIconGone(5000)) << "the icon leaves with the program";
 }
