@@ -100,12 +100,20 @@ inline void Press(POINT at, POINT to = {-1, -1}, HWND over = FindWindowA("Zarvik
     Sleep(300);
 }
 
-// A message box answered by a click on its button captioned `caption` ("&Yes", "OK").
-inline void PressButton(HWND box, const char* caption) {
+// The message box titled `title`, once shown, answered by a click on its button `caption`
+// ("&Yes", "OK").
+inline void PressButton(const char* title, const char* caption) {
+    HWND box = WaitForWindow("#32770", title);
+    ASSERT_NE(box, nullptr) << title;
     HWND button = FindWindowExA(box, nullptr, "Button", caption);
     ASSERT_NE(button, nullptr) << caption;
-    Press(Centre(button), {-1, -1}, box);
-    EXPECT_TRUE(WaitUntil([box] { return !IsWindow(box); })) << "the box took the click on " << caption;
+    // A box shows a moment before its loop reads the mouse; a click it missed is given again.
+    for (int tries = 0; tries < 3; ++tries) {
+        Sleep(300);
+        Press(Centre(button), {-1, -1}, box);
+        if (WaitUntil([box] { return !IsWindow(box); }, 2000)) return;
+    }
+    ADD_FAILURE() << "the box never took the click on " << caption;
 }
 
 // The process started, or nullptr.

@@ -14,13 +14,7 @@ std::string Twips(int pixels) {
 
 // The main window's control of that class captioned `text` ("X", "-", ...).
 HWND Control(HWND main, const char* text, const char* cls = "Button") {
-    for (HWND child = GetWindow(main, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
-        char caption[32] = {}, name[32] = {};
-        GetWindowTextA(child, caption, sizeof caption);
-        GetClassNameA(child, name, sizeof name);
-        if (lstrcmpA(caption, text) == 0 && lstrcmpiA(name, cls) == 0) return child;
-    }
-    return nullptr;
+    return FindWindowExA(main, nullptr, cls, text);
 }
 
 bool Becomes(HWND window, bool visible) {
@@ -35,13 +29,6 @@ std::vector<COLORREF> Shot(RECT r) {
         for (int x = r.left; x < r.right; x += 3) pixels.push_back(GetPixel(screen, x, y));
     ReleaseDC(nullptr, screen);
     return pixels;
-}
-
-// Answers the close question ("X", the tray's Exit) with the mouse.
-void AnswerCloseQuestion(const char* button) {
-    HWND question = WaitForWindow(nullptr, "Close Zarvik");
-    ASSERT_NE(question, nullptr);
-    PressButton(question, button);
 }
 
 using Program = ProgramTest;
@@ -64,9 +51,7 @@ TEST_F(Program, StartsInAnEmptyFolderRefusesASecondCopyAndSavesItsPlaceOnTheWayO
     }
 
     HANDLE second = Start();
-    HWND box = WaitForWindow(nullptr, "Zarvik Is Already Running!");
-    ASSERT_NE(box, nullptr);
-    PressButton(box, "OK");
+    PressButton("Zarvik Is Already Running!", "OK");
     EXPECT_EQ(ExitCode(second), 0u);
     EXPECT_EQ(WaitForSingleObject(first, 0), static_cast<DWORD>(WAIT_TIMEOUT)) << "the first runs on";
     EXPECT_EQ(Ini(folder, "LeftPos"), "<absent>");
@@ -126,11 +111,11 @@ TEST_F(Program, TheTitleStripDragsTheWindowTheTitleHoldsStillAndTheCloseButtonAs
     }
 
     Press(Centre(close));
-    AnswerCloseQuestion("&No");
+    PressButton("Close Zarvik", "&No");
     EXPECT_EQ(ExitCode(zarvik, 1500), 999u) << "No: it runs on";
     EXPECT_EQ(Ini(folder, "LeftPos"), "<absent>") << "and writes nothing";
     Press(Centre(close));
-    AnswerCloseQuestion("&Yes");
+    PressButton("Close Zarvik", "&Yes");
     EXPECT_EQ(ExitCode(zarvik), 0u);
     EXPECT_EQ(Ini(folder, "LeftPos"), Twips(after.left));
     EXPECT_EQ(Ini(folder, "TopPos"), Twips(after.top));
@@ -165,7 +150,7 @@ TEST_F(Program, GoesToTheTrayAndComesBackByItsMenuOrADoubleClick) {
 
     // "&Exit" asks the close question; Yes takes the icon away.
     ASSERT_TRUE(ChooseFromTrayMenu('e'));
-    AnswerCloseQuestion("&Yes");
+    PressButton("Close Zarvik", "&Yes");
     EXPECT_EQ(ExitCode(zarvik), 0u);
     EXPECT_TRUE(TrayIconGone(5000)) << "the icon leaves with the program";
 }
