@@ -121,7 +121,8 @@ TEST(Setup, InstallsForTheUserAloneAndZarvikRunsFromThere) {
             "expect 950-3000 echo \"^6Bind Saved ^1(^7F6 ^1|^7 \"force_pull\" ^1|^7 ffa_bespin^1)\n");
         HWND main = WaitForWindow("ZarvikMain", "Zarvik", 20000);
         EXPECT_NE(main, nullptr);
-        EXPECT_TRUE(TrayIconShown(10000)) << "the control registered for the user gives the tray icon";
+        EXPECT_TRUE(WaitUntil([] { return TrayIcon() != nullptr; }, 10000))
+            << "the control registered for the user gives the tray icon";
         EXPECT_EQ(sim.Finish(30000), 0u) << sim.Log();
 
         // A setup started over the running program changes nothing and says so.

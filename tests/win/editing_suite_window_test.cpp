@@ -149,12 +149,21 @@ TEST(InputBox, EnterIsOkEscapeIsCancelAndTheDefaultComesSelected) {
     }
 }
 
-// The control tables every window is built from place their controls in twips.
-TEST(TwipsToPixels, FollowsTheRealResolution) {
-    EXPECT_EQ(TwipsToPixels(4575, 96), 305);
-    EXPECT_EQ(TwipsToPixels(4575, 144), 458) << "457.5 rounds up";
-    EXPECT_EQ(TwipsToPixels(7, 96), 0);
-    EXPECT_EQ(TwipsToPixels(8, 96), 1);
+// Every one-line caption whole, in the face the window draws it with (a check box's beside its
+// box): the face and Wine's own fonts in the prefix decide it.
+TEST_F(SuiteWindow, EveryCaptionFitsItsControl) {
+    for (HWND c = GetWindow(window->window(), GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        const std::string caption = WindowText(c);
+        RECT r;
+        GetClientRect(c, &r);
+        HDC dc = GetDC(c);
+        SelectObject(dc, reinterpret_cast<HFONT>(SendMessageA(c, WM_GETFONT, 0, 0)));
+        SIZE text = {};
+        GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
+        ReleaseDC(c, dc);
+        const bool box = (GetWindowLongA(c, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX;
+        if (r.bottom < 2 * text.cy) { EXPECT_LE(text.cx + (box ? 20 : 0), r.right) << caption; }
+    }
 }
 
 }  // namespace

@@ -36,9 +36,6 @@ inline HWND TrayIcon() {
     return tray ? GetWindow(tray, GW_CHILD) : nullptr;
 }
 
-inline bool TrayIconShown(DWORD ms) {
-    return WaitUntil([] { return TrayIcon() != nullptr; }, ms);
-}
 inline bool TrayIconGone(DWORD ms) {
     return WaitUntil([] { return TrayIcon() == nullptr; }, ms);
 }
@@ -60,16 +57,14 @@ inline bool ClickTrayIcon(DWORD down, DWORD up, int times = 1) {
     return SendInput(count, clicks, sizeof(INPUT)) == count;
 }
 
-inline bool RightClickTrayIcon() {
-    return ClickTrayIcon(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP);
-}
 
 // Right-clicks the tray icon and picks an entry of its menu by its mnemonic. The letter goes to
 // the menu itself: under Wine without a window manager the owner of a tray menu does not always
 // become the foreground window, and keys typed then go elsewhere.
 inline bool ChooseFromTrayMenu(char key) {
     HWND menu = nullptr;
-    if (!RightClickTrayIcon() || !(menu = WaitForWindow("#32768", nullptr, 5000))) return false;
+    if (!ClickTrayIcon(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP)) return false;
+    if (!(menu = WaitForWindow("#32768", nullptr, 5000))) return false;
     // The menu window shows a moment before its loop reads messages; hiding it takes Wine up to
     // two seconds. A letter the loop did not take leaves the menu open, and is given again.
     for (int tries = 0; tries < 4; ++tries) {

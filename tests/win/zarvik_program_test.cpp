@@ -12,11 +12,6 @@ std::string Twips(int pixels) {
     return std::to_string(MulDiv(pixels, 1440, dpi));
 }
 
-// The main window's control of that class captioned `text` ("X", "-", ...).
-HWND Control(HWND main, const char* text, const char* cls = "Button") {
-    return FindWindowExA(main, nullptr, cls, text);
-}
-
 bool Becomes(HWND window, bool visible) {
     return WaitUntil([=] { return !IsWindowVisible(window) == !visible; });
 }
@@ -78,8 +73,10 @@ TEST_F(Program, TheTitleStripDragsTheWindowTheTitleHoldsStillAndTheCloseButtonAs
     HWND main = Main();
     ASSERT_NE(main, nullptr);
     SetWindowPos(main, nullptr, 300, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER);  // off Wine's tray window
-    HWND label = Control(main, "Zarvik", "Static"), handle = Control(main, ""), sink = Control(main, "Command2");
-    HWND close = Control(main, "X");
+    HWND label = FindWindowExA(main, nullptr, "Static", "Zarvik");
+    HWND handle = FindWindowExA(main, nullptr, "Button", "");
+    HWND sink = FindWindowExA(main, nullptr, "Button", "Command2");
+    HWND close = FindWindowExA(main, nullptr, "Button", "X");
     ASSERT_TRUE(label && handle && sink && close);
     RECT before, after;
     for (HWND by : {label, handle}) {
@@ -128,7 +125,7 @@ TEST_F(Program, GoesToTheTrayAndComesBackByItsMenuOrADoubleClick) {
     ASSERT_NE(main, nullptr);
     // Both start at the screen's top left: move Zarvik off Wine's tray window.
     SetWindowPos(main, nullptr, 300, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
-    HWND hide = Control(main, "-");
+    HWND hide = FindWindowExA(main, nullptr, "Button", "-");
     ASSERT_NE(hide, nullptr);
 
     Press(Centre(hide));
