@@ -35,6 +35,17 @@ bool SameFile(const std::string& a, const std::string& b) {
     });
 }
 
+// Whether the map's bind file holds a line that is not blank; one that cannot be read holds none.
+bool HoldsBinds(const BindStore& store, const std::string& map) {
+    try {
+        const std::vector<std::string> lines = store.ReadBindLines(map);
+        return std::any_of(lines.begin(), lines.end(),
+                           [](const std::string& line) { return line.find_first_not_of(" \t") != std::string::npos; });
+    } catch (const StoreError&) {
+        return false;
+    }
+}
+
 }  // namespace
 
 std::string CommandListText() {
@@ -82,22 +93,38 @@ void EditingSuite::Load() {
         view_.value.clear();
     }
     if (loadSettings_) loadSettings_();
-    // A store that cannot be made or read shows as an empty one; nothing is reported.
     std::vector<std::string> maps;
+    std::optional<StoreError> failed;
     try {
         store_.EnsureFolder();
         store_.EnsureIndex();
-        // Binds captured in the game make a bind file but no line in the index: list such maps
-        // as Add would, in the order of their names.
-        std::vector<std::string> found = store_.BindFileMaps();
-        std::sort(found.begin(), found.end());
-        const std::vector<std::string> listed = store_.ListMaps();
-        for (const std::string& map : found) {
-            const auto same = [&](const std::string& line) { return SameFile(line, map); };
-            if (!MapProblem(map) && std::none_of(listed.begin(), listed.end(), same)) store_.AppendMap(map);
-        }
         maps = store_.ListMaps();
-    } catch (const StoreError&) {
+    } catch (const StoreError& e) {
+        failed = e;
+    }
+    // Binds captured in the game make a bind file but no line in the index: list such maps as
+    // Add would, in the order of their names. Auto-load leaves an empty file for every map
+    // joined; those hold nothing and stay out.
+    std::vector<std::string> found = store_.BindFileMaps();
+    std::sort(found.begin(), found.end());
+    bool unlisted = false;  // shown, but not in the index
+    for (const std::string& map : found) {
+        const auto same = [&](const std::string& line) { return SameFile(line, map); };
+        if (MapProblem(map) || std::any_of(maps.begin(), maps.end(), same) || !HoldsBinds(store_, map)) continue;
+        try {
+            if (!failed) store_.AppendMap(map);
+        } catch (const StoreError& e) {
+            failed = e;
+        }
+        unlisted = unlisted || failed;
+        maps.push_back(map);
+    }
+    // Once per load, however many maps the index did not take.
+    if (failed) {
+        const std::string index = store_.IndexPath();
+        dialogs_.Tell("Zarvik could not update its list of maps: " +
+                      (textfile::IsReadOnly(index) ? index + " is marked read-only" : std::string(failed->what())) +
+                      "." + (unlisted ? "\nThe maps with binds in the Data folder are listed all the same." : ""));
     }
     if (maps.empty()) maps.push_back(kNoData);
     view_.maps.insert(view_.maps.end(), maps.begin(), maps.end());

@@ -152,6 +152,45 @@ TEST_F(Program, GoesToTheTrayAndComesBackByItsMenuOrADoubleClick) {
     EXPECT_TRUE(TrayIconGone(5000)) << "the icon leaves with the program";
 }
 
+// A data.txt marked read-only beside binds captured in the game and maps only joined.
+TEST_F(Program, TheMapListShowsMapsWithBindsAndSaysOnceWhyItsIndexTookNone) {
+    const fs::path data = folder / "Data";
+    fs::create_directories(data);
+    for (const auto& [map, text] : {std::pair{"data", "ffa_bespin\r\n"}, {"ffa_bespin", "Bind F5 force_push\r\n"},
+                                    {"t1_rail", "Bind F6 \"force_pull\"\r\n"}, {"ctf_yavin", "Bind F7 a\r\n"},
+                                    {"mp_duel", ""}})
+        std::ofstream(data / (std::string(map) + ".txt"), std::ios::binary) << text;
+    const std::string index = (data / "data.txt").string();
+    SetFileAttributesA(index.c_str(), FILE_ATTRIBUTE_READONLY);
+    HANDLE zarvik = Start();
+    // The list is filled at start-up, before the main window shows.
+    HWND box = WaitForWindow("#32770", "Zarvik");
+    ASSERT_NE(box, nullptr);
+    EXPECT_NE(WindowText(GetDlgItem(box, 0xFFFF)).find(index + " is marked read-only."), std::string::npos);
+    PressButton("Zarvik", "OK");
+    HWND main = Main();
+    ASSERT_NE(main, nullptr);
+    SetWindowPos(main, nullptr, 300, 300, 0, 0, SWP_NOSIZE | SWP_NOZORDER);  // off Wine's tray window
+    Press(Centre(FindWindowExA(main, nullptr, "Button", "&Edit Binds")));
+    HWND suite = WaitForWindow(nullptr, "Editing Suite");
+    ASSERT_NE(suite, nullptr);
+    EXPECT_EQ(WaitForWindow("#32770", "Zarvik", 1000), nullptr) << "said once";
+    HWND list = FindWindowExA(suite, nullptr, "ListBox", nullptr);
+    std::vector<std::string> maps;
+    wchar_t text[256];  // from another process the list gives its text in UTF-16
+    for (int i = 0; i < SendMessageW(list, LB_GETCOUNT, 0, 0); ++i)
+        if (SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text)) > 0)
+            maps.emplace_back(text, text + wcslen(text));
+    EXPECT_EQ(maps, (std::vector<std::string>{"ffa_bespin", "ctf_yavin", "t1_rail"}));
+    EXPECT_EQ(ReadFile(index), "ffa_bespin\r\n");
+
+    SetFileAttributesA(index.c_str(), FILE_ATTRIBUTE_NORMAL);
+    Press(Centre(FindWindowExA(suite, nullptr, "Button", "&Reload")), {-1, -1}, suite);
+    EXPECT_EQ(ReadFile(index), "ffa_bespin\r\nctf_yavin\r\nt1_rail\r\n") << "no map only joined";
+    EXPECT_EQ(FindWindowA("#32770", "Zarvik"), nullptr);
+    Close(zarvik);
+}
+
 TEST_F(Program, PlaysAPlayersMatchInTheGamesConsole) {
     // The match the run command plays: entering the game, the chat commands, a bind captured
     // and loaded back; then what it left in the program's files.

@@ -38,13 +38,15 @@ TEST_F(Suite, BrowsesMapsKeysAndValues) {
     Write("data.txt", "ffa_bespin\r\n\r\nctf_yavin\r\n../evil\r\n");
     Write("ffa_bespin.txt", "Bind F5 force_push\r\n\r\nBind X say hello there\r\n");
     Write("ctf_yavin.txt", "\r\n\r\n");
-    Write("t1_rail.txt", "");  // made by the engine's load: no line in the index
-    Write("(no data).txt", "");
-    Write("CTF_Yavin.txt", "");
+    Write("t1_rail.txt", "Bind F6 force_pull\r\n");  // captured in the game: no line in the index
+    Write("mp_duel.txt", "");                         // joined only: auto-load made it empty
+    Write("ffa_deathstar.txt", "\r\n \r\n");
+    Write("(no data).txt", "Bind F7 a\r\n");
+    Write("CTF_Yavin.txt", "Bind F7 a\r\n");
     suite.Load();
     EXPECT_EQ(settingsLoads, 1) << "every load reads the settings again";
     EXPECT_EQ(suite.View().maps, (Keys{"ffa_bespin", "", "ctf_yavin", "../evil", "t1_rail"}))
-        << "blank lines stay as entries; a bind file gets a line unless Add would refuse its name";
+        << "blank lines stay as entries; a bind file with binds gets a line unless Add would refuse its name";
     EXPECT_EQ(Read("data.txt"), "ffa_bespin\r\n\r\nctf_yavin\r\n../evil\r\nt1_rail\r\n");
 
     EXPECT_EQ(Open(0), (Keys{"F5", "X"})) << "the blank line takes no place";
@@ -58,7 +60,28 @@ TEST_F(Suite, BrowsesMapsKeysAndValues) {
               "Zarvik will not open the binds of map \"../evil\": the map name holds the character /.");
     EXPECT_TRUE(dialogs.started.empty());
     EXPECT_FALSE(std::filesystem::exists(Folder() + "/evil.txt"));
-    EXPECT_EQ(Open(4), Keys{kNoData});
+}
+
+TEST_F(Suite, AnIndexThatTakesNoMapListsTheMapsBesideItAndSaysWhyOnce) {
+    Write("data.txt", "ffa_bespin\r\n");
+    Write("t1_rail.txt", "Bind F6 force_pull\r\n");
+    Write("mp_duel.txt", "Bind F7 a\r\n");
+    std::filesystem::permissions(Data("data.txt"), std::filesystem::perms::owner_write,
+                                 std::filesystem::perm_options::remove);
+    suite.Load();
+    EXPECT_EQ(suite.View().maps, (Keys{"ffa_bespin", "mp_duel", "t1_rail"}));
+    EXPECT_EQ(Read("data.txt"), "ffa_bespin\r\n");
+    EXPECT_EQ(dialogs.shown, std::vector<std::string>{"Zarvik could not update its list of maps: " + Data("data.txt") +
+                                                      " is marked read-only.\nThe maps with binds in the Data "
+                                                      "folder are listed all the same."});
+
+    // No data.txt, and none can be made in its place.
+    std::filesystem::remove(Data("data.txt"));
+    std::filesystem::create_directory(Data("data.txt"));
+    suite.Reload();
+    EXPECT_EQ(suite.View().maps, (Keys{"mp_duel", "t1_rail"}));
+    ASSERT_EQ(dialogs.shown.size(), 2u);
+    EXPECT_EQ(dialogs.shown[1].rfind("Zarvik could not update its list of maps: Path/File access error: ", 0), 0u);
 }
 
 TEST_F(Suite, AddsAMapAndABindAskingAgainForNamesItCannotUse) {
