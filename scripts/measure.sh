@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # What Zarvik.exe costs under Wine beside the console simulator: CPU time over 60 s idle,
 # CPU time during a load of 20 binds, and how long replies take. Not a test: numbers to read.
-#   scripts/measure.sh [idle|tray|alone|load|text-idle|text-load|all]   (default all)
+#   scripts/measure.sh [idle|tray|alone|load|text-idle|text-load|flood|all]   (default all)
 # The text- ones do the same with the game as today's clients run it: started by Zarvik in a
 # hidden text console (the simulator's text-console mode); the console's own process
 # (conhost.exe) is counted with Zarvik.
@@ -117,6 +117,44 @@ load() {
   stop_pair
 }
 
+# Idle before and after 4,000 chat lines of other players, and the reply to "!time" after them,
+# in both links, one after the other in this run.
+flood() {
+  local text=${1:-} label=${1:+text console}
+  label=${label:-console window}
+  local scenario=$work/flood.txt
+  { echo "map ffa_bespin"; echo "wait 36000"
+    for b in $(seq 1 40); do
+      for i in $(seq 1 100); do echo "chat-from Kyle line $b.$i of a full server's evening: the quick brown fox"; done
+      echo "wait 100"
+    done
+    echo "wait 40000"; echo "chat !time"; echo "expect-match 500-5000 echo \\^7The \\^5Time .*"; echo "wait 30000"
+  } >"$scenario"
+  rm -f "$work/sim.log"
+  start_pair "$scenario" "$text"
+  [ -n "$text" ] || cpid=
+  local z0 w0 c0=0 z1 w1 c1=0 before after
+  sleep 2
+  z0=$(cpu_of "$zpid"); w0=$(cpu_of "$spid"); [ -n "$cpid" ] && c0=$(cpu_of "$cpid")
+  sleep 25
+  z1=$(cpu_of "$zpid"); w1=$(cpu_of "$spid"); [ -n "$cpid" ] && c1=$(cpu_of "$cpid")
+  before="Zarvik.exe $(percent $((z1 - z0)) 25) %, wineserver $(percent $((w1 - w0)) 25) %"
+  [ -n "$cpid" ] && before+=", conhost.exe $(percent $((c1 - c0)) 25) %"
+  until grep -q 'line 40.100 of' "$work/sim.log" 2>/dev/null; do sleep 0.2; done
+  sleep 8
+  z0=$(cpu_of "$zpid"); w0=$(cpu_of "$spid"); [ -n "$cpid" ] && c0=$(cpu_of "$cpid")
+  sleep 25
+  z1=$(cpu_of "$zpid"); w1=$(cpu_of "$spid"); [ -n "$cpid" ] && c1=$(cpu_of "$cpid")
+  after="Zarvik.exe $(percent $((z1 - z0)) 25) %, wineserver $(percent $((w1 - w0)) 25) %"
+  [ -n "$cpid" ] && after+=", conhost.exe $(percent $((c1 - c0)) 25) %"
+  local t=0
+  while ! grep -q 'typed *echo ^7The ^5Time' "$work/sim.log" && [ $t -lt 300 ]; do sleep 0.1; t=$((t + 1)); done
+  local reply
+  reply=$(awk '/print  *Padawan: !time/ { t = $1 + 0 } /typed  *echo \^7The \^5Time/ && t { print $1 - t; exit }' "$work/sim.log")
+  echo "flood ($label): idle before $before; idle after 4,000 lines $after (25 s each); reply to !time ${reply:-none} ms"
+  stop_pair
+}
+
 printf 'map ffa_bespin\nwait 70000\n' > "$work/idle.txt"
 case "$what" in
   idle) idle "idle beside the simulator" "$work/idle.txt" ;;
@@ -125,8 +163,9 @@ case "$what" in
   load) load ;;
   text-idle) idle "idle beside the simulator in a text console" "$work/idle.txt" "" text ;;
   text-load) load text ;;
+  flood) flood; flood text ;;
   all) idle "idle beside the simulator" "$work/idle.txt"
     idle "idle beside the simulator, sent to the tray" "$work/idle.txt" tray; idle "idle, no game console" ""; load
     idle "idle beside the simulator in a text console" "$work/idle.txt" "" text; load text ;;
-  *) echo "usage: scripts/measure.sh [idle|tray|alone|load|text-idle|text-load|all]" >&2; exit 2 ;;
+  *) echo "usage: scripts/measure.sh [idle|tray|alone|load|text-idle|text-load|flood|all]" >&2; exit 2 ;;
 esac

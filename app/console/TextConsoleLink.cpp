@@ -72,6 +72,7 @@ DWORD TextConsoleLink::Start(const std::string& program, const std::string& argu
         return error;
     }
     mark_ = {};
+    pastMark_ = false;
     return 0;
 }
 
@@ -93,6 +94,7 @@ void TextConsoleLink::End() {
     if (attached_) FreeConsole();
     attached_ = false;
     mark_ = {};
+    pastMark_ = false;
 }
 
 bool TextConsoleLink::ReadScreen(Screen& screen) {
@@ -131,21 +133,50 @@ bool TextConsoleLink::UnreadRows(Screen& screen, std::vector<std::string>& rows)
     return true;
 }
 
+void TextConsoleLink::MarkCursor() {
+    Screen screen;
+    if (!ReadScreen(screen)) return;
+    const int first = std::max(0, screen.cursorRow - kAnchorRows);
+    mark_ = {screen.cursorRow, ReadRows(first, screen.cursorRow - first, screen.width)};
+    pastMark_ = false;
+}
+
 void TextConsoleLink::Advance(const std::vector<std::string>& rows, int by) {
     std::vector<std::string> seen = mark_.anchor;
     seen.insert(seen.end(), rows.begin(), rows.begin() + by);
     ReadMark moved = MarkAt(seen, static_cast<int>(seen.size()));
     moved.row = mark_.row + by;
     mark_ = std::move(moved);
+    pastMark_ = false;
+}
+
+std::optional<std::string> TextConsoleLink::LastLine(const Screen& screen) {
+    // A few rows above the cursor hold it, unless it is long: then read further up.
+    for (int count = 4;; count *= 2) {
+        const int first = std::max(0, screen.cursorRow - count);
+        const std::vector<RowLine> lines =
+            JoinRows(ReadRows(first, screen.cursorRow - first, screen.width), static_cast<std::size_t>(screen.width));
+        // The first line may have begun above the rows read; a later one began within them.
+        if (lines.size() >= 2 || (first == 0 && !lines.empty())) return lines.back().text;
+        if (first == 0) return std::nullopt;
+    }
 }
 
 std::string TextConsoleLink::ReadOutput() {
     Screen screen;
+    if (pastMark_) {
+        if (!ReadScreen(screen)) return {};
+        const std::optional<std::string> line = LastLine(screen);
+        return line ? *line + "\r\n" : std::string();
+    }
     std::vector<std::string> rows;
     if (!UnreadRows(screen, rows)) return {};
-    std::string text;
-    for (const RowLine& line : JoinRows(rows, static_cast<std::size_t>(screen.width))) text += line.text + "\r\n";
-    return text;
+    const std::vector<RowLine> lines = JoinRows(rows, static_cast<std::size_t>(screen.width));
+    if (lines.empty()) return {};
+    // Whatever the game prints from now on comes after this line: until we type again, the
+    // mark need not be followed, and only the last line is read.
+    pastMark_ = true;
+    return lines.back().text + "\r\n";
 }
 
 bool TextConsoleLink::WaitAMoment() {
@@ -166,6 +197,8 @@ void TextConsoleLink::Type(const std::string& text, bool asCommand) {
     if (!Running()) return;
     const std::string line = TypedLine(asCommand ? text : "echo " + text);
     const std::vector<INPUT_RECORD> keys = KeysOf(line);
+    // All that stands above the cursor now came before Enter: the echo is looked for below it.
+    MarkCursor();
     const DWORD takeDeadline = GetTickCount() + kTakeTimeoutMs;
     // Piece by piece, each once the game has taken the one before: Enter ends the last.
     for (std::size_t at = 0; at < keys.size(); at += kPieceEvents) {
