@@ -134,11 +134,11 @@ bool TextConsoleLink::UnreadRows(Screen& screen, std::vector<std::string>& rows)
 }
 
 void TextConsoleLink::MarkCursor() {
+    pastMark_ = false;
     Screen screen;
     if (!ReadScreen(screen)) return;
     const int first = std::max(0, screen.cursorRow - kAnchorRows);
     mark_ = {screen.cursorRow, ReadRows(first, screen.cursorRow - first, screen.width)};
-    pastMark_ = false;
 }
 
 void TextConsoleLink::Advance(const std::vector<std::string>& rows, int by) {
@@ -147,11 +147,21 @@ void TextConsoleLink::Advance(const std::vector<std::string>& rows, int by) {
     ReadMark moved = MarkAt(seen, static_cast<int>(seen.size()));
     moved.row = mark_.row + by;
     mark_ = std::move(moved);
-    pastMark_ = false;
 }
 
 std::optional<std::string> TextConsoleLink::LastLine(const Screen& screen) {
-    // A few rows above the cursor hold it, unless it is long: then read further up.
+    const int row = screen.cursorRow - 1;
+    if (row < 0) return std::nullopt;
+    // Usually one read: the row above the cursor holds the whole line when neither it nor the
+    // row before it is full (a full row goes on in the next).
+    if (row > 0) {
+        std::string text(static_cast<std::size_t>(screen.width) + 1, ' ');
+        DWORD read = 0;
+        ReadConsoleOutputCharacterA(output_, text.data(), static_cast<DWORD>(text.size()),
+                                    {static_cast<SHORT>(screen.width - 1), static_cast<SHORT>(row - 1)}, &read);
+        if (text.front() == ' ' && text.back() == ' ') return std::string(TrimRow(std::string_view(text).substr(1)));
+    }
+    // A long line: rows joined upwards until its start is among them.
     for (int count = 4;; count *= 2) {
         const int first = std::max(0, screen.cursorRow - count);
         const std::vector<RowLine> lines =
