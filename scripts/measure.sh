@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # What Zarvik.exe costs under Wine beside the console simulator: CPU time over 60 s idle,
 # CPU time during a load of 20 binds, and how long replies take. Not a test: numbers to read.
-#   scripts/measure.sh [idle|tray|alone|load|text-idle|text-load|all]   (default all)
+#   scripts/measure.sh [idle|tray|alone|load|text-idle|text-load|flood|all]   (default all)
 # The text- ones do the same with the game as today's clients run it: started by Zarvik in a
 # hidden text console (the simulator's text-console mode); the console's own process
 # (conhost.exe) is counted with Zarvik.
@@ -16,11 +16,11 @@ hz=$(getconf CLK_TCK)
 prefix=$(eval "$("${env_cmd[@]}" env)"; echo "$WINEPREFIX")
 cpu_of() { awk '{print $14 + $15}' "/proc/$1/stat"; }  # user + system, in clock ticks
 # Other Wine prefixes may run on the machine meanwhile: only this one's processes count.
-in_prefix() { tr '\0' '\n' <"/proc/$1/environ" 2>/dev/null | grep -qxF "WINEPREFIX=$prefix"; }
+in_prefix() { { tr '\0' '\n' <"/proc/$1/environ"; } 2>/dev/null | grep -qxF "WINEPREFIX=$prefix"; }
 pid_of() {
   local p
   for p in $(ps -eo pid,args | grep -i -- "$1" | grep -v -E 'wine-env|grep|console-host' | awk '{print $1}'); do
-    in_prefix "$p" && echo "$p"
+    if in_prefix "$p"; then echo "$p"; fi  # a loop that ends on a miss must not fail the script
   done | tail -1
 }
 server_pid() { pid_of wineserver; }
@@ -34,14 +34,14 @@ start_pair() {
   local scenario=$1 text=${2:-}
   rm -rf "$work/prog" && cp -r "$root/$tree/program" "$work/prog"
   cpid=
+  # The player's name, so that the player's chat commands are answered.
+  printf '[%%General%%]\r\nName=Padawan\r\n' >"$work/prog/info.ini"
   if [ -n "$text" ]; then
-    printf '[%%General%%]\r\nGame=%s\r\nGameArgs=--text-console --log "%s" "%s"\r\n' "$(winpath "$sim")" \
+    printf '[%%General%%]\r\nName=Padawan\r\nGame=%s\r\nGameArgs=--text-console --log "%s" "%s"\r\n' "$(winpath "$sim")" \
       "$(winpath "$work/sim.log")" "$(winpath "$scenario")" >"$work/prog/info.ini"
     "${env_cmd[@]}" run "$work/prog/Zarvik.exe" --start-game >/dev/null 2>&1 &
     sleep 6
-    zpid=$(pid_of 'prog\\Zarvik.exe\|prog/Zarvik.exe')
-    cpid=$(pid_of 'conhost.exe')
-    spid=$(server_pid)
+    find_pids conhost.exe
     return
   fi
   if [ -n "$scenario" ]; then
@@ -50,7 +50,18 @@ start_pair() {
   fi
   "${env_cmd[@]}" run "$work/prog/Zarvik.exe" >/dev/null 2>&1 &
   sleep 6
-  zpid=$(pid_of 'prog\\Zarvik.exe\|prog/Zarvik.exe')
+  find_pids
+}
+
+# Zarvik's process once it is up (a loaded machine starts it late), and the console's, if named.
+find_pids() {
+  local t=0
+  until zpid=$(pid_of 'prog\\Zarvik.exe\|prog/Zarvik.exe') && [ -n "$zpid" ]; do
+    t=$((t + 1)); [ $t -lt 60 ] || { echo "measure: Zarvik.exe did not start" >&2; exit 1; }
+    sleep 0.5
+  done
+  cpid=
+  [ -z "${1:-}" ] || cpid=$(pid_of "$1")
   spid=$(server_pid)
 }
 
@@ -117,6 +128,51 @@ load() {
   stop_pair
 }
 
+# Idle before and after 4,000 chat lines of other players, and the reply to "!time" after them,
+# in both links, one after the other in this run.
+flood() {
+  local text=${1:-} label=${1:+text console}
+  label=${label:-console window}
+  local scenario=$work/flood.txt
+  # The console window's buffer starts again past 0x7fff characters: more lines after the 4,000
+  # leave it nearly full, the costliest case to read.
+  local total=0 line b i
+  { echo "map ffa_bespin"; echo "wait 45000"
+    for b in $(seq 1 41); do
+      for i in $(seq 1 100); do
+        line="Kyle: line $b.$i of a full server's evening: the quick brown fox"
+        total=$((total + ${#line} + 2)); [ $total -le 32767 ] || total=$((${#line} + 2))
+        [ "$b" -le 40 ] || [ $((total + ${#line} + 2)) -le 32000 ] || break
+        echo "chat-from ${line/: / }"
+      done
+      echo "wait 100"
+    done
+    echo "wait 40000"; echo "chat !time"; echo "expect-match 500-5000 echo \\^7The \\^5Time .*"; echo "wait 30000"
+  } >"$scenario"
+  rm -f "$work/sim.log"
+  start_pair "$scenario" "$text"
+  local z0 w0 c0=0 z1 w1 c1=0 before after
+  sleep 2
+  z0=$(cpu_of "$zpid"); w0=$(cpu_of "$spid"); [ -n "$cpid" ] && c0=$(cpu_of "$cpid")
+  sleep 25
+  z1=$(cpu_of "$zpid"); w1=$(cpu_of "$spid"); [ -n "$cpid" ] && c1=$(cpu_of "$cpid")
+  before="Zarvik.exe $(percent $((z1 - z0)) 25) %, wineserver $(percent $((w1 - w0)) 25) %"
+  [ -n "$cpid" ] && before+=", conhost.exe $(percent $((c1 - c0)) 25) %"
+  until grep -q 'step.*wait 40000' "$work/sim.log" 2>/dev/null; do sleep 0.2; done
+  sleep 5
+  z0=$(cpu_of "$zpid"); w0=$(cpu_of "$spid"); [ -n "$cpid" ] && c0=$(cpu_of "$cpid")
+  sleep 25
+  z1=$(cpu_of "$zpid"); w1=$(cpu_of "$spid"); [ -n "$cpid" ] && c1=$(cpu_of "$cpid")
+  after="Zarvik.exe $(percent $((z1 - z0)) 25) %, wineserver $(percent $((w1 - w0)) 25) %"
+  [ -n "$cpid" ] && after+=", conhost.exe $(percent $((c1 - c0)) 25) %"
+  local t=0
+  while ! grep -q 'typed *echo ^7The ^5Time' "$work/sim.log" && [ $t -lt 300 ]; do sleep 0.1; t=$((t + 1)); done
+  local reply
+  reply=$(awk '/print  *Padawan: !time/ { t = $1 + 0 } /typed  *echo \^7The \^5Time/ && t { print $1 - t; exit }' "$work/sim.log")
+  echo "flood ($label): idle before $before; idle after 4,000 lines $after (25 s each); reply to !time ${reply:-none} ms"
+  stop_pair
+}
+
 printf 'map ffa_bespin\nwait 70000\n' > "$work/idle.txt"
 case "$what" in
   idle) idle "idle beside the simulator" "$work/idle.txt" ;;
@@ -125,8 +181,9 @@ case "$what" in
   load) load ;;
   text-idle) idle "idle beside the simulator in a text console" "$work/idle.txt" "" text ;;
   text-load) load text ;;
+  flood) flood; flood text ;;
   all) idle "idle beside the simulator" "$work/idle.txt"
     idle "idle beside the simulator, sent to the tray" "$work/idle.txt" tray; idle "idle, no game console" ""; load
     idle "idle beside the simulator in a text console" "$work/idle.txt" "" text; load text ;;
-  *) echo "usage: scripts/measure.sh [idle|tray|alone|load|text-idle|text-load|all]" >&2; exit 2 ;;
+  *) echo "usage: scripts/measure.sh [idle|tray|alone|load|text-idle|text-load|flood|all]" >&2; exit 2 ;;
 esac

@@ -72,6 +72,7 @@ DWORD TextConsoleLink::Start(const std::string& program, const std::string& argu
         return error;
     }
     mark_ = {};
+    pastMark_ = false;
     return 0;
 }
 
@@ -93,6 +94,7 @@ void TextConsoleLink::End() {
     if (attached_) FreeConsole();
     attached_ = false;
     mark_ = {};
+    pastMark_ = false;
 }
 
 bool TextConsoleLink::ReadScreen(Screen& screen) {
@@ -131,6 +133,14 @@ bool TextConsoleLink::UnreadRows(Screen& screen, std::vector<std::string>& rows)
     return true;
 }
 
+void TextConsoleLink::MarkCursor() {
+    pastMark_ = false;
+    Screen screen;
+    if (!ReadScreen(screen)) return;
+    const int first = std::max(0, screen.cursorRow - kAnchorRows);
+    mark_ = {screen.cursorRow, ReadRows(first, screen.cursorRow - first, screen.width)};
+}
+
 void TextConsoleLink::Advance(const std::vector<std::string>& rows, int by) {
     std::vector<std::string> seen = mark_.anchor;
     seen.insert(seen.end(), rows.begin(), rows.begin() + by);
@@ -139,13 +149,44 @@ void TextConsoleLink::Advance(const std::vector<std::string>& rows, int by) {
     mark_ = std::move(moved);
 }
 
+std::optional<std::string> TextConsoleLink::LastLine(const Screen& screen) {
+    const int row = screen.cursorRow - 1;
+    if (row < 0) return std::nullopt;
+    // Usually one read: the row above the cursor holds the whole line when neither it nor the
+    // row before it is full (a full row goes on in the next).
+    if (row > 0) {
+        std::string text(static_cast<std::size_t>(screen.width) + 1, ' ');
+        DWORD read = 0;
+        ReadConsoleOutputCharacterA(output_, text.data(), static_cast<DWORD>(text.size()),
+                                    {static_cast<SHORT>(screen.width - 1), static_cast<SHORT>(row - 1)}, &read);
+        if (text.front() == ' ' && text.back() == ' ') return std::string(TrimRow(std::string_view(text).substr(1)));
+    }
+    // A long line: rows joined upwards until its start is among them.
+    for (int count = 4;; count *= 2) {
+        const int first = std::max(0, screen.cursorRow - count);
+        const std::vector<RowLine> lines =
+            JoinRows(ReadRows(first, screen.cursorRow - first, screen.width), static_cast<std::size_t>(screen.width));
+        // The first line may have begun above the rows read; a later one began within them.
+        if (lines.size() >= 2 || (first == 0 && !lines.empty())) return lines.back().text;
+        if (first == 0) return std::nullopt;
+    }
+}
+
 std::string TextConsoleLink::ReadOutput() {
     Screen screen;
+    if (pastMark_) {
+        if (!ReadScreen(screen)) return {};
+        const std::optional<std::string> line = LastLine(screen);
+        return line ? *line + "\r\n" : std::string();
+    }
     std::vector<std::string> rows;
     if (!UnreadRows(screen, rows)) return {};
-    std::string text;
-    for (const RowLine& line : JoinRows(rows, static_cast<std::size_t>(screen.width))) text += line.text + "\r\n";
-    return text;
+    const std::vector<RowLine> lines = JoinRows(rows, static_cast<std::size_t>(screen.width));
+    if (lines.empty()) return {};
+    // Whatever the game prints from now on comes after this line: until we type again, the
+    // mark need not be followed, and only the last line is read.
+    pastMark_ = true;
+    return lines.back().text + "\r\n";
 }
 
 bool TextConsoleLink::WaitAMoment() {
@@ -166,6 +207,8 @@ void TextConsoleLink::Type(const std::string& text, bool asCommand) {
     if (!Running()) return;
     const std::string line = TypedLine(asCommand ? text : "echo " + text);
     const std::vector<INPUT_RECORD> keys = KeysOf(line);
+    // All that stands above the cursor now came before Enter: the echo is looked for below it.
+    MarkCursor();
     const DWORD takeDeadline = GetTickCount() + kTakeTimeoutMs;
     // Piece by piece, each once the game has taken the one before: Enter ends the last.
     for (std::size_t at = 0; at < keys.size(); at += kPieceEvents) {

@@ -7,6 +7,7 @@
 
 #include <windows.h>
 
+#include <optional>
 #include <string>
 
 namespace zarvik {
@@ -26,7 +27,8 @@ class TextConsoleLink {
     // True while the game we started runs; once it has ended, the console goes with it.
     bool Running();
 
-    // The complete lines the game printed since the last submission, each ended by CR LF.
+    // The last complete line the game printed since the last submission, ended by CR LF; ""
+    // when there is none.
     std::string ReadOutput();
 
     // Types `text` (or "echo " + text) and Enter once the game takes keys, and moves the read
@@ -45,6 +47,10 @@ class TextConsoleLink {
     bool WaitForInputTaken(DWORD deadline);
     // Lets window messages run for a moment; false once the game has ended.
     bool WaitAMoment();
+    // The last complete line above the cursor.
+    std::optional<std::string> LastLine(const Screen& screen);
+    // Sets the mark at the cursor's row: all above it has been seen.
+    void MarkCursor();
     // Moves the mark `by` rows down `rows` (those from the mark on).
     void Advance(const std::vector<std::string>& rows, int by);
     void End();
@@ -54,6 +60,7 @@ class TextConsoleLink {
     HANDLE output_ = INVALID_HANDLE_VALUE;
     bool attached_ = false;
     ReadMark mark_;
+    bool pastMark_ = false;  // a complete line stands past the mark
 };
 
 }  // namespace zarvik

@@ -7,6 +7,8 @@
 
 #include <windows.h>
 
+#include <string>
+
 namespace zarvik {
 
 class Win32GameConsole : public GameConsolePort {
@@ -15,9 +17,16 @@ class Win32GameConsole : public GameConsolePort {
     void Submit(const std::string& text, bool asCommand) override;
 
   private:
+    // Whether the buffer is as it was at the last copy: the same length, and not marked modified
+    // since (every print marks it). Two small messages instead of copying up to 32 KiB.
+    bool Unchanged();
+
     // The output buffer found last time. Looking it up again costs three trips to the window
     // server a tick under Wine; a message to a closed window fails, and then we look again.
     HWND buffer_ = nullptr;
+    std::string copy_;        // the buffer's text at the last copy
+    DWORD copiedAt_ = 0;      // when it was copied
+    bool stale_ = true;       // we changed the console since
 };
 
 class Win32EventPump : public EventPump {

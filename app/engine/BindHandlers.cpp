@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <utility>
 
 namespace zarvik {
 namespace {
@@ -148,8 +149,14 @@ void Engine::NameReply() {
     const std::size_t defaultMarker = line.find("\" default:");
     if (valueStart == std::string::npos || defaultMarker == std::string::npos || defaultMarker < valueStart + 4)
         InvalidArgument("NameReply");
-    io_.name.SetText(line.substr(valueStart + 4, defaultMarker - (valueStart + 4)));
-    Submit("^4Name Setting ^2Updated", false);
+    const std::string name = line.substr(valueStart + 4, defaultMarker - (valueStart + 4));
+    if (!std::exchange(state_.RenamePending, false)) {
+        io_.name.SetText(name);
+        Submit("^4Name Setting ^2Updated", false);
+    } else if (name != Name()) {
+        io_.name.SetText(name);
+        Submit("^4Name Setting ^2Changed", false);
+    }  // else the rename was another player's, named to look like ours
     if (state_.LoadAfterName && io_.options.IsOn(Option::AutoLoad)) {
         Submit(" !load", false);
         state_.LoadAfterName = false;
@@ -157,11 +164,10 @@ void Engine::NameReply() {
 }
 
 void Engine::Rename() {
-    const std::string line = Line();
-    std::string newName = line.substr(Name().size() + std::string(" renamed to").size());
-    if (!newName.empty() && newName[0] == ' ') newName.erase(0, 1);
-    io_.name.SetText(newName);
-    Submit("^4Name Setting ^2Changed", false);
+    // A player who joins named "Padawan renamed to Bob" is announced as "Padawan renamed to Bob
+    // entered the game": the text cannot tell that from our rename, the game's answer can.
+    state_.RenamePending = true;
+    Submit("name", true);
 }
 
 }  // namespace zarvik

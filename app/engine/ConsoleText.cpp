@@ -2,21 +2,13 @@
 
 namespace zarvik {
 
-std::optional<std::string> LastCompleteLine(std::string_view copy, const std::function<void()>& afterPiece) {
-    std::optional<std::string_view> previous;
-    std::string_view piece;
-    std::size_t p = 0;
-    for (;;) {
-        const std::size_t cut = copy.find("\r\n", p);
-        const bool last = cut == std::string_view::npos;
-        piece = copy.substr(p, last ? std::string_view::npos : cut - p);
-        if (afterPiece) afterPiece();
-        if (last) break;
-        previous = piece;
-        p = cut + 2;
-    }
-    if (!previous) return std::nullopt;
-    return std::string(*previous);
+std::optional<std::string> LastCompleteLine(std::string_view copy) {
+    const std::size_t end = copy.rfind("\r\n");
+    if (end == std::string_view::npos) return std::nullopt;
+    // Two CR LFs cannot overlap, so the one before is wholly before `end`.
+    const std::size_t before = end == 0 ? std::string_view::npos : copy.rfind("\r\n", end - 1);
+    const std::size_t start = before == std::string_view::npos ? 0 : before + 2;
+    return std::string(copy.substr(start, end - start));
 }
 
 }  // namespace zarvik

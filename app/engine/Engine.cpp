@@ -54,8 +54,10 @@ void Engine::Tick() {
 }
 
 void Engine::Examine() {
-    const std::string copy = io_.console.ReadOutput();
-    const auto line = LastCompleteLine(copy, [this] { io_.events.RunPending(); });
+    const auto line = LastCompleteLine(io_.console.ReadOutput());
+    // Once a tick keeps the windows answering: finding the line takes microseconds, and a pump
+    // a piece made a full console cost a core's third under Wine.
+    io_.events.RunPending();
     if (!line) return;  // no complete line yet: nothing to examine, nothing to report
     state_.CurrentLine = *line;
 

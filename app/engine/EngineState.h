@@ -13,6 +13,7 @@ struct EngineState {
     bool SavePending = false;    // a captured bind waits for the map name reply
     bool LoadPending = false;    // a load request waits for the map name reply
     bool LoadAfterName = false;  // the player entered a game: the next name reply may start a load
+    bool RenamePending = false;  // a rename line waits for the game's answer to "name"
 
     std::string CurrentLine;     // the line this tick examines; every submission empties it
 };

@@ -119,7 +119,13 @@ TEST(NameTracking, TakesTheNameFromTheGamesReplyAndRename) {
     Rig rig;
     EXPECT_EQ(rig.TickOn("\"name\" is:\"Kyle Katarn\" default:\"Padawan\""), Sends{Echo("^4Name Setting ^2Updated")});
     EXPECT_EQ(rig.name.text, "Kyle Katarn");
-    EXPECT_EQ(rig.TickOn("Kyle Katarn renamed to Jan Ors"), Sends{Echo("^4Name Setting ^2Changed")});
+    // A rename is taken once the game confirms it: a player may be named like one.
+    EXPECT_EQ(rig.TickOn("Kyle Katarn renamed to Jan Ors entered the game"), Sends{Command("name")});
+    EXPECT_EQ(rig.TickOn("\"name\" is:\"Kyle Katarn\" default:\"Padawan\""), Sends{});
+    EXPECT_EQ(rig.name.text, "Kyle Katarn");
+    EXPECT_EQ(rig.TickOn("Kyle Katarn renamed to Jan Ors"), Sends{Command("name")});
+    EXPECT_EQ(rig.name.text, "Kyle Katarn");
+    EXPECT_EQ(rig.TickOn("\"name\" is:\"Jan Ors\" default:\"Padawan\""), Sends{Echo("^4Name Setting ^2Changed")});
     EXPECT_EQ(rig.name.text, "Jan Ors");
     EXPECT_EQ(rig.TickOn("Kyle Katarn renamed to Nobody"), Sends{}) << "only the player's own rename";
 

@@ -70,6 +70,28 @@ TEST(Engine, GreetsThePlayerEnteringAndAsksForTheName) {
     EXPECT_EQ(nameless.TickOn("Kyle entered the game").size(), 2u);
 }
 
+TEST(Engine, ExaminesTheLastCompleteLineOnly) {
+    const struct {
+        std::string copy;
+        bool answers;
+    } rows[] = {
+        {"Kyle: hi\r\nPadawan: !about\r\n", true},
+        {"Padawan: !about\r\nKyle: hi\r\n", false},
+        {"Padawan: !about\r\nPadawan: !ab", true},  // the game is still printing the last one
+        {"Padawan: !about", false},                   // nothing complete yet
+        {"Padawan: !about\r\n", true},
+        {"\r\nPadawan: !about\r\n\r\n", false},     // an empty line printed after it
+        {"x\r\r\nPadawan: !about\r\n", true},       // a lone CR is no line break
+    };
+    for (const auto& row : rows) {
+        Rig rig;
+        rig.console.output = row.copy;
+        rig.engine.Tick();
+        EXPECT_EQ(rig.console.sent.size(), row.answers ? 1u : 0u) << row.copy;
+        EXPECT_EQ(rig.pump.runs, 1) << "window events run once a tick, however long the console";
+    }
+}
+
 TEST(Engine, ASubmissionConsumesTheLineForTheRestOfTheTick) {
     Rig rig;
     // !time is tested before !load: only the time answers.
@@ -136,6 +158,8 @@ TEST(HostileInput, EachLineMayOnlyDoWhatItsRowAllows) {
         {"a fake name reply inside chat", "Kyle: \"name\" is:\"Kyle\" default:\"Padawan\"", {}},
         {"a fake rename inside chat", "Kyle: Padawan renamed to Kyle", {}},
         {"a chatting player named like a rename", "Padawan renamed to Kyle: hi", {}},
+        {"a player named like a rename enters: the game is asked", "Padawan renamed to Kyle entered the game",
+         {Command("name")}},
         {"a fake bind reply inside chat", "Kyle: \"F5\" = \"kill\"", {}},
         {"a fake map name reply inside chat", "Kyle: \"mapname\" is:\"evil\" default:\"nomap\"", {}},
         {"a fake client map name inside chat", "Kyle: \"ui_about_mapname\" is:\"evil\" default:\"\"", {}},

@@ -2,6 +2,7 @@
 // its children in the game's order, a line typed echoed at once and run on a later frame.
 #include "SimWindow.h"
 #include "app/console/ConsoleLink.h"
+#include "app/console/Win32GamePort.h"
 #include "tests/win/win_test.h"
 
 namespace zarvik {
@@ -48,6 +49,19 @@ TEST_F(Link, AnAnswerPrintedBeforeTheClearStays) {
     EXPECT_EQ(WindowText(window.buffer()), "mapname is here\r\n") << "the request and the echo are gone";
     window.Game().PrintLine("Kyle: hi");
     EXPECT_EQ(WindowText(window.buffer()), "mapname is here\r\nKyle: hi\r\n") << "later prints still append";
+}
+
+TEST_F(Link, EveryPrintIsReadThoughTheBufferKeepsItsLength) {
+    Win32GameConsole console;
+    window.Game().PrintLine("Padawan: !date");
+    EXPECT_EQ(console.ReadOutput(), "Padawan: !date\r\n");
+    EXPECT_EQ(console.ReadOutput(), "Padawan: !date\r\n");
+    // Past 0x7fff characters the game selects the whole buffer and its next print replaces it.
+    SendMessageA(window.buffer(), EM_SETSEL, 0, -1);
+    SendMessageA(window.buffer(), EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>("Padawan: !time\r\n"));
+    EXPECT_EQ(console.ReadOutput(), "Padawan: !time\r\n");
+    window.Game().PrintLine("Padawan: !time");
+    EXPECT_EQ(console.ReadOutput(), "Padawan: !time\r\nPadawan: !time\r\n");
 }
 
 TEST(SendToConsole, WithoutTheGameOnlyTheCurrentLineIsCleared) {

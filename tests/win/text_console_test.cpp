@@ -71,7 +71,9 @@ TEST_F(TextConsole, LongLinesAnswersBeforeTheMarkAndAGameThatEndsAndStartsAgain)
     SetGame("edges",
             "wait 2500\n"
             "map ffa_bespin\n"
-            "chat !time " + std::string(1100, 'x') + "\n"  // longer than a row of the console
+            "chat-from Kyle gg\n"
+            "wait 300\n"
+            "chat !time " + std::string(4500, 'x') + "\n"  // five rows of the console
             "expect-match 950-3000 echo \\^7The \\^5Time \\^7is currently: .*\n"
             "bind F6 " + value + "\n"
             "chat !add f6\n"
