@@ -45,7 +45,8 @@ void SetInputLine(const std::string& line) {
         if (!input || SendMessageTimeoutA(input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(line.c_str()),
                                           SMTO_NORMAL | SMTO_ABORTIFHUNG, kBusyTryMs, &result))
             return;
-        if (!WaitAMoment(kBusyLookMs)) return;
+        // A game that refuses our messages (one run as administrator) is not waited for.
+        if (GetLastError() != ERROR_TIMEOUT || !WaitAMoment(kBusyLookMs)) return;
     }
 }
 
