@@ -5,6 +5,7 @@
 #include "app/console/TypedEcho.h"
 
 #include <algorithm>
+#include <memory>
 
 namespace zarvik {
 namespace {
@@ -15,11 +16,60 @@ constexpr char kEditClass[] = "edit";
 // A game that has stopped answering must not freeze us: give up on a message after this.
 constexpr UINT kSendTimeoutMs = 5000;
 
+// A game loading a map answers nothing for seconds, and a typed line must still reach it whole:
+// it is tried for this long at a time, our windows working in between.
+constexpr UINT kBusyTryMs = 100;
+constexpr DWORD kBusyLookMs = 50;
+
 void Send(HWND target, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!target) return;
     DWORD_PTR result = 0;
     SendMessageTimeoutA(target, message, wParam, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG, kSendTimeoutMs,
                         &result);
+}
+
+// Lets this thread's windows work for up to `ms`; false when the program is quitting.
+bool WaitAMoment(DWORD ms) {
+    if (!PumpPendingMessages()) return false;
+    MsgWaitForMultipleObjectsEx(0, nullptr, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    return true;
+}
+
+// Sets the input line's text once the game takes it, however long it is busy, or until it has
+// ended. A sending that timed out is dropped (Wine) or taken later (Windows): either way the
+// next one sets the same text.
+void SetInputLine(const std::string& line) {
+    for (;;) {
+        HWND input = GetConsoleEdit(true);
+        DWORD_PTR result = 0;
+        if (!input || SendMessageTimeoutA(input, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(line.c_str()),
+                                          SMTO_NORMAL | SMTO_ABORTIFHUNG, kBusyTryMs, &result))
+            return;
+        // A game that refuses our messages (one run as administrator) is not waited for.
+        if (GetLastError() != ERROR_TIMEOUT || !WaitAMoment(kBusyLookMs)) return;
+    }
+}
+
+// The callback owns a share of the flag: it may come after we stopped waiting.
+void CALLBACK EnterTaken(HWND, UINT, ULONG_PTR data, LRESULT) {
+    auto* taken = reinterpret_cast<std::shared_ptr<bool>*>(data);
+    **taken = true;
+    delete taken;
+}
+
+// Presses Enter once (a second Enter would be a second line) and waits until the game has
+// taken it, however long it is busy, or until it has ended.
+void PressEnter() {
+    HWND input = GetConsoleEdit(true);
+    if (!input) return;
+    const auto taken = std::make_shared<bool>(false);
+    auto* share = new std::shared_ptr<bool>(taken);
+    if (!SendMessageCallbackA(input, WM_CHAR, 13, 0, EnterTaken, reinterpret_cast<ULONG_PTR>(share))) {
+        delete share;
+        return;
+    }
+    while (!*taken && IsWindow(input) && WaitAMoment(kBusyLookMs)) {
+    }
 }
 
 // Empties the buffer of what stood in it before Enter and of the echo of the line typed. The
@@ -80,9 +130,8 @@ void Pause(std::int32_t seconds) {
 
 void SendToConsole(const std::string& text, bool asCommand, const std::function<void()>& clearCurrentLine) {
     Pause(1);
-    const std::string line = asCommand ? text : "echo " + text;
-    Send(GetConsoleEdit(true), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(line.c_str()));
-    Send(GetConsoleEdit(true), WM_CHAR, 13, 0);
+    SetInputLine(asCommand ? text : "echo " + text);
+    PressEnter();
     ClearThroughEcho(GetConsoleEdit(false));
     if (clearCurrentLine) clearCurrentLine();
 }

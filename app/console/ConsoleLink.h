@@ -27,7 +27,9 @@ bool ReadEditText(HWND edit, std::string& text);
 
 // Pauses one second, types `text` (or "echo " + text) into the console's input line,
 // presses Enter, empties the console's output buffer through the echo of the typed line
-// (an answer printed already stays), then calls `clearCurrentLine`.
+// (an answer printed already stays), then calls `clearCurrentLine`. A game that answers
+// nothing for a while (a map loading) is waited for until it takes the line and the Enter,
+// or has ended, this thread's windows working meanwhile.
 // Without a console the pause is still spent and only `clearCurrentLine` runs.
 void SendToConsole(const std::string& text, bool asCommand, const std::function<void()>& clearCurrentLine);
 

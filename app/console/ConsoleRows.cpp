@@ -13,14 +13,17 @@ std::string TypedLine(std::string_view text) {
     return line;
 }
 
-std::string ShownText(std::string_view text) {
+std::string ShownText(std::string_view text, ColourCodes codes) {
     std::string shown;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '^' && i + 1 < text.size() && text[i + 1] != '^') {
-            ++i;
-            continue;
+        if (text[i] == '^' && i + 1 < text.size()) {
+            const char c = text[i + 1];
+            if (codes == ColourCodes::V104 ? c >= '0' && c <= '7' : c != '^') {
+                ++i;
+                continue;
+            }
         }
-        shown += text[i];
+        shown += text[i] >= ' ' && text[i] <= '~' ? text[i] : '.';
     }
     return shown;
 }
@@ -71,7 +74,9 @@ int RelocateMark(const ReadMark& mark, const std::vector<std::string>& rows) {
 int RowAfterEcho(const std::vector<RowLine>& lines, std::string_view typed, int none) {
     std::string text;
     for (const RowLine& line : lines) text += line.text + "\r\n";
-    const std::size_t end = EndOfEcho(text, TrimRow(ShownText(TypedLine(typed))));
+    const std::string line = TypedLine(typed);
+    const std::string v102 = ShownText(line, ColourCodes::V102), v104 = ShownText(line, ColourCodes::V104);
+    const std::size_t end = EndOfEcho(text, {TrimRow(v102), TrimRow(v104)});
     if (end == std::string::npos) return none;
     const auto count = std::count(text.begin(), text.begin() + static_cast<std::ptrdiff_t>(end), '\n');
     return lines[static_cast<std::size_t>(count) - 1].endRow;

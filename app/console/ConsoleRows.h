@@ -18,8 +18,13 @@ constexpr std::size_t kTypedLineLimit = 255;
 // so it goes as a blank; what the game would not keep is not typed.
 std::string TypedLine(std::string_view text);
 
-// A text as the game shows it: colour codes (a caret and any character but a caret) gone.
-std::string ShownText(std::string_view text);
+// What the game takes for a colour code, a caret and one character: version 1.02 any character
+// but a caret, 1.04 only a digit 0 to 7 ("^9" and "^a" stay as they are).
+enum class ColourCodes { V102, V104 };
+
+// A text as the text console shows it: colour codes gone, as the game's version takes them,
+// and every byte outside blank..'~' (an accented letter, a tab) a '.'.
+std::string ShownText(std::string_view text, ColourCodes codes);
 
 // A row without the blanks that pad it to the buffer's width.
 std::string_view TrimRow(std::string_view row);
@@ -53,7 +58,8 @@ ReadMark MarkAt(const std::vector<std::string>& rows, int row);
 // Rows printed later that repeat the whole anchor at its old place cannot be told from it.
 int RelocateMark(const ReadMark& mark, const std::vector<std::string>& rows);
 
-// The row after the last of `lines` that is the game's echo of `typed`; `none` when absent.
+// The row after the last of `lines` that is the game's echo of `typed`, as a game of either
+// version shows it; `none` when absent.
 int RowAfterEcho(const std::vector<RowLine>& lines, std::string_view typed, int none);
 
 }  // namespace zarvik

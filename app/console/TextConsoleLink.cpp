@@ -10,9 +10,11 @@ namespace {
 
 // The game drops what waits past about 250 events, and takes one line a frame.
 constexpr std::size_t kPieceEvents = 100;
-// A game that takes no keys, or prints no echo, for this long is not waited for any longer.
-constexpr DWORD kTakeTimeoutMs = 5000;
+// A game that prints no echo for this long is not waited for any longer.
 constexpr DWORD kEchoTimeoutMs = 2000;
+// A game that has taken no keys for this long is busy (loading a map): looked at less often.
+constexpr DWORD kBusyAfterMs = 1000;
+constexpr DWORD kBusyLookMs = 50;
 
 bool Passed(DWORD deadline) {
     return static_cast<LONG>(GetTickCount() - deadline) >= 0;
@@ -189,17 +191,18 @@ std::string TextConsoleLink::ReadOutput() {
     return lines.back().text + "\r\n";
 }
 
-bool TextConsoleLink::WaitAMoment() {
+bool TextConsoleLink::WaitAMoment(DWORD ms) {
     if (!PumpPendingMessages() || !game_.hProcess) return false;
-    return MsgWaitForMultipleObjectsEx(1, &game_.hProcess, 5, QS_ALLINPUT, MWMO_INPUTAVAILABLE) != WAIT_OBJECT_0;
+    return MsgWaitForMultipleObjectsEx(1, &game_.hProcess, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE) != WAIT_OBJECT_0;
 }
 
-bool TextConsoleLink::WaitForInputTaken(DWORD deadline) {
+bool TextConsoleLink::WaitForInputTaken() {
+    const DWORD busyAt = GetTickCount() + kBusyAfterMs;
     for (;;) {
         DWORD waiting = 0;
         if (!GetNumberOfConsoleInputEvents(input_, &waiting)) return false;
         if (waiting == 0) return true;
-        if (Passed(deadline) || !WaitAMoment()) return false;
+        if (!WaitAMoment(Passed(busyAt) ? kBusyLookMs : 5)) return false;
     }
 }
 
@@ -209,15 +212,14 @@ void TextConsoleLink::Type(const std::string& text, bool asCommand) {
     const std::vector<INPUT_RECORD> keys = KeysOf(line);
     // All that stands above the cursor now came before Enter: the echo is looked for below it.
     MarkCursor();
-    const DWORD takeDeadline = GetTickCount() + kTakeTimeoutMs;
     // Piece by piece, each once the game has taken the one before: Enter ends the last.
     for (std::size_t at = 0; at < keys.size(); at += kPieceEvents) {
-        if (!WaitForInputTaken(takeDeadline)) break;
+        if (!WaitForInputTaken()) return;
         const DWORD count = static_cast<DWORD>(std::min(kPieceEvents, keys.size() - at));
         DWORD written = 0;
         WriteConsoleInputA(input_, keys.data() + at, count, &written);
     }
-    WaitForInputTaken(takeDeadline);
+    if (!WaitForInputTaken()) return;
 
     // The game shows the line the moment it takes Enter, and answers it on a later frame.
     // The mark moves past that echo only: an answer printed already stays.

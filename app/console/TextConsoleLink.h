@@ -31,8 +31,9 @@ class TextConsoleLink {
     // when there is none.
     std::string ReadOutput();
 
-    // Types `text` (or "echo " + text) and Enter once the game takes keys, and moves the read
-    // mark past the game's echo of it. The caller has paused already.
+    // Types `text` (or "echo " + text) and Enter as the game takes keys, waiting as long as it
+    // reads nothing (a map loading), and moves the read mark past the game's echo of it. The
+    // caller has paused already.
     void Type(const std::string& text, bool asCommand);
 
   private:
@@ -44,9 +45,11 @@ class TextConsoleLink {
     std::vector<std::string> ReadRows(int first, int count, int width);
     // The rows from the mark to the cursor, the mark found again first when the buffer moved.
     bool UnreadRows(Screen& screen, std::vector<std::string>& rows);
-    bool WaitForInputTaken(DWORD deadline);
-    // Lets window messages run for a moment; false once the game has ended.
-    bool WaitAMoment();
+    // Until the game has taken every key written, however long it reads nothing (a map
+    // loading): a line left half typed would be glued to the next. False once it has ended.
+    bool WaitForInputTaken();
+    // Lets window messages run for up to `ms`; false once the game has ended or we quit.
+    bool WaitAMoment(DWORD ms = 5);
     // The last complete line above the cursor.
     std::optional<std::string> LastLine(const Screen& screen);
     // Sets the mark at the cursor's row: all above it has been seen.

@@ -1,5 +1,7 @@
 #include "app/console/TypedEcho.h"
 
+#include <algorithm>
+
 namespace zarvik {
 namespace {
 
@@ -21,8 +23,10 @@ std::size_t EndOfTypedEcho(std::string_view text) {
     return EndOfLastLine(text, [](std::string_view line) { return !line.empty() && line[0] == ']'; });
 }
 
-std::size_t EndOfEcho(std::string_view text, std::string_view echo) {
-    return EndOfLastLine(text, [echo](std::string_view line) { return line == echo; });
+std::size_t EndOfEcho(std::string_view text, std::initializer_list<std::string_view> echoes) {
+    return EndOfLastLine(text, [echoes](std::string_view line) {
+        return std::find(echoes.begin(), echoes.end(), line) != echoes.end();
+    });
 }
 
 }  // namespace zarvik

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <initializer_list>
 #include <string_view>
 
 namespace zarvik {
@@ -13,8 +14,8 @@ namespace zarvik {
 // after the CR LF of the last line that begins with "]"; npos when there is none.
 std::size_t EndOfTypedEcho(std::string_view text);
 
-// A text console's echo is the line itself: just after the CR LF of the last line that is
-// `echo`; npos when there is none.
-std::size_t EndOfEcho(std::string_view text, std::string_view echo);
+// A text console's echo is the line itself: just after the CR LF of the last line that is one
+// of `echoes` (the forms it may take); npos when there is none.
+std::size_t EndOfEcho(std::string_view text, std::initializer_list<std::string_view> echoes);
 
 }  // namespace zarvik

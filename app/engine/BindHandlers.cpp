@@ -146,7 +146,9 @@ Engine::Flow Engine::LoadNow() {
 void Engine::NameReply() {
     const std::string line = Line();
     const std::size_t valueStart = line.find("is:\"");
-    const std::size_t defaultMarker = line.find("\" default:");
+    // The value is followed by the default, or, when it is the default, by today's clients'
+    // word for that.
+    const std::size_t defaultMarker = std::min(line.find("\" default:"), line.find("\" (the default)"));
     if (valueStart == std::string::npos || defaultMarker == std::string::npos || defaultMarker < valueStart + 4)
         InvalidArgument("NameReply");
     const std::string name = line.substr(valueStart + 4, defaultMarker - (valueStart + 4));

@@ -52,6 +52,12 @@ TEST(RowAfterEcho, PassesTheGamesEchoOfTheTypedLineAndKeepsAnAnswerAfterIt) {
     EXPECT_EQ(RowAfterEcho(lines, "echo ^7The ^5Time", -1), 4) << "the echo shows without colour codes";
     EXPECT_EQ(RowAfterEcho(lines, "name", -1), -1);
     EXPECT_EQ(RowAfterEcho(JoinRows(Rows({"a b"}), 8), "a\rb", -1), 1) << "a control character goes as a blank";
+
+    // Version 1.02 takes a caret and any character for a colour code, 1.04 only "^0" to "^7";
+    // the text console shows any byte outside blank..'~' as a dot.
+    for (const char* shown : {"say x caf.", "say ^9x caf."})
+        EXPECT_EQ(RowAfterEcho(JoinRows(Rows({shown, "answer"}, 16), 16), "say ^9x caf\xe9", -1), 1) << shown;
+    EXPECT_EQ(RowAfterEcho(JoinRows(Rows({"say ^9x caf\xe9"}, 16), 16), "say ^9x caf\xe9", -1), -1);
 }
 
 TEST(EndOfTypedEcho, FindsTheEndOfTheLastEchoLineOnly) {

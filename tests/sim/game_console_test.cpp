@@ -27,6 +27,8 @@ TEST(ConsoleBuffer, TurnsLineEndsIntoCrLfAndStripsColours) {
     EXPECT_EQ(buffer.Add("d\n\re").text, "d\r\ne");
     EXPECT_EQ(buffer.Add("f\r\ng").text, "f\r\n\r\ng") << "the game makes two line ends of CR LF";
     EXPECT_EQ(StripColours("a^^7b"), "a^b") << "\"^^\" is not a code: the first caret stays";
+    EXPECT_EQ(ConsoleBuffer(GameVersion::V104).Add("^7a^8b^9c^ad^^7e^0\n").text, "a^8b^9c^ad^e\r\n")
+        << "1.04 takes only a caret and a digit 0 to 7";
 }
 
 TEST(GameConsole, EchoPrintsEachArgumentWithATrailingBlank) {
@@ -52,6 +54,14 @@ TEST(GameConsole, CvarAndBindRepliesInTheGamesForms) {
     EXPECT_EQ(c.Run("Bind XYZ"), "\"XYZ\" isn't a valid key\r\n");
     c.Run("bind k say ^1hi   there");
     EXPECT_EQ(c.Run("bind K"), "\"K\" = \"say hi there\"\r\n") << "words joined by one blank; colours stripped";
+
+    // Today's clients say that a cvar is at its default instead of naming the default.
+    std::string said;
+    GameConsole client([&](const std::string& p) { said += StripColours(p); }, true);
+    client.Run("name; mapname; name Kyle; name");
+    EXPECT_EQ(said,
+              "\"name\" is:\"Padawan\" (the default)\n\"mapname\" is:\"nomap\" (the default)\n"
+              "Padawan renamed to Kyle\n\"name\" is:\"Kyle\" default:\"Padawan\"\n");
 }
 
 TEST(GameConsole, ChatAndMatchEventsPrintTheGamesLines) {

@@ -1,5 +1,6 @@
 // Zarvik.exe with today's clients: it starts the game (the simulator in its text-console mode)
-// in a hidden console of its own, and answers there as in the original console window.
+// in a hidden console of its own, and answers there as in the original console window. And
+// what both links meet alike: a game that stops reading for a while, each version's colours.
 #include "tests/win/win_test.h"
 
 #include <tlhelp32.h>
@@ -44,14 +45,75 @@ class TextConsole : public ProgramTest {
         }, ms);
         return result;
     }
+    // `scenario` played by the game in its console window with Zarvik beside it, then by the
+    // game Zarvik starts in its text console; `options` for the game.
+    void PlayInBothLinks(const std::string& scenario, const std::string& options) {
+        {
+            SimProcess sim(scenario, options);
+            HANDLE zarvik = Start();
+            EXPECT_EQ(sim.Finish(60000), 0u) << "console window " << options << "\n" << sim.Log();
+            Close(zarvik);
+        }
+        SetGame("text", scenario, options);
+        HANDLE zarvik = Start("--start-game");
+        EXPECT_EQ(GameResult("text", 60000), "passed")
+            << "text console " << options << "\n" << ReadFile(folder / "text.log");
+        Close(zarvik);
+    }
+    void WriteBinds(const std::string& lines) {
+        fs::create_directories(folder / "Data");
+        std::ofstream(folder / "Data" / "ffa_bespin.txt", std::ios::binary) << lines;
+    }
 };
 
+// The game loads a map for longer than Zarvik waited for it before: once just after it took the
+// first part of a line (the first piece of keys, or the text of its input line), once while
+// Zarvik pauses before the next.
+TEST_F(TextConsole, ALineTypedWhileTheGameStopsReadingReachesItWholeAndAlone) {
+    const std::string value(245, 'v');  // "Bind F6 "...: the game's whole line, three pieces of keys
+    WriteBinds("Bind F6 " + value + "\r\nBind F7 say seven\r\n");
+    PlayInBothLinks("map ffa_bespin\n"
+                    "wait 2500\n"
+                    "chat !load\n"
+                    "expect 950-3000 mapname\n"
+                    "expect 950-3000 echo !loadnow\n"
+                    "stall-on-input 6000\n"
+                    "expect 6000-9000 Bind F6 " + value + "\n"
+                    "wait 300\n"
+                    "stall 6000\n"
+                    "expect 950-9000 Bind F7 say seven\n"
+                    "expect 950-3000 echo ^2All binds ^3successfully ^2loaded\n",
+                    "");
+}
+
+// Lines whose colour codes only 1.02 strips, and a byte the text console shows as a dot: each
+// link finds its echo at once, so the next line follows a second later.
+TEST_F(TextConsole, LinesWithCodesOnlyOneVersionStripsAndBytesShownAsDots) {
+    WriteBinds("Bind F5 \"say ^9nine ^atea\"\r\nBind F6 say caf\xe9\r\n");
+    const std::string scenario = "map ffa_bespin\n"
+                                 "wait 2500\n"
+                                 "chat !load\n"
+                                 "expect 950-3000 mapname\n"
+                                 "expect 950-3000 echo !loadnow\n"
+                                 "expect 950-2500 Bind F5 \"say ^9nine ^atea\"\n"
+                                 "expect 950-2500 Bind F6 say caf\xe9\n"
+                                 "expect 950-2500 echo ^2All binds ^3successfully ^2loaded\n";
+    PlayInBothLinks(scenario, "--version 1.04");
+    SetGame("text102", scenario, "--version 1.02");
+    HANDLE zarvik = Start("--start-game");
+    EXPECT_EQ(GameResult("text102", 60000), "passed") << ReadFile(folder / "text102.log");
+    Close(zarvik);
+}
+
 TEST_F(TextConsole, PlaysAPlayersMatchWithTheGameItStarted) {
-    // The run command's match, the game started from Zarvik's command line.
+    // The run command's match, the game started from Zarvik's command line, a 1.04 game (the
+    // console window's match plays 1.02).
     const std::string scenario = ReadFile(ZARVIK_SESSION_SCENARIO);
     ASSERT_NE(scenario, "<missing>");
-    SetGame("match", scenario + "\nfolder " + folder.string() +
-                         "\ncontains Data/ffa_bespin.txt Bind F5 \"force_push\"\nini Name Padawan\n");
+    SetGame("match",
+            scenario + "\nfolder " + folder.string() +
+                "\ncontains Data/ffa_bespin.txt Bind F5 \"force_push\"\nini Name Padawan\n",
+            "--version 1.04");
     HANDLE zarvik = Start("--start-game");
     EXPECT_EQ(GameResult("match", 60000), "passed") << ReadFile(folder / "match.log");
     Close(zarvik);

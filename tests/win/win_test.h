@@ -143,16 +143,17 @@ inline void EndProcess(HANDLE process) {
 
 // The game console simulator playing a scenario in a folder of its own, where every "$FOLDER"
 // in the scenario stands for that folder: the scenario plays the game, the test plays Zarvik.
+// `options` go before the rest of its command line.
 class SimProcess {
   public:
-    explicit SimProcess(std::string scenario) {
+    explicit SimProcess(std::string scenario, const std::string& options = "") {
         static int count = 0;
         folder_ = TempFolder("zarvik-sim-" + std::to_string(++count));
         for (std::size_t at; (at = scenario.find("$FOLDER")) != std::string::npos;)
             scenario.replace(at, 7, folder_.string());
         std::ofstream(folder_ / "scenario.txt", std::ios::binary) << scenario;
         process_ = StartProcess("\"" + (Tree() / "tools" / "console-sim" / "console-sim.exe").string() +
-                                "\" --hidden --log \"" + (folder_ / "log.txt").string() + "\" \"" +
+                                "\" --hidden " + options + " --log \"" + (folder_ / "log.txt").string() + "\" \"" +
                                 (folder_ / "scenario.txt").string() + "\"");
     }
     ~SimProcess() {

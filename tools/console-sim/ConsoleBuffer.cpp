@@ -6,17 +6,18 @@ namespace {
 constexpr std::size_t kBufferSize = 16384;
 constexpr unsigned long kResetAfter = 0x7fff;
 
-bool IsColourCode(const std::string& s, std::size_t i) {
-    return s[i] == '^' && i + 1 < s.size() && s[i + 1] != '^';
+bool IsColourCode(const std::string& s, std::size_t i, GameVersion version) {
+    if (s[i] != '^' || i + 1 >= s.size()) return false;
+    return version == GameVersion::V104 ? s[i + 1] >= '0' && s[i + 1] <= '7' : s[i + 1] != '^';
 }
 
 }  // namespace
 
-std::string StripColours(const std::string& text) {
+std::string StripColours(const std::string& text, GameVersion version) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (IsColourCode(text, i))
+        if (IsColourCode(text, i, version))
             ++i;
         else
             out += text[i];
@@ -36,7 +37,7 @@ ConsoleBuffer::Append ConsoleBuffer::Add(const std::string& message) {
             ++i;
         } else if (c == '\r' || c == '\n') {
             out.text += "\r\n";
-        } else if (IsColourCode(msg, i)) {
+        } else if (IsColourCode(msg, i, version_)) {
             ++i;
         } else {
             out.text += c;

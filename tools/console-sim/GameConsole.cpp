@@ -91,7 +91,7 @@ std::optional<std::string> CanonicalKey(const std::string& key) {
     return std::nullopt;
 }
 
-GameConsole::GameConsole(Print print) : print_(std::move(print)) {
+GameConsole::GameConsole(Print print, bool saysTheDefault) : print_(std::move(print)), saysTheDefault_(saysTheDefault) {
     SetCvar("name", "Padawan");
     SetCvar("mapname", "nomap");
     SetCvar("ui_about_mapname", "");
@@ -142,7 +142,11 @@ void GameConsole::Execute(const std::vector<std::string>& args) {
     }
     if (Cvar* cvar = FindCvar(args[0])) {
         if (args.size() == 1) {
-            print_("\"" + cvar->name + "\" is:\"" + cvar->value + "^7\" default:\"" + cvar->reset + "^7\"\n");
+            const std::string is = "\"" + cvar->name + "\" is:\"" + cvar->value + "^7\"";
+            if (saysTheDefault_ && cvar->value == cvar->reset)
+                print_(is + " (the default)\n");
+            else
+                print_(is + " default:\"" + cvar->reset + "^7\"\n");
         } else if (cvar->name == "name") {
             RenamePlayer(args[1]);
         } else if (cvar->name != "mapname") {  // the server's cvar; a client cannot set it

@@ -25,7 +25,9 @@ class GameConsole {
 public:
     using Print = std::function<void(const std::string&)>;
 
-    explicit GameConsole(Print print);
+    // `saysTheDefault`: a cvar equal to its default answers `"name" is:"Padawan^7" (the default)`,
+    // as today's community clients print it; the original game always names the default.
+    explicit GameConsole(Print print, bool saysTheDefault = false);
 
     // A line typed into the console, executed (the "]" echo is the window's business).
     void Run(const std::string& typed);
@@ -59,6 +61,7 @@ private:
     std::map<std::string, std::string> binds_;
     std::string map_;
     bool remote_ = false;
+    bool saysTheDefault_;
 };
 
 }  // namespace zarvik::sim

@@ -57,6 +57,8 @@ const std::map<std::string, Verb>& Verbs() {
         {"bind", {K::Bind, Verb::WordText, true}},
         {"type", {K::Type, Verb::Text, true}},
         {"wait", {K::Wait, Verb::Timing, false}},
+        {"stall", {K::Stall, Verb::Timing, false}},
+        {"stall-on-input", {K::StallOnInput, Verb::Timing, false}},
         {"expect", {K::Expect, Verb::Timing, true}},
         {"expect-match", {K::ExpectMatch, Verb::Timing, true}},
         {"expect-none", {K::ExpectNone, Verb::Timing, false}},
@@ -212,6 +214,8 @@ ScenarioRunner::Outcome ScenarioRunner::Perform(const Step& step, long nowMs) {
             if (!game.BindKey(step.a, step.b)) return Fail(step, "\"" + step.a + "\" is not a key of the game");
             break;
         case K::Type: world_.TypeAsPlayer(step.a); break;
+        case K::Stall:
+        case K::StallOnInput: world_.StopReading(step.maxMs, step.kind == K::StallOnInput); break;
         case K::Wait: return nowMs - stepStart_ >= step.maxMs ? Outcome::Done : Outcome::Waiting;
         case K::Expect:
         case K::ExpectMatch: return Expect(step, nowMs);

@@ -17,7 +17,7 @@ namespace zarvik::sim {
 struct Step {
     enum class Kind {
         Print, Chat, ChatFrom, Enter, Rename, RenameFrom, Map, Remote, Bind, Type,
-        Wait, Expect, ExpectMatch, ExpectNone,
+        Wait, Stall, StallOnInput, Expect, ExpectMatch, ExpectNone,
         Folder, Exists, Missing, Contains, Lacks, Ini,
     };
     Kind kind;
@@ -41,6 +41,8 @@ public:
     virtual ~World() = default;
     virtual GameConsole& Game() = 0;
     virtual void TypeAsPlayer(const std::string& line) = 0;
+    // The game stops reading for `ms` (a map loading): at once, or once it next takes input.
+    virtual void StopReading(long ms, bool onceInputTaken) = 0;
     virtual std::optional<std::vector<std::string>> ReadLines(const std::string& path) = 0;  // nothing: no file
     virtual std::string IniValue(const std::string& file, const std::string& key) = 0;
 };

@@ -2,6 +2,8 @@
 
 #include "WorldFiles.h"
 
+#include <utility>
+
 namespace zarvik::sim {
 namespace {
 
@@ -20,7 +22,10 @@ std::string TextOf(HWND hwnd, int limit) {
 }  // namespace
 
 SimWindow::SimWindow(Options options, Transcript& transcript)
-    : options_(options), transcript_(transcript), game_([this](const std::string& text) { Print(text); }) {
+    : options_(options),
+      transcript_(transcript),
+      conbuf_(options.version),
+      game_([this](const std::string& text) { Print(text); }) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSA wc = {};
     wc.lpfnWndProc = WindowProc;
@@ -112,6 +117,13 @@ void SimWindow::CopyToClipboard() {
     CloseClipboard();
 }
 
+void SimWindow::StopReading(long ms, bool onceInputTaken) {
+    if (onceInputTaken)
+        stallMs_ = ms;
+    else
+        sim::StopReading(transcript_, ms);
+}
+
 std::optional<std::vector<std::string>> SimWindow::ReadLines(const std::string& path) {
     return ReadFileLines(path);
 }
@@ -162,15 +174,22 @@ LRESULT SimWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CALLBACK SimWindow::InputProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     auto* self = reinterpret_cast<SimWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    LRESULT result = 0;
     if (msg == WM_CHAR && wParam == 13) {
         const std::string line = TextOf(hwnd, kInputBytes);
         SetWindowTextA(hwnd, "");
         self->transcript_.Note("typed", line);
         self->Enter(line);
         if (self->received_) self->received_(line);
-        return 0;
+    } else {
+        result = CallWindowProcA(self->editProc_, hwnd, msg, wParam, lParam);
     }
-    return CallWindowProcA(self->editProc_, hwnd, msg, wParam, lParam);
+    if ((msg == WM_SETTEXT || msg == WM_CHAR) && self->stallMs_ > 0) {
+        // The sender has its answer; then the game loads, and its window answers nothing more.
+        ReplyMessage(result);
+        sim::StopReading(self->transcript_, std::exchange(self->stallMs_, 0));
+    }
+    return result;
 }
 
 }  // namespace zarvik::sim

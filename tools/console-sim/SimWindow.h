@@ -22,6 +22,7 @@ public:
     struct Options {
         bool visible = true;
         long frameMs = 5;  // a typed command runs at least this much later
+        GameVersion version = GameVersion::V102;
     };
     // Called with each command typed into the input line (by a program or a person).
     using Received = std::function<void(const std::string&)>;
@@ -44,6 +45,7 @@ public:
     // World
     GameConsole& Game() override { return game_; }
     void TypeAsPlayer(const std::string& line) override;
+    void StopReading(long ms, bool onceInputTaken) override;
     std::optional<std::vector<std::string>> ReadLines(const std::string& path) override;
     std::string IniValue(const std::string& file, const std::string& key) override;
 
@@ -71,6 +73,7 @@ private:
     HFONT font_ = nullptr;
     WNDPROC editProc_ = nullptr;
     std::deque<Queued> queue_;
+    long stallMs_ = 0;  // stops reading for this long once it next takes input
     Received received_;
     Frame frame_;
     std::function<void()> closed_;

@@ -1,9 +1,9 @@
 #include "TextConsole.h"
 
-#include "ConsoleBuffer.h"
 #include "WorldFiles.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace zarvik::sim {
 namespace {
@@ -21,7 +21,9 @@ HANDLE Open(const char* name) {
 }  // namespace
 
 TextConsole::TextConsole(Options options, Transcript& transcript)
-    : options_(options), transcript_(transcript), game_([this](const std::string& text) { Print(text); }) {
+    : options_(options),
+      transcript_(transcript),
+      game_([this](const std::string& text) { Print(text); }, true) {
     // Under Wine a child is attached already and this fails with ERROR_ACCESS_DENIED.
     if (AttachConsole(ATTACH_PARENT_PROCESS) || GetLastError() == ERROR_ACCESS_DENIED) {
         in_ = Open("CONIN$");
@@ -80,9 +82,10 @@ void TextConsole::DrawInputRow() {
 
 void TextConsole::Print(const std::string& text) {
     std::string shown;
-    for (char c : StripColours(text)) {
+    for (char c : StripColours(text, options_.version)) {
         if (c == '\n') shown += '\r';
-        if (c != '\r') shown += c;
+        // The console shows only the bytes from the blank to "~"; any other is a dot.
+        if (c != '\r') shown += c == '\n' || (c >= ' ' && c <= '~') ? c : '.';
     }
     transcript_.Shown(shown, false);
     if (!Attached() || shown.empty()) return;
@@ -105,15 +108,15 @@ void TextConsole::TypeAsPlayer(const std::string& line) {
     Enter(line);
 }
 
-void TextConsole::ReadKeys() {
+bool TextConsole::ReadKeys() {
     DWORD waiting = 0;
-    if (!Attached() || !GetNumberOfConsoleInputEvents(in_, &waiting) || waiting == 0) return;
+    if (!Attached() || !GetNumberOfConsoleInputEvents(in_, &waiting) || waiting == 0) return false;
     std::vector<INPUT_RECORD> events(waiting >= kDropAt ? 1 : waiting);
     DWORD got = 0;
-    if (!ReadConsoleInputA(in_, events.data(), static_cast<DWORD>(events.size()), &got)) return;
+    if (!ReadConsoleInputA(in_, events.data(), static_cast<DWORD>(events.size()), &got)) return false;
     if (waiting >= kDropAt) {
         transcript_.Note("lost", "one input event of " + std::to_string(waiting) + " waiting");
-        return;
+        return true;
     }
     FlushConsoleInputBuffer(in_);
     events.resize(got);
@@ -130,7 +133,7 @@ void TextConsole::ReadKeys() {
                 transcript_.Note("typed", line);
                 Enter(line);  // events after Enter went with the flush
                 if (received_) received_(line);
-                return;
+                return true;
             }
             case VK_UP:
             case VK_DOWN:
@@ -153,10 +156,11 @@ void TextConsole::ReadKeys() {
         }
     }
     if (!midLine_) DrawInputRow();
+    return true;
 }
 
 void TextConsole::RunFrame() {
-    ReadKeys();
+    if (ReadKeys() && stallMs_ > 0) sim::StopReading(transcript_, std::exchange(stallMs_, 0));
     const DWORD now = GetTickCount();
     while (!queue_.empty() && static_cast<LONG>(now - queue_.front().due) >= 0) {
         const std::string line = queue_.front().line;
@@ -164,6 +168,13 @@ void TextConsole::RunFrame() {
         game_.Run(line);
     }
     if (frame_) frame_();
+}
+
+void TextConsole::StopReading(long ms, bool onceInputTaken) {
+    if (onceInputTaken)
+        stallMs_ = ms;
+    else
+        sim::StopReading(transcript_, ms);
 }
 
 std::optional<std::vector<std::string>> TextConsole::ReadLines(const std::string& path) {

@@ -5,6 +5,7 @@
 // events from it once a frame and prints into its screen buffer, the line being typed
 // kept in the cursor's row. Started without a console it prints and reads nothing.
 
+#include "ConsoleBuffer.h"
 #include "GameConsole.h"
 #include "Scenario.h"
 #include "Transcript.h"
@@ -22,6 +23,7 @@ class TextConsole : public World {
 public:
     struct Options {
         long frameMs = 5;  // a typed command runs this much later; 0: in the frame that takes it
+        GameVersion version = GameVersion::V102;
     };
     using Received = std::function<void(const std::string&)>;
     using Frame = std::function<void()>;
@@ -41,13 +43,14 @@ public:
     // World
     GameConsole& Game() override { return game_; }
     void TypeAsPlayer(const std::string& line) override;
+    void StopReading(long ms, bool onceInputTaken) override;
     std::optional<std::vector<std::string>> ReadLines(const std::string& path) override;
     std::string IniValue(const std::string& file, const std::string& key) override;
 
 private:
     static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     void RunFrame();
-    void ReadKeys();
+    bool ReadKeys();  // true when it took any events
     void Print(const std::string& text);
     void Enter(const std::string& line);
     void BlankInputRow();
@@ -70,6 +73,7 @@ private:
     std::vector<std::string> history_;
     std::size_t historyAt_ = 0;
     std::deque<Queued> queue_;
+    long stallMs_ = 0;  // stops reading for this long once it next takes input
     Received received_;
     Frame frame_;
     std::function<void()> closed_;

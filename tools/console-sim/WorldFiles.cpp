@@ -18,6 +18,12 @@ std::optional<std::vector<std::string>> ReadFileLines(const std::string& path) {
     return lines;
 }
 
+void StopReading(Transcript& transcript, long ms) {
+    transcript.Note("stall", "the game stops reading for " + std::to_string(ms) + " ms");
+    Sleep(static_cast<DWORD>(ms));
+    transcript.Note("stall", "the game reads again");
+}
+
 std::string ReadIniValue(const std::string& file, const std::string& key) {
     char value[1024] = {};
     const DWORD n = GetPrivateProfileStringA("%General%", key.c_str(), "", value, sizeof value, file.c_str());

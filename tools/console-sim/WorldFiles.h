@@ -1,6 +1,9 @@
 #pragma once
 
-// The program's files as a scenario checks them, for every kind of console the simulator plays.
+// What every kind of console the simulator plays shares: the program's files as a scenario
+// checks them, and the game's stall.
+
+#include "Transcript.h"
 
 #include <optional>
 #include <string>
@@ -12,5 +15,8 @@ namespace zarvik::sim {
 std::optional<std::vector<std::string>> ReadFileLines(const std::string& path);
 // A key of section "%General%" of a settings file; "" when absent.
 std::string ReadIniValue(const std::string& file, const std::string& key);
+
+// The game's thread busy for `ms` (a map loading): it reads nothing and answers nothing.
+void StopReading(Transcript& transcript, long ms);
 
 }  // namespace zarvik::sim

@@ -2,13 +2,16 @@
 // not installed. Without a scenario it waits for a person to type into it; with one it
 // plays the scenario and exits 0 when every step held, 1 at the first that did not.
 //
-//   console-sim [--hidden] [--text-console] [--remote] [--log FILE] [--frame MS] [SCENARIO]
+//   console-sim [--hidden] [--text-console] [--remote] [--version 1.02|1.04] [--log FILE] [--frame MS] [SCENARIO]
 //
 // --frame MS: a typed command runs this much later (5 ms); 0 runs it in the frame that takes it.
+// --version: the game's version, which decides its colour codes (1.02, the default: a caret and
+// any character but a caret; 1.04: a caret and a digit 0 to 7).
 // --remote plays on someone else's server: the client's mapname answers "nomap".
 // --text-console plays today's community client: no console window, but the text console of
-// the program that started it (nothing at all without one). Its transcript then goes to the
-// log alone, and the log's last line says how the scenario ended.
+// the program that started it (nothing at all without one), where a byte outside blank..'~'
+// shows as '.' and a cvar at its default is said to be "(the default)". Its transcript then
+// goes to the log alone, and the log's last line says how the scenario ended.
 
 #include "Scenario.h"
 #include "SimWindow.h"
@@ -29,7 +32,10 @@ using namespace zarvik::sim;
 namespace {
 
 int Usage(const char* why) {
-    std::fprintf(stderr, "console-sim: %s\nusage: console-sim [--hidden] [--text-console] [--remote] [--log FILE] [--frame MS] [SCENARIO]\n", why);
+    std::fprintf(stderr,
+                 "console-sim: %s\nusage: console-sim [--hidden] [--text-console] [--remote] [--version 1.02|1.04]"
+                 " [--log FILE] [--frame MS] [SCENARIO]\n",
+                 why);
     return 2;
 }
 
@@ -47,6 +53,10 @@ int main(int argc, char** argv) {
             text = true;
         } else if (arg == "--remote") {
             remote = true;
+        } else if (arg == "--version" && i + 1 < argc) {
+            const std::string version = argv[++i];
+            if (version != "1.02" && version != "1.04") return Usage("--version takes 1.02 or 1.04");
+            options.version = version == "1.04" ? GameVersion::V104 : GameVersion::V102;
         } else if (arg == "--log" && i + 1 < argc) {
             logPath = argv[++i];
         } else if (arg == "--frame" && i + 1 < argc) {
@@ -116,7 +126,7 @@ int main(int argc, char** argv) {
         }
     };
     if (text) {
-        TextConsole console({options.frameMs}, transcript);
+        TextConsole console({options.frameMs, options.version}, transcript);
         console.Game().SetRemote(remote);
         play(console);
     } else {
