@@ -4,6 +4,8 @@
 // and run in the order written.
 #include "tests/win/win_test.h"
 
+#include "app/console/ConsoleHost.h"
+
 #include <shlobj.h>
 
 namespace {
@@ -130,6 +132,30 @@ TEST(Setup, InstallsForTheUserAloneAndZarvikRunsFromThere) {
         PostMessageA(main, WM_CLOSE, 0, 0);
         EXPECT_EQ(ExitCode(zarvik), 0u);
         EndProcess(zarvik);
+
+        // Nor over a game Zarvik started, which runs on in Zarvik.exe's console host once Zarvik
+        // is closed; the uninstaller waits for it too.
+        const fs::path scenario = TempFolder("zarvik-game") / "game.txt";
+        std::ofstream(scenario, std::ios::binary) << "wait 8000\n";
+        const std::string ini = (InstallFolder() / "info.ini").string();
+        const std::string game = (Tree() / "tools" / "console-sim" / "console-sim.exe").string();
+        WritePrivateProfileStringA("%General%", "Game", game.c_str(), ini.c_str());
+        WritePrivateProfileStringA("%General%", "GameArgs", ("--text-console \"" + scenario.string() + "\"").c_str(),
+                                   ini.c_str());
+        const auto gameRuns = [] {
+            HANDLE record = OpenFileMappingA(FILE_MAP_READ, FALSE, zarvik::kGameRecordName);
+            return record && CloseHandle(record);
+        };
+        zarvik = StartProcess("\"" + (InstallFolder() / "Zarvik.exe").string() + "\" --start-game", InstallFolder());
+        ASSERT_TRUE(WaitUntil(gameRuns, 20000));
+        PostMessageA(WaitForWindow("ZarvikMain", "Zarvik"), WM_CLOSE, 0, 0);
+        EXPECT_EQ(ExitCode(zarvik), 0u);
+        EndProcess(zarvik);
+        EXPECT_EQ(RunSetup(), 2u);
+        zarvik = StartProcess("\"" + (InstallFolder() / "Uninstall.exe").string() + "\" /S _?=" + InstallFolder().string());
+        EXPECT_EQ(ExitCode(zarvik, 60000), 2u) << "the uninstaller, run in place";
+        EndProcess(zarvik);
+        EXPECT_TRUE(WaitUntil([&] { return !gameRuns(); }, 20000)) << "the game ends on its own";
     }
     EXPECT_EQ(ReadFile(InstallFolder() / "Data" / "ffa_bespin.txt"), kBindFile);
 }
