@@ -59,7 +59,8 @@ DWORD RunHost(const std::string& exe, std::string commandLine, DWORD flags, cons
     if (woke == WAIT_OBJECT_0) error = job.error;
     if (woke == WAIT_OBJECT_0 + 1 && (!GetExitCodeProcess(made.hProcess, &error) || error == 0))
         error = ERROR_PROCESS_ABORTED;
-    if (woke == WAIT_TIMEOUT) TerminateProcess(made.hProcess, 1);
+    // Not left waiting: a conhost.exe whose host failed would wait for a client that never comes.
+    if (error) TerminateProcess(made.hProcess, 1);
     CloseHandle(made.hProcess);
     return error;
 }
