@@ -27,6 +27,8 @@ ManifestDPIAware true
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\Zarvik"
 !define INSTANCE_MUTEX "Local\Zarvik.SingleInstance"
+; Kept by the game's console host (Zarvik.exe), which runs as long as a game Zarvik started.
+!define GAME_RECORD "Local\Zarvik.GameConsole"
 
 Name "Zarvik"
 Caption "Zarvik ${VERSION} Setup"
@@ -47,7 +49,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "The Zarvik developers"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 !define MUI_ABORTWARNING
-!define MUI_WELCOMEPAGE_TEXT "Setup installs Zarvik ${VERSION} for you alone, in your own programs folder. No administrator rights are needed.$\r$\n$\r$\nInstalling over an older version keeps your binds and settings. If Zarvik is running, close it first (right-click its tray icon, then Exit).$\r$\n$\r$\nClick Next to continue."
+!define MUI_WELCOMEPAGE_TEXT "Setup installs Zarvik ${VERSION} for you alone, in your own programs folder. No administrator rights are needed.$\r$\n$\r$\nInstalling over an older version keeps your binds and settings. If Zarvik is running, close it first (right-click its tray icon, then Exit), and any game it started.$\r$\n$\r$\nClick Next to continue."
 !define MUI_FINISHPAGE_RUN "$INSTDIR\Zarvik.exe"
 !define MUI_FINISHPAGE_SHOWREADME "$INSTDIR\Readme.txt"
 !define MUI_FINISHPAGE_SHOWREADME_NOTCHECKED
@@ -70,6 +72,15 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "The Zarvik developers"
       MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
         "Zarvik is running. Close it (right-click its tray icon, then Exit) and click Retry." \
         /SD IDCANCEL IDRETRY zarvik_running
+      Abort
+    ${EndIf}
+  game_running:
+    System::Call 'kernel32::OpenFileMappingW(i 4, i 0, w "${GAME_RECORD}") p .r0'
+    ${If} $0 <> 0
+      System::Call 'kernel32::CloseHandle(p r0)'
+      MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION \
+        "The game Zarvik started is running, and uses Zarvik's files. Close the game and click Retry." \
+        /SD IDCANCEL IDRETRY game_running
       Abort
     ${EndIf}
 !macroend

@@ -14,96 +14,188 @@ constexpr SHORT kHeight = 1000;
 // How long the game may take to be started in the console.
 constexpr DWORD kStartTimeoutMs = 15000;
 
+// What Zarvik hands the host and what the host answers, in memory shared by name: a command
+// line passed through conhost.exe is taken apart and put together again on its way.
+struct StartJob {
+    char program[MAX_PATH];
+    char commandLine[32768];  // the game's own: its quoted path, then its arguments
+    DWORD error;
+    DWORD hostId;
+};
+
+// conhost.exe, started by us, makes the console and starts the host in it ("attached"), or
+// the host makes the console itself ("own").
+constexpr char kAttached[] = "attached";
+constexpr char kOwn[] = "own";
+
 std::string ThisProgram() {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     return path;
 }
 
-}  // namespace
+template <typename T>
+T* View(HANDLE mapping) {
+    return static_cast<T*>(MapViewOfFile(mapping, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, sizeof(T)));
+}
 
-DWORD StartConsoleHost(const std::string& program, const std::string& arguments, PROCESS_INFORMATION& host) {
-    host = {};
-    // Told by name, so that nothing of ours has to be inherited.
-    const std::string started = "Local\\Zarvik.GameStarted." + std::to_string(GetCurrentProcessId()) + "." +
-                                std::to_string(GetTickCount());
-    HANDLE event = CreateEventA(nullptr, TRUE, FALSE, started.c_str());
-    if (!event) return GetLastError();
-    const std::string self = ThisProgram();
-    std::string commandLine = "\"" + self + "\" " + kConsoleHostFlag + " " + started + " \"" + program + "\"" +
-                              (arguments.empty() ? "" : " " + arguments);
+// Starts `exe` hidden in `folder` and waits until the host it leads to has answered in `job`.
+DWORD RunHost(const std::string& exe, std::string commandLine, DWORD flags, const std::string& folder,
+              const StartJob& job, HANDLE answered) {
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_HIDE;  // the console it makes starts hidden
+    // The console's window takes this as its first state; a console started hidden is never
+    // handed to another terminal (Windows Terminal would only minimise it).
+    startup.wShowWindow = SW_HIDE;
     PROCESS_INFORMATION made = {};
-    if (!CreateProcessA(self.c_str(), commandLine.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr, nullptr,
-                        &startup, &made)) {
-        const DWORD error = GetLastError();
-        CloseHandle(event);
-        return error;
-    }
-    const HANDLE waits[] = {event, made.hProcess};
+    if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &made))
+        return GetLastError();
+    CloseHandle(made.hThread);
+    const HANDLE waits[] = {answered, made.hProcess};
     const DWORD woke = WaitForMultipleObjects(2, waits, FALSE, kStartTimeoutMs);
-    CloseHandle(event);
-    DWORD error = 0;
-    if (woke == WAIT_OBJECT_0 + 1) {
-        GetExitCodeProcess(made.hProcess, &error);
-        if (error == 0) error = ERROR_PROCESS_ABORTED;
-    } else if (woke != WAIT_OBJECT_0) {
-        TerminateProcess(made.hProcess, 1);
-        error = ERROR_TIMEOUT;
-    }
-    if (error) {
-        CloseHandle(made.hThread);
-        CloseHandle(made.hProcess);
-        return error;
-    }
-    host = made;
-    return 0;
+    DWORD error = ERROR_TIMEOUT;
+    if (woke == WAIT_OBJECT_0) error = job.error;
+    if (woke == WAIT_OBJECT_0 + 1 && (!GetExitCodeProcess(made.hProcess, &error) || error == 0))
+        error = ERROR_PROCESS_ABORTED;
+    // Not left waiting: a conhost.exe whose host failed would wait for a client that never comes.
+    if (error) TerminateProcess(made.hProcess, 1);
+    CloseHandle(made.hProcess);
+    return error;
 }
 
-int RunConsoleHost(const char* commandLine) {
-    // <event name> "<game program>" [arguments]
-    std::string rest = commandLine;
-    rest.erase(0, rest.find_first_not_of(' '));
-    const std::size_t nameEnd = rest.find(' ');
-    if (nameEnd == std::string::npos) return ERROR_BAD_ARGUMENTS;
-    const std::string started = rest.substr(0, nameEnd);
-    rest.erase(0, rest.find_first_not_of(' ', nameEnd));
-    if (rest.empty() || rest[0] != '"') return ERROR_BAD_ARGUMENTS;
-    const std::size_t close = rest.find('"', 1);
-    if (close == std::string::npos) return ERROR_BAD_ARGUMENTS;
-    const std::string program = rest.substr(1, close - 1);
-    std::string gameLine = rest;  // the game's own command line: its quoted path, then its arguments
-
-    // Started from a console, we would be in it already: the game's console is a new one.
-    FreeConsole();
-    if (!AllocConsole()) return static_cast<int>(GetLastError());
-    if (HWND window = GetConsoleWindow()) ShowWindow(window, SW_HIDE);
+// The host's console: the one conhost.exe made for us, or a new one of our own, started hidden
+// as we were. It must have a window, hidden: the game prints nothing to a console without one.
+DWORD MakeConsole(bool attached) {
+    if (!attached) {
+        // Started from a console, we would be in it already: the game's console is a new one.
+        FreeConsole();
+        if (!AllocConsole()) return GetLastError();
+    }
+    const HWND window = GetConsoleWindow();
+    if (!window) return ERROR_INVALID_WINDOW_HANDLE;
+    // Only a console window shown: hiding one that a terminal took over would minimise it.
+    if (IsWindowVisible(window)) ShowWindow(window, SW_HIDE);
     HANDLE output = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                 OPEN_EXISTING, 0, nullptr);
     if (output != INVALID_HANDLE_VALUE) {
         SetConsoleScreenBufferSize(output, {kWidth, kHeight});
         CloseHandle(output);
     }
+    return 0;
+}
 
-    // The game's own folder is its working folder.
-    const std::size_t slash = program.find_last_of("\\/");
-    const std::string folder = slash == std::string::npos ? std::string() : program.substr(0, slash + 1);
+// The record a Zarvik started later finds the game by; it goes when this process ends.
+DWORD KeepRecord(HANDLE& record) {
+    record = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(DWORD), kGameRecordName);
+    if (!record) return GetLastError();
+    if (GetLastError() == ERROR_ALREADY_EXISTS) return ERROR_ALREADY_EXISTS;  // a game of ours runs
+    DWORD* id = View<DWORD>(record);
+    if (!id) return GetLastError();
+    *id = GetCurrentProcessId();
+    UnmapViewOfFile(id);
+    return 0;
+}
+
+DWORD StartGame(const StartJob& job, HANDLE& game) {
+    std::string commandLine(job.commandLine, strnlen(job.commandLine, sizeof job.commandLine));
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
-    PROCESS_INFORMATION game = {};
-    if (!CreateProcessA(program.c_str(), gameLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.empty() ? nullptr : folder.c_str(), &startup, &game))
-        return static_cast<int>(GetLastError());
-    if (HANDLE event = OpenEventA(EVENT_MODIFY_STATE, FALSE, started.c_str())) {
-        SetEvent(event);
-        CloseHandle(event);
+    PROCESS_INFORMATION made = {};
+    // In our own folder, which is the game's.
+    if (!CreateProcessA(job.program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &made))
+        return GetLastError();
+    CloseHandle(made.hThread);
+    game = made.hProcess;
+    return 0;
+}
+
+}  // namespace
+
+DWORD StartConsoleHost(const std::string& program, const std::string& arguments, DWORD& hostId) {
+    hostId = 0;
+    const std::string commandLine = "\"" + program + "\"" + (arguments.empty() ? "" : " " + arguments);
+    if (program.size() >= MAX_PATH || commandLine.size() >= sizeof StartJob::commandLine)
+        return ERROR_FILENAME_EXCED_RANGE;
+    // Named, so that nothing of ours has to be inherited.
+    const std::string name = "Local\\Zarvik.GameStart." + std::to_string(GetCurrentProcessId()) + "." +
+                             std::to_string(GetTickCount());
+    HANDLE mapping =
+        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(StartJob), (name + ".Job").c_str());
+    if (!mapping) return GetLastError();
+    StartJob* job = View<StartJob>(mapping);
+    HANDLE answered = job ? CreateEventA(nullptr, TRUE, FALSE, name.c_str()) : nullptr;
+    DWORD error = answered ? 0 : GetLastError();
+    if (!error) {
+        program.copy(job->program, sizeof job->program - 1);
+        commandLine.copy(job->commandLine, sizeof job->commandLine - 1);
+        const std::size_t slash = program.find_last_of("\\/");
+        const std::string folder = slash == std::string::npos ? std::string() : program.substr(0, slash + 1);
+        const std::string self = ThisProgram();
+        const std::string host = "\"" + self + "\" " + kConsoleHostFlag + " ";
+        // Started with a program to run, conhost.exe keeps the console in its own window and never
+        // hands it to another terminal; Wine's runs no program, and there the host makes its own.
+        char system[MAX_PATH] = {};
+        GetSystemDirectoryA(system, MAX_PATH);
+        const std::string conhost = std::string(system) + "\\conhost.exe";
+        error = RunHost(conhost, "\"" + conhost + "\" " + host + kAttached + " " + name, 0, folder, *job, answered);
+        if (error) {
+            ResetEvent(answered);
+            error = RunHost(self, host + kOwn + " " + name, DETACHED_PROCESS, folder, *job, answered);
+        }
+        if (!error) hostId = job->hostId;
     }
-    CloseHandle(game.hThread);
-    WaitForSingleObject(game.hProcess, INFINITE);
-    CloseHandle(game.hProcess);
+    if (answered) CloseHandle(answered);
+    if (job) UnmapViewOfFile(job);
+    CloseHandle(mapping);
+    return error;
+}
+
+DWORD RunningConsoleHost() {
+    HANDLE record = OpenFileMappingA(FILE_MAP_READ, FALSE, kGameRecordName);
+    if (!record) return 0;
+    DWORD hostId = 0;
+    if (const auto* id = static_cast<const DWORD*>(MapViewOfFile(record, FILE_MAP_READ, 0, 0, sizeof(DWORD)))) {
+        hostId = *id;
+        UnmapViewOfFile(id);
+    }
+    CloseHandle(record);
+    return hostId;
+}
+
+int RunConsoleHost(const char* commandLine) {
+    // attached|own <name>
+    std::string rest = commandLine;
+    rest.erase(0, rest.find_first_not_of(' '));
+    const std::size_t modeEnd = rest.find(' ');
+    const std::size_t nameStart = rest.find_first_not_of(' ', modeEnd);
+    if (nameStart == std::string::npos) return ERROR_BAD_ARGUMENTS;
+    const bool attached = rest.substr(0, modeEnd) == kAttached;
+    const std::string name = rest.substr(nameStart);
+    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, (name + ".Job").c_str());
+    if (!mapping) return static_cast<int>(GetLastError());
+    StartJob* job = View<StartJob>(mapping);
+    if (!job) return static_cast<int>(GetLastError());
+
+    HANDLE record = nullptr;
+    HANDLE game = nullptr;
+    DWORD error = MakeConsole(attached);
+    if (!error) error = KeepRecord(record);
+    if (!error) error = StartGame(*job, game);
+    // Gone before Zarvik tries another way, so that the next host may keep it.
+    if (error && record) CloseHandle(record);
+    job->error = error;
+    job->hostId = GetCurrentProcessId();
+    UnmapViewOfFile(job);
+    CloseHandle(mapping);
+    if (HANDLE answered = OpenEventA(EVENT_MODIFY_STATE, FALSE, name.c_str())) {
+        SetEvent(answered);
+        CloseHandle(answered);
+    }
+    if (error) return static_cast<int>(error);
+    WaitForSingleObject(game, INFINITE);
     return 0;
 }
 

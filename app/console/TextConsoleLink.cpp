@@ -54,28 +54,34 @@ TextConsoleLink::~TextConsoleLink() {
 
 DWORD TextConsoleLink::Start(const std::string& program, const std::string& arguments) {
     if (Running()) return 0;
+    DWORD hostId = 0;
+    if (const DWORD error = StartConsoleHost(program, arguments, hostId)) return error;
+    return Attach(hostId);
+}
+
+DWORD TextConsoleLink::Reattach() {
+    if (Running()) return 0;
+    const DWORD hostId = RunningConsoleHost();
+    return hostId ? Attach(hostId) : ERROR_FILE_NOT_FOUND;
+}
+
+DWORD TextConsoleLink::Attach(DWORD hostId) {
     End();
-    if (const DWORD error = StartConsoleHost(program, arguments, game_)) return error;
+    // Kept when attaching fails: the game runs, and is not started twice.
+    game_.hProcess = OpenProcess(SYNCHRONIZE, FALSE, hostId);
+    if (!game_.hProcess) return GetLastError();
+    game_.dwProcessId = hostId;
     // A console we were given (started from one) is the player's, not the game's.
     FreeConsole();
-    if (!AttachConsole(game_.dwProcessId)) {
-        const DWORD error = GetLastError();
-        End();
-        return error;
-    }
+    const auto failed = [] { return GetLastError() ? GetLastError() : ERROR_INVALID_HANDLE; };
+    if (!AttachConsole(hostId)) return failed();
     attached_ = true;
     input_ = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                          OPEN_EXISTING, 0, nullptr);
+    if (input_ == INVALID_HANDLE_VALUE) return failed();
     output_ = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                           OPEN_EXISTING, 0, nullptr);
-    if (input_ == INVALID_HANDLE_VALUE || output_ == INVALID_HANDLE_VALUE) {
-        const DWORD error = GetLastError();
-        End();
-        return error;
-    }
-    mark_ = {};
-    pastMark_ = false;
-    return 0;
+    return output_ == INVALID_HANDLE_VALUE ? failed() : 0;
 }
 
 bool TextConsoleLink::Running() {

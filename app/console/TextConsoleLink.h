@@ -21,10 +21,16 @@ class TextConsoleLink {
 
     // Starts `program` in a fresh hidden console, in the program's own folder, and attaches
     // to that console, unless the game we started runs still. 0 when it runs, else the
-    // system's error code.
+    // system's error code; the game may run all the same when only attaching failed.
     DWORD Start(const std::string& program, const std::string& arguments);
 
-    // True while the game we started runs; once it has ended, the console goes with it.
+    // Attaches to the console of the game we started before (another Zarvik, maybe ended
+    // since). 0 when attached, ERROR_FILE_NOT_FOUND when no such game runs, else the system's
+    // error code; the game runs all the same.
+    DWORD Reattach();
+
+    // True while the game we started runs, attached or not; once it has ended, the console
+    // goes with it.
     bool Running();
 
     // The last complete line the game printed since the last submission, ended by CR LF; ""
@@ -45,6 +51,8 @@ class TextConsoleLink {
     std::vector<std::string> ReadRows(int first, int count, int width);
     // The rows from the mark to the cursor, the mark found again first when the buffer moved.
     bool UnreadRows(Screen& screen, std::vector<std::string>& rows);
+    // Watches the host `hostId` from now on and attaches to its console.
+    DWORD Attach(DWORD hostId);
     // Until the game has taken every key written, however long it reads nothing (a map
     // loading): a line left half typed would be glued to the next. False once it has ended.
     bool WaitForInputTaken();

@@ -40,7 +40,10 @@ std::string GameStarter::Choose(HWND owner, const std::string& current) {
 }
 
 void GameStarter::Start(HWND owner) {
-    if (link_.Running()) return;  // one game at a time
+    if (link_.Running()) {  // one game at a time
+        MessageBoxA(owner, "The game Zarvik started is running already.", "Zarvik", MB_OK | MB_ICONINFORMATION);
+        return;
+    }
     std::string game = settings_.Read("Game");
     if (game.empty() && (game = Choose(owner, "")).empty()) return;
     if (!IsFile(game)) {
@@ -50,9 +53,21 @@ void GameStarter::Start(HWND owner) {
         if ((game = Choose(owner, "")).empty()) return;
     }
     if (const DWORD error = link_.Start(game, settings_.Read("GameArgs"))) {
+        if (link_.Running()) return TellUnreachable(owner, error);
         const std::string text = "The game could not be started:\r\n" + game + "\r\n\r\n" + SystemMessage(error);
         MessageBoxA(owner, text.c_str(), "Zarvik", MB_OK | MB_ICONERROR);
     }
+}
+
+void GameStarter::FindRunningGame(HWND owner) {
+    if (const DWORD error = link_.Reattach(); error && link_.Running()) TellUnreachable(owner, error);
+}
+
+void GameStarter::TellUnreachable(HWND owner, DWORD error) {
+    const std::string text = "The game runs, but Zarvik cannot reach its console:\r\n" + SystemMessage(error) +
+                             "\r\n\r\nZarvik cannot answer in this game. Close the game, then start it from "
+                             "Zarvik again.";
+    MessageBoxA(owner, text.c_str(), "Zarvik", MB_OK | MB_ICONWARNING);
 }
 
 }  // namespace zarvik

@@ -155,6 +155,7 @@ void MainWindow::Start() {
     name_.Fill(settings_.Read("Name"));
     ShowWindow(window_, SW_SHOW);
     SetTimer(window_, kTimer1, 10, nullptr);
+    gameStarter_.FindRunningGame(window_);
 }
 
 void MainWindow::ClickCommand() {

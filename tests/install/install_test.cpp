@@ -4,6 +4,8 @@
 // and run in the order written.
 #include "tests/win/win_test.h"
 
+#include "app/console/ConsoleHost.h"
+
 #include <shlobj.h>
 
 namespace {
@@ -106,11 +108,17 @@ TEST(Setup, InstallsForTheUserAloneAndZarvikRunsFromThere) {
     EXPECT_TRUE(fs::equivalent(RegValue(HKEY_CURRENT_USER, server).value_or(""), InstallFolder() / "Perchicon.ocx"));
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, server));
 
-    std::ofstream(InstallFolder() / "info.ini", std::ios::binary) << kIni;
+    // The game today's clients need Zarvik to start, playing on for a while.
+    const fs::path game = TempFolder("zarvik-game") / "game.txt";
+    std::ofstream(game, std::ios::binary) << "wait 20000\n";
+    std::ofstream(InstallFolder() / "info.ini", std::ios::binary)
+        << kIni << "Game=" << (Tree() / "tools" / "console-sim" / "console-sim.exe").string()
+        << "\r\nGameArgs=--text-console \"" << game.string() << "\"\r\n";
     {
         UserClassesSeenByWine classes;
-        // Started as the Start menu entry starts it: from the installed folder.
-        HANDLE zarvik = StartProcess("\"" + (InstallFolder() / "Zarvik.exe").string() + "\"", InstallFolder());
+        // Started from the installed folder, with the game (as a shortcut with --start-game).
+        HANDLE zarvik = StartProcess("\"" + (InstallFolder() / "Zarvik.exe").string() + "\" --start-game",
+                                     InstallFolder());
         SimProcess sim(
             "wait 2500\n"
             "map ffa_bespin\n"
@@ -125,11 +133,14 @@ TEST(Setup, InstallsForTheUserAloneAndZarvikRunsFromThere) {
             << "the control registered for the user gives the tray icon";
         EXPECT_EQ(sim.Finish(30000), 0u) << sim.Log();
 
-        // A setup started over the running program changes nothing and says so.
+        // A setup started over the running program changes nothing and says so; so it does over
+        // the game Zarvik started, which runs on in Zarvik.exe's console host once Zarvik is closed.
         EXPECT_EQ(RunSetup(), 2u);
         PostMessageA(main, WM_CLOSE, 0, 0);
         EXPECT_EQ(ExitCode(zarvik), 0u);
         EndProcess(zarvik);
+        EXPECT_EQ(RunSetup(), 2u);
+        EXPECT_TRUE(WaitUntil([] { return !zarvik::RunningConsoleHost(); }, 30000)) << "the game ends on its own";
     }
     EXPECT_EQ(ReadFile(InstallFolder() / "Data" / "ffa_bespin.txt"), kBindFile);
 }

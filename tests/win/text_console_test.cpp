@@ -3,7 +3,12 @@
 // what both links meet alike: a game that stops reading for a while, each version's colours.
 #include "tests/win/win_test.h"
 
+#include "app/console/ConsoleHost.h"
+
 #include <tlhelp32.h>
+
+#include <atomic>
+#include <thread>
 
 namespace {
 
@@ -21,6 +26,11 @@ int Running(const char* exe) {
 
 class TextConsole : public ProgramTest {
   protected:
+    // A player never sees the game's console: not as it is made, nor during the match.
+    ~TextConsole() override {
+        stop = true, looker.join();
+        EXPECT_EQ(shown, 0) << "a console window was shown";
+    }
     // The game Zarvik starts next: the simulator in text-console mode playing `scenario`,
     // logging to `name`.log; `options` go before the rest of its command line.
     void SetGame(const std::string& name, const std::string& scenario, const std::string& options = "") {
@@ -64,6 +74,14 @@ class TextConsole : public ProgramTest {
         fs::create_directories(folder / "Data");
         std::ofstream(folder / "Data" / "ffa_bespin.txt", std::ios::binary) << lines;
     }
+    std::atomic<bool> stop = false;
+    std::atomic<int> shown = 0;
+    std::thread looker{[this] {
+        for (; !stop; Sleep(10))
+            for (const char* name : {"ConsoleWindowClass", "WineConsoleClass"})
+                for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, name, nullptr));)
+                    shown += IsWindowVisible(window);
+    }};
 };
 
 // The game loads a map for longer than Zarvik waited for it before: once just after it took the
@@ -119,7 +137,7 @@ TEST_F(TextConsole, PlaysAPlayersMatchWithTheGameItStarted) {
     Close(zarvik);
 }
 
-TEST_F(TextConsole, LongLinesAnswersBeforeTheMarkAndAGameThatEndsAndStartsAgain) {
+TEST_F(TextConsole, LongLinesAnswersBeforeTheMarkAndAGameThatEndsStartsAgainAndOutlivesZarvik) {
     std::ofstream(folder / "info.ini", std::ios::binary) << "[%General%]\r\nName=Padawan\r\n";
     // A game program that is not there: the player is told, and may choose another (No here).
     WritePrivateProfileStringA("%General%", "Game", (folder / "missing.exe").string().c_str(),
@@ -156,19 +174,36 @@ TEST_F(TextConsole, LongLinesAnswersBeforeTheMarkAndAGameThatEndsAndStartsAgain)
     ASSERT_TRUE(ChooseFromTrayMenu('g')) << "Start Game in the tray menu";
     EXPECT_EQ(GameResult("edges", 40000), "passed") << ReadFile(folder / "edges.log");
 
-    // The game has ended; the next start makes a fresh console. A shortcut's second start while
-    // it runs hands the start to the running Zarvik, which starts nothing twice.
-    SetGame("again",
-            "wait 3000\n"
-            "chat !about\n"
-            "expect 950-3000 say ^4Zar^6v^1i^6k ^7v1.0.0 ^6 by ^2[^1k^3I^1r^3!^2]\n");
-    Start("--start-game");
-    WaitUntil([] { return Running("console-sim.exe") > 0; }, 10000);
+    // The game has ended; the next start makes a fresh console (a shortcut's second start hands
+    // it to the running Zarvik). Zarvik ended by force leaves the game playing; a Zarvik started
+    // again finds it, starts nothing twice and says so, and answers there.
+    SetGame("again", "wait 6000\nchat !about\n"
+                     "expect 950-3000 say ^4Zar^6v^1i^6k ^7v1.0.0 ^6 by ^2[^1k^3I^1r^3!^2]\n");
     EXPECT_EQ(ExitCode(Start("--start-game"), 10000), 0u) << "no question, no window";
-    Sleep(500);
-    EXPECT_EQ(Running("console-sim.exe"), 1);
+    WaitUntil([] { return Running("console-sim.exe") > 0; }, 10000);
+    TerminateProcess(zarvik, 1);
+    // Its tray icon stays until the pointer passes over it, as on Windows.
+    if (HWND icon = TrayIcon()) SetCursorPos(Centre(icon).x, Centre(icon).y);
+    HANDLE again = Start("--start-game");
+    PressButton("Zarvik", "OK");  // the game runs already
     EXPECT_EQ(GameResult("again", 30000), "passed") << ReadFile(folder / "again.log");
+    Close(again);
+}
+
+TEST_F(TextConsole, AGameWhoseConsoleCannotBeReachedIsToldOf) {
+    // The game's host as Zarvik finds it after the host lost its console: running, without one.
+    HANDLE host = StartProcess("\"" + (Tree() / "tools" / "console-sim" / "console-sim.exe").string() + "\" --hidden",
+                               {}, DETACHED_PROCESS);
+    HANDLE record = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, 4, zarvik::kGameRecordName);
+    auto* id = static_cast<DWORD*>(MapViewOfFile(record, FILE_MAP_WRITE, 0, 0, sizeof(DWORD)));
+    *id = GetProcessId(host);
+    HANDLE zarvik = Start("--start-game");
+    PressButton("Zarvik", "OK");  // its console cannot be reached
+    PressButton("Zarvik", "OK");  // and the game is not started twice
     Close(zarvik);
+    UnmapViewOfFile(id);
+    CloseHandle(record);
+    EndProcess(host);
 }
 
 }  // namespace

@@ -117,11 +117,11 @@ inline void PressButton(const char* title, const char* caption) {
 }
 
 // The process started, or nullptr.
-inline HANDLE StartProcess(std::string commandLine, const fs::path& folder = {}) {
+inline HANDLE StartProcess(std::string commandLine, const fs::path& folder = {}, DWORD flags = 0) {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+    if (!CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
                         folder.empty() ? nullptr : folder.string().c_str(), &si, &pi))
         return nullptr;
     CloseHandle(pi.hThread);

@@ -88,7 +88,8 @@ void TextConsole::Print(const std::string& text) {
         if (c != '\r') shown += c == '\n' || (c >= ' ' && c <= '~') ? c : '.';
     }
     transcript_.Shown(shown, false);
-    if (!Attached() || shown.empty()) return;
+    // As the client: nothing is printed to a console without a window.
+    if (!Attached() || shown.empty() || !GetConsoleWindow()) return;
     // The input row gives way to a print and comes back after it; while a line is printed in
     // pieces (echo prints word by word), the row stays the print's until the line ends.
     if (!midLine_) BlankInputRow();
