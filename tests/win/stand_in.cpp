@@ -1,4 +1,5 @@
-// Planted where Zarvik must not look for a program: once run, it leaves "<its own path>.ran".
+// Planted where Zarvik must not look for a program: once run, it leaves "<its own path>.ran",
+// holding whether it may search the current folder for programs ("search") or not ("1").
 #include <windows.h>
 
 #include <fstream>
@@ -7,5 +8,7 @@
 int main() {
     char self[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, self, MAX_PATH);
-    std::ofstream(std::string(self) + ".ran") << "ran";
+    char setting[8] = {};
+    const DWORD length = GetEnvironmentVariableA("NoDefaultCurrentDirectoryInExePath", setting, sizeof setting);
+    std::ofstream(std::string(self) + ".ran") << (length ? setting : "search");
 }
