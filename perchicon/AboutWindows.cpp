@@ -205,14 +205,21 @@ bool PropertyPage::HandleMessage(HWND, UINT msg, WPARAM wParam, LPARAM lParam, L
         }
     if (msg == WM_COMMAND && HIWORD(wParam) == STN_CLICKED && content_ &&
         reinterpret_cast<HWND>(lParam) == content_->Control("Label5")) {
-        // The maker's page, in the user's browser; minimised and not waited for.
-        std::string command = std::string("explorer ") + kWebsite;
+        // The maker's page, in the user's browser; minimised and not waited for. The shell by
+        // its full path: by its bare name, an explorer.exe in the host program's folder or the
+        // current one would run instead.
+        char windows[MAX_PATH];
+        const UINT length = GetWindowsDirectoryA(windows, MAX_PATH);
+        if (length == 0 || length >= MAX_PATH) return true;
+        const std::string explorer = std::string(windows, length) + "\\explorer.exe";
+        std::string command = "\"" + explorer + "\" " + kWebsite;
         STARTUPINFOA si = {};
         si.cb = sizeof si;
         si.dwFlags = STARTF_USESHOWWINDOW;
         si.wShowWindow = SW_SHOWMINIMIZED;
         PROCESS_INFORMATION pi = {};
-        if (CreateProcessA(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) {
+        if (CreateProcessA(explorer.c_str(), command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                           &pi)) {
             CloseHandle(pi.hThread);
             CloseHandle(pi.hProcess);
         }

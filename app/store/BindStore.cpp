@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <string_view>
 
 namespace zarvik {
 namespace {
@@ -124,19 +125,27 @@ std::string ReplaceLines(const std::string& text, const std::string& line, const
 
 std::optional<std::string> MapNameProblem(const std::string& map) {
     if (map.empty()) return "the map name is empty";
+    // The game's own limit, and a bound on the paths and console lines the name goes into.
+    if (map.size() > kMostMapNameChars) return "the map name is longer than 64 characters";
     if (map == "." || map == "..") return "the map name would leave the Data folder";
     for (unsigned char c : map) {
         if (c < 32) return "the map name holds a control character";
-        if (std::string_view("<>:\"/\\|?*;").find(static_cast<char>(c)) != std::string_view::npos)
+        // "~" makes short names such as ffa_be~1, which Windows takes for another map's file.
+        if (std::string_view("<>:\"/\\|?*;~").find(static_cast<char>(c)) != std::string_view::npos)
             return std::string("the map name holds the character ") + static_cast<char>(c);
     }
     if (map.back() == '.' || map.back() == ' ') return "the map name ends in a dot or a blank";
-    const std::string base = Upper(map.substr(0, map.find('.')));
-    static const char* const kDevices[] = {"CON",  "PRN",  "AUX",  "NUL",  "COM1", "COM2", "COM3", "COM4",
-                                           "COM5", "COM6", "COM7", "COM8", "COM9", "LPT1", "LPT2", "LPT3",
-                                           "LPT4", "LPT5", "LPT6", "LPT7", "LPT8", "LPT9"};
+    if (Upper(map) == "DATA") return "the map name is that of the map index";
+    // Windows ignores blanks before the extension when it looks for a device name.
+    std::string base = Upper(map.substr(0, map.find('.')));
+    base.erase(base.find_last_not_of(' ') + 1);
+    static const char* const kDevices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$", "CLOCK$"};
     for (const char* device : kDevices)
         if (base == device) return "the map name is a device name of Windows";
+    // COM1 to COM9 and LPT1 to LPT9, and their superscript 1, 2 and 3 in the ANSI code page.
+    const bool port = base.size() == 4 && (base.rfind("COM", 0) == 0 || base.rfind("LPT", 0) == 0);
+    if (port && std::string_view("123456789\xB9\xB2\xB3").find(base[3]) != std::string_view::npos)
+        return "the map name is a device name of Windows";
     return std::nullopt;
 }
 

@@ -60,10 +60,14 @@ private:
 
 std::string BindLine(const std::string& key, const std::string& value);
 
+// The game's limit on a map's name.
+inline constexpr std::size_t kMostMapNameChars = 64;
+
 // Why a map name cannot name a bind file in the Data folder, or nothing when it can: it must
-// not be empty, leave the folder, hold characters Windows refuses in file names (or ";",
-// which would split the console commands the name appears in), end in a dot or blank, or be
-// a reserved device name.
+// not be empty or longer than kMostMapNameChars, leave the folder, hold characters Windows
+// refuses in file names (or ";", which would split the console commands the name appears in,
+// or "~", which short names use), end in a dot or blank, name the map index, or be a reserved
+// device name (with or without an extension, blanks before it included).
 std::optional<std::string> MapNameProblem(const std::string& map);
 
 // Whether a key can stand in a bind line that the game runs as a command: no blank, double

@@ -12,6 +12,9 @@
 #include <cstring>
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
+    // Programs started by a bare name (by us or by those we start) are never looked for in the
+    // current folder; children inherit the setting.
+    SetEnvironmentVariableA("NoDefaultCurrentDirectoryInExePath", "1");
     // The hidden console the game runs in is held by a second copy of the program.
     if (commandLine && std::strncmp(commandLine, zarvik::kConsoleHostFlag, std::strlen(zarvik::kConsoleHostFlag)) == 0)
         return zarvik::RunConsoleHost(commandLine + std::strlen(zarvik::kConsoleHostFlag));

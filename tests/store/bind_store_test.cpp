@@ -140,11 +140,18 @@ TEST_F(Store, DeleteAndChangeTouchOnlyWholeEqualLines) {
 
 // The one place that holds each rule for map names and keys: the engine and the editing suite ask it.
 TEST(MapNameAndKey, RefuseWhatCannotNameAFileOrWouldBreakTheBindCommand) {
-    std::vector<std::string> refused = {"",     ".",     "..",    "\x1F" "x", "ffa.",     "ffa ",   "con.txt", "Lpt9",
-                                        "aux.a", "nul",  "PRN",   "com1",     "COM9",     "LPT1"};
+    // Data\data.txt is the index; "NUL .x" and "COM\xB9" are devices to Windows; ffa_be~1 may be
+    // another map's file.
+    std::vector<std::string> refused = {
+        "",     ".",       "..",     "\x1F" "x", "ffa.",  "ffa ",      "con.txt",   "Lpt9",     "aux.a",   "nul",
+        "PRN",  "com1",    "COM9",   "LPT1",     "data",  "DaTa",      "NUL .x",    "COM1 .txt", "conin$",  "CONOUT$.x",
+        "Clock$", "COM\xB9", "com\xB2.a", "LPT\xB3", "ffa_be~1", std::string(65, 'm')};
     for (const char c : std::string("<>:\"/\\|?*;")) refused.push_back(std::string("a") + c + "b");
     for (const auto& name : refused) EXPECT_TRUE(MapNameProblem(name).has_value()) << '"' << name << '"';
-    for (const char* name : {"ffa_bespin", "COM10", "com0", "LPT", "conduit", ".hidden", "a b", "x.con", "duel_\x7F"})
+    const std::vector<std::string> usable = {"ffa_bespin", "COM10",    "com0",     "LPT",     "conduit",
+                                             ".hidden",    "a b",      "x.con",    "duel_\x7F", "data.txt",
+                                             "database",   "COM\xB4",  "NUL x",    std::string(64, 'm')};
+    for (const std::string& name : usable)
         EXPECT_EQ(MapNameProblem(name), std::nullopt) << '"' << name << '"';
 
     for (const std::string key : {" ", "\"", ";", "\x1F", "\x7F", "F\x01"}) EXPECT_FALSE(IsSafeKey(key)) << key;

@@ -106,6 +106,19 @@ TEST(EngineAgainstTheGameConsole, CapturesABindAndWarnsTheSecondTime) {
     EXPECT_EQ(zarvik.binds.ReadBindLines("ffa_bespin").size(), 2u);
 }
 
+// On a server whose map is "data" the map's file would be the index itself.
+TEST(EngineAgainstTheGameConsole, AMapNamedDataIsNeitherWrittenNorPlayed) {
+    const std::string refused =
+        "expect 950-3000 echo ^1Cannot ^3use this map name ^1for a bind file: ^7nothing was written\n";
+    SimProcess sim("map data\nbind F5 force_push\nchat !add f5\nexpect 950-3000 Bind F5\n"
+                   "expect 950-3000 \"mapname\"\n" + refused +
+                   "wait 100\nchat !load\nexpect 950-3000 mapname\n" + refused + "expect-none 1500\n");
+    Zarvik zarvik(sim);
+    zarvik.binds.AppendMap("ffa_bespin");
+    EXPECT_EQ(zarvik.RunAgainst(sim), 0u) << sim.Log();
+    EXPECT_EQ(ReadFile(sim.folder() / "Data" / "data.txt"), "ffa_bespin\r\n");
+}
+
 // What the timer below works on: the store of the running test.
 const BindStore* g_rewriteStore = nullptr;
 int g_rewriteResult = -1;

@@ -28,6 +28,17 @@ std::vector<COLORREF> Shot(RECT r) {
 
 using Program = ProgramTest;
 
+// What Zarvik starts (here the game) never looks for programs in the current folder.
+TEST_F(Program, ItsChildrenSearchNoCurrentFolder) {
+    fs::copy_file(Tree() / "tests" / "win" / "stand_in.exe", folder / "game.exe");
+    WritePrivateProfileStringA("%General%", "Game", (folder / "game.exe").string().c_str(),
+                               (folder / "info.ini").string().c_str());
+    HANDLE zarvik = Start("--start-game");
+    EXPECT_TRUE(WaitUntil([&] { return fs::exists(folder / "game.exe.ran"); }, 20000));
+    EXPECT_EQ(ReadFile(folder / "game.exe.ran"), "1");
+    Close(zarvik);
+}
+
 TEST_F(Program, StartsInAnEmptyFolderRefusesASecondCopyAndSavesItsPlaceOnTheWayOut) {
     HANDLE first = Start();
     HWND main = Main();
