@@ -219,11 +219,10 @@ LONG RemoveTypeLibrary(HKEY root, const std::wstring& top) {
     return RegDeleteTreeW(root, top.c_str());
 }
 
-// Rights by which someone could put another library in this one's place: in the file, its
-// folder, or any folder above (renaming it away with everything below).
-constexpr DWORD kReplaceRights = DELETE | WRITE_DAC | WRITE_OWNER | FILE_DELETE_CHILD;
+// Rights by which someone could put another library in this one's place or beside it.
+constexpr DWORD kReplaceRights = DELETE | WRITE_DAC | WRITE_OWNER;
 constexpr DWORD kFileRights = kReplaceRights | FILE_WRITE_DATA | FILE_APPEND_DATA;
-constexpr DWORD kFolderRights = kReplaceRights | FILE_ADD_FILE;
+constexpr DWORD kFolderRights = kReplaceRights | FILE_ADD_FILE | FILE_DELETE_CHILD;
 
 // What a user who is not an administrator is given on this file or folder: by the groups every
 // such user belongs to, allowing and denying in the order of the list, as the system checks.
@@ -231,7 +230,9 @@ bool OrdinaryUsersMay(const std::wstring& path, DWORD rights) {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     PSID owner = nullptr;
     PACL dacl = nullptr;
-    if (GetNamedSecurityInfoW(path.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+    // Past MAX_PATH only in the form that takes the path as it is.
+    const std::wstring named = path.size() >= MAX_PATH && path[1] == L':' ? L"\\\\?\\" + path : path;
+    if (GetNamedSecurityInfoW(named.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
                               &owner, nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
         return true;  // what cannot be read cannot be trusted
     const WELL_KNOWN_SID_TYPE kOrdinary[] = {WinWorldSid, WinAuthenticatedUserSid, WinBuiltinUsersSid,
@@ -276,17 +277,9 @@ bool UnderProfiles(const std::wstring& path) {
 // change without elevation, so it counts as such a place too.
 bool ReplaceableByOrdinaryUsers() {
     const std::wstring module = ModulePath();
-    if (UnderProfiles(module) || OrdinaryUsersMay(module, kFileRights)) return true;
     std::wstring folder = module.substr(0, module.find_last_of(L'\\'));
-    if (folder.size() == 2 && folder[1] == L':') folder += L'\\';
-    if (OrdinaryUsersMay(folder, kFolderRights)) return true;
-    // The folders above, down to the drive's root ("C:\\").
-    const std::size_t root = folder.size() > 2 && folder[1] == L':' ? 3 : folder.size();
-    while (folder.size() > root) {
-        folder.resize(std::max(folder.find_last_of(L'\\'), root));
-        if (OrdinaryUsersMay(folder, kReplaceRights)) return true;
-    }
-    return false;
+    if (folder.size() == 2) folder += L'\\';  // a drive's root
+    return UnderProfiles(module) || OrdinaryUsersMay(module, kFileRights) || OrdinaryUsersMay(folder, kFolderRights);
 }
 
 bool WriteEntries(HKEY root) {
