@@ -105,7 +105,8 @@ TEST(Registration, ForTheMachineOnlyFromAFolderOrdinaryUsersCannotChange) {
     HMODULE library = LoadLibraryW(copy.c_str());
     ASSERT_NE(library, nullptr);
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    auto registerServer = reinterpret_cast<HRESULT(WINAPI*)()>(GetProcAddress(library, "DllRegisterServer"));
+    auto registerServer =
+        reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(library, "DllRegisterServer")));
     EXPECT_EQ(registerServer(), E_ACCESSDENIED);
     IErrorInfo* info = nullptr;
     BSTR text = nullptr;
