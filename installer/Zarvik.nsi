@@ -142,9 +142,23 @@ Section "un.Zarvik" SecUninstall
 SectionEnd
 
 Section /o "un.My binds and settings" SecPlayerData
-  RMDir /r "$INSTDIR\Data"
   Delete "$INSTDIR\info.ini"
   Delete "$INSTDIR\Debug.txt"  ; the error log, when the program could write one here
+  ; Zarvik's own files in Data: the map index and one bind file per map, each <map>.txt, so
+  ; every map the index lists is among them. What else the player keeps there stays, with its
+  ; folder. A name is checked whole: the pattern also matches a long name whose short name
+  ; ends in .TXT ("notes.txt1").
+  FindFirst $0 $1 "$INSTDIR\Data\*.txt"
+  ${DoWhile} $1 != ""
+    StrCpy $2 $1 "" -4
+    ${If} $2 == ".txt"
+      Delete "$INSTDIR\Data\$1"
+    ${EndIf}
+    FindNext $0 $1
+  ${Loop}
+  FindClose $0
+  ; Only when empty, as the program's folder.
+  RMDir "$INSTDIR\Data"
   RMDir "$INSTDIR"
 SectionEnd
 
@@ -160,5 +174,5 @@ FunctionEnd
 
 !insertmacro MUI_UNFUNCTION_DESCRIPTION_BEGIN
   !insertmacro MUI_DESCRIPTION_TEXT ${SecUninstall} "The program, its tray icon control and its Start menu entry."
-  !insertmacro MUI_DESCRIPTION_TEXT ${SecPlayerData} "The Data folder with your binds and info.ini with your settings. They stay unless you tick this."
+  !insertmacro MUI_DESCRIPTION_TEXT ${SecPlayerData} "Your binds (the map list and the bind files in Data) and your settings (info.ini). They stay unless you tick this; other files in Data always stay."
 !insertmacro MUI_UNFUNCTION_DESCRIPTION_END

@@ -38,7 +38,8 @@ HWND CreatePictureWindow(Control* control, const char* name) {
 }
 
 // A failed call with a message for the script host or form that made it: the member, and
-// what the system says of the failure. Without memory for the message, the code alone.
+// what the system says of the failure. Without memory for the message, none at all, rather
+// than an older failure's.
 HRESULT Failed(HRESULT hr, const wchar_t* member) noexcept {
     if (SUCCEEDED(hr)) return hr;
     try {
@@ -54,18 +55,9 @@ HRESULT Failed(HRESULT hr, const wchar_t* member) noexcept {
             text += code;
         }
         while (!text.empty() && (text.back() == L'\n' || text.back() == L'\r')) text.pop_back();
-        ICreateErrorInfo* create = nullptr;
-        if (FAILED(CreateErrorInfo(&create))) return hr;
-        create->SetGUID(IID__Perchicon);
-        create->SetSource(const_cast<LPOLESTR>(L"PerchiconControl.Perchicon"));
-        create->SetDescription(text.data());
-        IErrorInfo* info = nullptr;
-        if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
-            SetErrorInfo(0, info);
-            info->Release();
-        }
-        create->Release();
+        SetErrorText(text.c_str());
     } catch (const std::bad_alloc&) {
+        SetErrorInfo(0, nullptr);
     }
     return hr;
 }
@@ -154,41 +146,42 @@ STDMETHODIMP_(ULONG) Control::Release() {
 }
 
 STDMETHODIMP Control::GetTypeInfoCount(UINT* count) {
-    if (!count) return E_POINTER;
+    if (!count) return Failed(E_POINTER, L"GetTypeInfoCount");
     *count = 1;
     return S_OK;
 }
 
 STDMETHODIMP Control::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
-    if (!info) return E_POINTER;
+    if (!info) return Failed(E_POINTER, L"GetTypeInfo");
     *info = nullptr;
-    if (index != 0) return DISP_E_BADINDEX;
-    return GetTypeInfoOf(IID__Perchicon, false, info);
+    if (index != 0) return Failed(DISP_E_BADINDEX, L"GetTypeInfo");
+    return Failed(GetTypeInfoOf(IID__Perchicon, false, info), L"GetTypeInfo");
 }
 
 STDMETHODIMP Control::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
-    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    if (riid != IID_NULL) return Failed(DISP_E_UNKNOWNINTERFACE, L"GetIDsOfNames");
     ITypeInfo* info = nullptr;
     HRESULT hr = GetTypeInfoOf(IID__Perchicon, true, &info);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return Failed(hr, L"GetIDsOfNames");
     hr = DispGetIDsOfNames(info, names, count, ids);
     info->Release();
-    return hr;
+    return Failed(hr, L"GetIDsOfNames");
 }
 
 STDMETHODIMP Control::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                              EXCEPINFO* exception, UINT* argError) {
-    if (riid != IID_NULL) return DISP_E_UNKNOWNINTERFACE;
+    if (riid != IID_NULL) return Failed(DISP_E_UNKNOWNINTERFACE, L"Invoke");
     ITypeInfo* info = nullptr;
     HRESULT hr = GetTypeInfoOf(IID__Perchicon, true, &info);
-    if (FAILED(hr)) return hr;
+    if (FAILED(hr)) return Failed(hr, L"Invoke");
     hr = DispInvoke(static_cast<_Perchicon*>(this), info, id, flags, params, result, exception, argError);
     info->Release();
-    return hr;
+    // A member that failed has told its own failure, which the exception carries.
+    return hr == DISP_E_EXCEPTION ? hr : Failed(hr, L"Invoke");
 }
 
 STDMETHODIMP Control::get_About(BSTR* about) {
-    if (!about) return E_POINTER;
+    if (!about) return Failed(E_POINTER, L"About");
     *about = SysAllocStringLen(about_.data(), static_cast<UINT>(about_.size()));
     return Failed(*about ? S_OK : E_OUTOFMEMORY, L"About");
 }
@@ -219,7 +212,7 @@ STDMETHODIMP Control::Remove(VARIANT* result) {
 }
 
 STDMETHODIMP Control::get_Tip(BSTR* tip) {
-    if (!tip) return E_POINTER;
+    if (!tip) return Failed(E_POINTER, L"Tip");
     *tip = SysAllocStringLen(tip_.data(), static_cast<UINT>(tip_.size()));
     return Failed(*tip ? S_OK : E_OUTOFMEMORY, L"Tip");
 }
@@ -237,7 +230,7 @@ STDMETHODIMP Control::put_Tip(BSTR newTip) {
 }
 
 STDMETHODIMP Control::get_Icon(LONG* icon) {
-    if (!icon) return E_POINTER;
+    if (!icon) return Failed(E_POINTER, L"Icon");
     *icon = icon_;
     return S_OK;
 }

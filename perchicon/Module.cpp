@@ -73,6 +73,25 @@ void ReleaseTypeLibrary() {
     g_typeLibrary = nullptr;
 }
 
+void SetErrorText(const wchar_t* text) noexcept {
+    ICreateErrorInfo* create = nullptr;
+    if (FAILED(CreateErrorInfo(&create))) {
+        SetErrorInfo(0, nullptr);
+        return;
+    }
+    create->SetGUID(IID__Perchicon);
+    create->SetSource(const_cast<LPOLESTR>(L"PerchiconControl.Perchicon"));
+    create->SetDescription(const_cast<LPOLESTR>(text));
+    IErrorInfo* info = nullptr;
+    if (SUCCEEDED(create->QueryInterface(IID_IErrorInfo, reinterpret_cast<void**>(&info)))) {
+        SetErrorInfo(0, info);
+        info->Release();
+    } else {
+        SetErrorInfo(0, nullptr);
+    }
+    create->Release();
+}
+
 }  // namespace perchicon
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {

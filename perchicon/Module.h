@@ -30,6 +30,10 @@ bool CanUnload();
 HRESULT GetTypeInfoOf(REFGUID guid, bool interfaceHalf, ITypeInfo** info);
 void ReleaseTypeLibrary();
 
+// The error info a caller's GetErrorInfo finds next: this text, from the control's ProgID, so
+// that no older failure's text is taken for this one's.
+void SetErrorText(const wchar_t* text) noexcept;
+
 // Runs `body`, turning a C++ exception into an HRESULT: no exception may cross a COM method.
 template <typename Body>
 HRESULT Guarded(Body&& body) noexcept {

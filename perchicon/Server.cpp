@@ -5,7 +5,9 @@
 #include "Control.h"
 #include "Module.h"
 
+#include <aclapi.h>
 #include <olectl.h>
+#include <userenv.h>
 
 #include <algorithm>
 #include <cwchar>
@@ -127,6 +129,14 @@ std::wstring Fill(std::wstring text) {
     return text;
 }
 
+#ifdef _WIN64
+const wchar_t* const kOtherPlatform = L"win32";
+const REGSAM kOtherView = KEY_WOW64_32KEY;
+#else
+const wchar_t* const kOtherPlatform = L"win64";
+const REGSAM kOtherView = KEY_WOW64_64KEY;
+#endif
+
 struct ClassesKey {
     HKEY key = nullptr;
     explicit ClassesKey(bool user) {
@@ -158,17 +168,118 @@ std::wstring OwnerKey(const std::wstring& top) {
     return Fill(L"CLSID\\%CONTROL%\\InprocServer32");
 }
 
-// True when the key names this file: another copy's registration is not ours to remove.
-bool NamesThisFile(HKEY root, const std::wstring& key) {
+std::wstring ValueOf(HKEY root, const std::wstring& key) {
     DWORD bytes = 0;
-    if (RegGetValueW(root, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, nullptr, &bytes) != ERROR_SUCCESS) return false;
+    if (RegGetValueW(root, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, nullptr, &bytes) != ERROR_SUCCESS) return {};
     std::wstring path(bytes / sizeof(wchar_t) + 1, L'\0');
     if (RegGetValueW(root, key.c_str(), nullptr, RRF_RT_REG_SZ, nullptr, path.data(), &bytes) != ERROR_SUCCESS)
-        return false;
+        return {};
     path.resize(wcslen(path.c_str()));
+    return path;
+}
+
+bool IsThisFile(const std::wstring& path) {
     const std::wstring module = ModulePath();
     return CompareStringOrdinal(path.c_str(), static_cast<int>(path.size()), module.c_str(),
                                 static_cast<int>(module.size()), TRUE) == CSTR_EQUAL;
+}
+
+// True when the key names this file: another copy's registration is not ours to remove.
+bool NamesThisFile(HKEY root, const std::wstring& key) {
+    const std::wstring path = ValueOf(root, key);
+    return !path.empty() && IsThisFile(path);
+}
+
+// A copy of the other bitness registered in the other registry view. The ProgID and the type
+// library's key are one key for both views (Windows 7 and later; Wine alike), so they stay
+// while that copy's class names them. Where there is no other view the flag is ignored and
+// this view's class, naming this file, is found.
+bool OtherViewRegistered(bool user) {
+    // The view is asked for at every opening: a key opened below another does not inherit it.
+    HKEY server;
+    if (RegOpenKeyExW(user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
+                      Fill(L"Software\\Classes\\CLSID\\%CONTROL%\\InprocServer32").c_str(), 0,
+                      KEY_QUERY_VALUE | kOtherView, &server) != ERROR_SUCCESS)
+        return false;
+    const std::wstring path = ValueOf(server, L"");
+    RegCloseKey(server);
+    return !path.empty() && !IsThisFile(path);
+}
+
+// The type library's key holds one entry per platform: this one's goes, the key with it only
+// when no other platform's entry is left in it.
+LONG RemoveTypeLibrary(HKEY root, const std::wstring& top) {
+    LONG status = RegDeleteTreeW(root, Fill(L"TypeLib\\%LIBID%\\1.0\\0\\%PLATFORM%").c_str());
+    if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) return status;
+    HKEY other;
+    if (RegOpenKeyExW(root, (top + L"\\1.0\\0\\" + kOtherPlatform).c_str(), 0, KEY_READ, &other) == ERROR_SUCCESS) {
+        RegCloseKey(other);
+        return ERROR_SUCCESS;
+    }
+    return RegDeleteTreeW(root, top.c_str());
+}
+
+// Rights by which someone could put another library in this one's place or beside it.
+constexpr DWORD kReplaceRights = DELETE | WRITE_DAC | WRITE_OWNER;
+constexpr DWORD kFileRights = kReplaceRights | FILE_WRITE_DATA | FILE_APPEND_DATA;
+constexpr DWORD kFolderRights = kReplaceRights | FILE_ADD_FILE | FILE_DELETE_CHILD;
+
+// What a user who is not an administrator is given on this file or folder: by the groups every
+// such user belongs to, allowing and denying in the order of the list, as the system checks.
+bool OrdinaryUsersMay(const std::wstring& path, DWORD rights) {
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    // Past MAX_PATH only in the form that takes the path as it is.
+    const std::wstring named = path.size() >= MAX_PATH && path[1] == L':' ? L"\\\\?\\" + path : path;
+    if (GetNamedSecurityInfoW(named.c_str(), SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                              &owner, nullptr, &dacl, nullptr, &descriptor) != ERROR_SUCCESS)
+        return true;  // what cannot be read cannot be trusted
+    const WELL_KNOWN_SID_TYPE kOrdinary[] = {WinWorldSid, WinAuthenticatedUserSid, WinBuiltinUsersSid,
+                                             WinInteractiveSid};
+    auto ordinary = [&](PSID sid) {
+        for (WELL_KNOWN_SID_TYPE type : kOrdinary)
+            if (IsWellKnownSid(sid, type)) return true;
+        return false;
+    };
+    GENERIC_MAPPING mapping = {FILE_GENERIC_READ, FILE_GENERIC_WRITE, FILE_GENERIC_EXECUTE, FILE_ALL_ACCESS};
+    bool may = !dacl || (owner && ordinary(owner));  // no list: anyone; an owner may change the list
+    DWORD denied = 0;
+    for (DWORD i = 0; !may && i < dacl->AceCount; ++i) {
+        ACE_HEADER* header = nullptr;
+        if (!GetAce(dacl, i, reinterpret_cast<void**>(&header)) || (header->AceFlags & INHERIT_ONLY_ACE)) continue;
+        if (header->AceType != ACCESS_ALLOWED_ACE_TYPE && header->AceType != ACCESS_DENIED_ACE_TYPE) continue;
+        auto* ace = reinterpret_cast<ACCESS_ALLOWED_ACE*>(header);  // the denied ACE has the same layout
+        if (!ordinary(&ace->SidStart)) continue;
+        DWORD mask = ace->Mask;
+        MapGenericMask(&mask, &mapping);
+        if (header->AceType == ACCESS_DENIED_ACE_TYPE)
+            denied |= mask;
+        else
+            may = (mask & ~denied & rights) != 0;
+    }
+    LocalFree(descriptor);
+    return may;
+}
+
+bool UnderProfiles(const std::wstring& path) {
+    wchar_t profiles[MAX_PATH];
+    DWORD size = MAX_PATH;
+    if (!GetProfilesDirectoryW(profiles, &size)) return false;
+    const std::wstring prefix = std::wstring(profiles) + L"\\";
+    return path.size() > prefix.size() &&
+           CompareStringOrdinal(path.c_str(), static_cast<int>(prefix.size()), prefix.c_str(),
+                                static_cast<int>(prefix.size()), TRUE) == CSTR_EQUAL;
+}
+
+// A library that any user may replace must not be loaded by everyone's programs: registered for
+// the machine, it would run in an administrator's as well. A user's profile is the user's to
+// change without elevation, so it counts as such a place too.
+bool ReplaceableByOrdinaryUsers() {
+    const std::wstring module = ModulePath();
+    std::wstring folder = module.substr(0, module.find_last_of(L'\\'));
+    if (folder.size() == 2) folder += L'\\';  // a drive's root
+    return UnderProfiles(module) || OrdinaryUsersMay(module, kFileRights) || OrdinaryUsersMay(folder, kFolderRights);
 }
 
 bool WriteEntries(HKEY root) {
@@ -199,15 +310,26 @@ HRESULT Unregister(bool user) {
         if (std::find(ours.begin(), ours.end(), top) == ours.end() && NamesThisFile(root.key, OwnerKey(top)))
             ours.push_back(top);
     }
+    const bool otherView = OtherViewRegistered(user);
     bool ok = true;
     for (const std::wstring& top : ours) {
-        const LONG status = RegDeleteTreeW(root.key, top.c_str());
+        const bool progId = top.find(L'\\') == std::wstring::npos;
+        if (progId && otherView) continue;
+        const LONG status = top.rfind(L"TypeLib\\", 0) == 0 ? RemoveTypeLibrary(root.key, top)
+                                                                : RegDeleteTreeW(root.key, top.c_str());
         ok = ok && (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND);
     }
     return ok ? S_OK : SELFREG_E_CLASS;
 }
 
 HRESULT Register(bool user) {
+    if (!user && ReplaceableByOrdinaryUsers()) {
+        SetErrorText((L"Perchicon.ocx is not registered for all users: users who are not administrators can change "
+                      L"its folder (" + ModulePath().substr(0, ModulePath().find_last_of(L'\\')) +
+                      L"). Copy it to a folder only administrators can change, or register it for yourself alone "
+                      L"with regsvr32 /n /i:user.").c_str());
+        return E_ACCESSDENIED;
+    }
     ClassesKey root(user);
     if (!root.key) return SELFREG_E_CLASS;
     if (!WriteEntries(root.key)) {

@@ -157,15 +157,29 @@ TEST(Setup, UninstallKeepsThePlayersBindsAndSettings) {
     EXPECT_EQ(ReadFile(InstallFolder() / "info.ini"), ini);
 }
 
-TEST(Setup, AReinstallFindsThemAndTheFullUninstallTakesThemAlong) {
+TEST(Setup, AReinstallFindsThemAndTheFullUninstallTakesOnlyThem) {
     const std::string ini = ReadFile(InstallFolder() / "info.ini");
     ASSERT_EQ(RunSetup(), 0u);
     ASSERT_EQ(RunSetup(), 0u) << "over the installed version, as an update without uninstalling";
     EXPECT_EQ(ReadFile(InstallFolder() / "info.ini"), ini);
     EXPECT_EQ(ReadFile(InstallFolder() / "Data" / "ffa_bespin.txt"), kBindFile);
     std::ofstream(InstallFolder() / "Debug.txt", std::ios::binary) << "Error: 75 | BindStore | ...\r\n";
+    const fs::path data = InstallFolder() / "Data";
+    std::ofstream(data / "data.txt", std::ios::binary) << "ffa_bespin\r\n";
+    std::ofstream(data / "mp_old.txt", std::ios::binary) << kBindFile;  // a map no longer listed
+    // The player's own: another kind of file, one whose short name ends in .TXT, a folder.
+    for (const char* own : {"demo.dm_15", "notes.txt1", "configs\\autoexec.cfg"}) {
+        fs::create_directories((data / own).parent_path());
+        std::ofstream(data / own, std::ios::binary) << "kept\r\n";
+    }
     ASSERT_TRUE(Uninstall(" /REMOVEDATA"));
-    EXPECT_FALSE(fs::exists(InstallFolder())) << "nothing of Zarvik's is left";
+    std::vector<std::string> left;
+    for (const auto& entry : fs::recursive_directory_iterator(InstallFolder()))
+        left.push_back(fs::relative(entry.path(), InstallFolder()).string());
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"Data", "Data\\configs", "Data\\configs\\autoexec.cfg",
+                                              "Data\\demo.dm_15", "Data\\notes.txt1"}))
+        << "Zarvik's files go, the player's own stay";
     EXPECT_FALSE(KeyExists(HKEY_CURRENT_USER, "Software\\Classes\\PerchiconControl.Perchicon"));
 }
 

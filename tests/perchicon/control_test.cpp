@@ -1,6 +1,7 @@
 // The control object itself, in this process, with the shell's notification call recorded.
 #include "AboutWindows.h"
 #include "Control.h"
+#include "Module.h"
 #include "TrayRecord.h"
 
 #include <gtest/gtest.h>
@@ -213,6 +214,38 @@ TEST_F(ControlTest, AShownIconIsAddedOnceWhenTheTaskbarComesBack) {
     control->Remove(nullptr);
     broadcast();
     EXPECT_EQ(calls.size(), 3u);
+}
+
+// A host shows the error info of a failed call: it must be that call's own, never an older one.
+TEST_F(ControlTest, EveryFailingMemberLeavesItsOwnErrorInfo) {
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    ITypeInfo* info = nullptr;
+    DISPID id = 0;
+    LPOLESTR name = const_cast<LPOLESTR>(L"Tip");
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    const std::pair<const wchar_t*, std::function<HRESULT()>> calls[] = {
+        {L"About", [&] { return control->get_About(nullptr); }},
+        {L"Tip", [&] { return control->get_Tip(nullptr); }},
+        {L"Icon", [&] { return control->get_Icon(nullptr); }},
+        {L"GetTypeInfoCount", [&] { return control->GetTypeInfoCount(nullptr); }},
+        {L"GetTypeInfo", [&] { return control->GetTypeInfo(1, 0, &info); }},
+        {L"GetIDsOfNames", [&] { return control->GetIDsOfNames(IID_IDispatch, &name, 1, 0, &id); }},
+        {L"Invoke", [&] { return control->Invoke(1, IID_IDispatch, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr); }},
+    };
+    for (const auto& [member, call] : calls) {
+        SetErrorText(L"an older failure");
+        EXPECT_TRUE(FAILED(call())) << member;
+        IErrorInfo* error = nullptr;
+        BSTR text = nullptr;
+        if (GetErrorInfo(0, &error) == S_OK) {
+            error->GetDescription(&text);
+            error->Release();
+        }
+        EXPECT_EQ(std::wstring(text ? text : L"").rfind(std::wstring(L"Perchicon ") + member + L": ", 0), 0u)
+            << member << ": " << (text ? text : L"no error info");
+        SysFreeString(text);
+    }
+    CoUninitialize();
 }
 
 TEST(Control, HeldAndLetGoDuringItsDestructionItIsDeletedOnce) {
