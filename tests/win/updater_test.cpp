@@ -42,6 +42,8 @@ class SiteServer {
         for (std::thread& client : clients_) client.join();
         WSACleanup();
     }
+    // Replies still dripping to a client that has not hung up.
+    int Dripping() const { return dripping_; }
     std::string Host() const { return "127.0.0.1:" + std::to_string(port_); }
     std::string Site() const { return "http://" + Host() + "/zarvik/"; }
     void Put(const std::string& path, const std::string& body, const std::string& status = "200 OK",
@@ -75,10 +77,12 @@ class SiteServer {
         }
         send(client, reply.head.data(), static_cast<int>(reply.head.size()), 0);
         if (!reply.dripMs) send(client, reply.body.data(), static_cast<int>(reply.body.size()), 0);
+        if (reply.dripMs) ++dripping_;
         for (std::size_t at = 0; reply.dripMs && at < reply.body.size() && !stopping_; ++at) {
             if (send(client, &reply.body[at], 1, 0) != 1) break;
             for (int waited = 0; waited < reply.dripMs && !stopping_; waited += 50) Sleep(50);
         }
+        if (reply.dripMs) --dripping_;
         shutdown(client, SD_SEND);
         closesocket(client);
     }
@@ -88,6 +92,7 @@ class SiteServer {
     std::thread thread_;
     std::vector<std::thread> clients_;
     std::atomic<bool> stopping_ = false;
+    std::atomic<int> dripping_ = 0;
     std::mutex mutex_;
     std::map<std::string, Reply> files_;
 };
@@ -172,22 +177,29 @@ TEST_F(Updater, TheAddressFileNamesTheDownloadWhichTheButtonsCopyAndOpen) {
     EXPECT_EQ(WindowText((*window)["lblStatus"]), "URL Opened.       Note:  Windows Installer may be required to install");
 }
 
-int ticks = 0;
-void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) { ++ticks; }
+int ticks = 0, closeAtTick = 0;
+void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) {
+    if (++ticks == closeAtTick) PostMessageA(FindWindowA("ZarvikUpdate", nullptr), WM_CLOSE, 0, 0);
+}
 
 // What a hostile site (or anyone between it and the player) sends decides neither how long the
 // program waits nor where the download goes.
 TEST_F(Updater, AHostileSiteNeitherHoldsTheProgramNorChoosesTheDownload) {
     // A byte every half second never trips a wait for data: only the deadline of the whole file.
     server.Put("updates/zarvik.txt", std::string(40, ' ') + "101", "200 OK", "", 500);
-    ticks = 0;
     const UINT_PTR timer = SetTimer(nullptr, 0, 50, CountTick);
     const auto began = std::chrono::steady_clock::now();
     EXPECT_EQ(Open(), "Unable to Get Update List");
     const auto took = std::chrono::steady_clock::now() - began;
-    KillTimer(nullptr, timer);
     EXPECT_LT(took, std::chrono::seconds(4)) << "given up at the 2 s deadline";
     EXPECT_GT(ticks, 10) << "the window's thread kept answering while the file dripped";
+    EXPECT_TRUE(WaitUntil([this] { return server.Dripping() == 0; }, 2000)) << "the connection was left open";
+    // Closed while the file drips: the check ends without its window.
+    closeAtTick = ticks + 10;
+    Open();
+    EXPECT_EQ(window->window(), nullptr);
+    EXPECT_EQ((*window)["lblStatus"], nullptr);
+    KillTimer(nullptr, timer);
 
     // Redirects: followed on the site's own host only. "localhost" is another host name for the
     // same server, which would answer.
