@@ -222,7 +222,7 @@ TEST_F(Updater, AHostileSiteNeitherHoldsTheProgramNorChoosesTheDownload) {
 
     // A download elsewhere, or with explorer's switches after a comma: the default stands.
     server.Put("updates/zarvik.txt", "101");
-    for (const std::string& address : {elsewhere, server.Site() + "a,/root,C:\\Windows"}) {
+    for (const std::string& address : {elsewhere, server.Site() + "a,/root,C:/Windows"}) {
         server.Put("updates/zarvikurl.txt", address);
         Open();
         dialogs.yes = {true};
