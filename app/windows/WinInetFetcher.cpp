@@ -103,8 +103,7 @@ bool IsRedirect(DWORD status) {
     return status == 301 || status == 302 || status == 303 || status == 307 || status == 308;
 }
 
-std::optional<std::string> Fetch(Transfer& transfer, std::string address, std::size_t most, DWORD start,
-                                 DWORD deadlineMs) {
+std::optional<std::string> Fetch(Transfer& transfer, std::string address, std::size_t most, DWORD deadlineMs) {
     const std::optional<Url> first = Crack(address);
     if (!first) return std::nullopt;
     HINTERNET session = InternetOpenA("Zarvik", INTERNET_OPEN_TYPE_PRECONFIG, nullptr, nullptr, 0);
@@ -150,13 +149,12 @@ std::optional<std::string> Fetch(Transfer& transfer, std::string address, std::s
         }
         if (status != 200) return std::nullopt;
         // Only what has come is read: a read for more waits until it all came (Wine), and closing
-        // the handles does not end that wait there; between reads the deadline is looked at.
+        // the handles does not end that wait there; a fetch given up reads no more.
         std::string body;
         char chunk[4096];
         for (;;) {
             DWORD ready = 0, read = 0;
-            if (GetTickCount() - start >= deadlineMs || !InternetQueryDataAvailable(request, &ready, 0, 0))
-                return std::nullopt;
+            if (!InternetQueryDataAvailable(request, &ready, 0, 0)) return std::nullopt;
             if (ready == 0) return body;
             if (!transfer.Read(request, chunk, std::min<DWORD>(ready, sizeof chunk), read)) return std::nullopt;
             if (read == 0) return body;
@@ -173,8 +171,8 @@ std::optional<std::string> WinInetFetcher::Get(const std::string& address, std::
     auto transfer = std::make_shared<Transfer>();
     if (!transfer->done()) return std::nullopt;
     try {
-        std::thread([transfer, address, most, start, deadline = deadlineMs_] {
-            transfer->Finish(Fetch(*transfer, address, most, start, deadline));
+        std::thread([transfer, address, most, deadline = deadlineMs_] {
+            transfer->Finish(Fetch(*transfer, address, most, deadline));
         }).detach();
     } catch (const std::system_error&) {
         return std::nullopt;
