@@ -38,9 +38,28 @@ bool IsWebAddress(const std::string& text) {
     if (text.rfind("http://", 0) != 0 && text.rfind("https://", 0) != 0) return false;
     for (const char c : text) {
         const auto byte = static_cast<unsigned char>(c);
-        if (byte <= ' ' || byte == 0x7f || c == '"') return false;
+        if (byte <= ' ' || byte >= 0x7f || c == '"' || c == ',' || c == '@' || c == '\\') return false;
     }
-    return text.size() > text.find("//") + 2;  // something after the scheme
+    return !HostOf(text).empty();
+}
+
+std::string HostOf(const std::string& address) {
+    const std::size_t scheme = address.find("://");
+    if (scheme == std::string::npos) return "";
+    const std::size_t begin = scheme + 3;
+    std::string host = address.substr(begin, address.find_first_of("/?#", begin) - begin);
+    const std::size_t port = host.rfind(':');
+    if (port != std::string::npos && host.find(']', port) == std::string::npos) host.resize(port);
+    for (char& c : host) c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+    return host;
+}
+
+bool IsRealSite(const std::string& site) {
+    const std::string host = HostOf(site);
+    const std::string placeholder = ".invalid";
+    return !host.empty() && host != "invalid" &&
+           !(host.size() > placeholder.size() &&
+             host.compare(host.size() - placeholder.size(), placeholder.size(), placeholder) == 0);
 }
 
 std::string UpdateSite(const std::string& configured) {
@@ -57,15 +76,21 @@ UpdateOutcome CheckForUpdate(Fetcher& fetcher, const std::string& site, int majo
     UpdateOutcome outcome;
     const std::string defaultAddress = site + "files/zarvik.zip";
     outcome.downloadAddress = defaultAddress;
+    if (!IsRealSite(site)) {  // a build without a site of its own asks nobody
+        outcome.status = "Unable to Get Update List";
+        return outcome;
+    }
     const std::optional<std::string> version = fetcher.Get(site + "updates/zarvik.txt", kMostVersionBytes);
     // Read as much as an address may be and a little more, so that a longer one is seen as such.
     const std::optional<std::string> address =
         fetcher.Get(site + "updates/zarvikurl.txt", kMostAddressChars + 16);
     if (address) {
-        // Only a web address: the download is opened with "explorer ", which would start
-        // anything else it is given.
+        // Only a web address on the site's own host: the download is opened with "explorer ",
+        // which would start anything else it is given, and the player is told to run what it
+        // brings.
         const std::string text = Trimmed(*address);
-        if (IsWebAddress(text) && text != defaultAddress) outcome.downloadAddress = text;
+        if (IsWebAddress(text) && HostOf(text) == HostOf(site) && text != defaultAddress)
+            outcome.downloadAddress = text;
     }
     const std::optional<std::int32_t> online = version ? WholeNumber(Trimmed(*version)) : std::nullopt;
     if (!online) {

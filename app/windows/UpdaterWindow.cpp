@@ -48,12 +48,13 @@ void UpdaterWindow::Open() {
     if (!window_) return;
     SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
     controls_ = std::make_unique<ControlTable>(window_, Rows(), dpi_);
+    ++openings_;
     Check();
 }
 
 void UpdaterWindow::SetStatus(const std::string& text) {
     SetWindowTextA((*controls_)["lblStatus"], text.c_str());
-    ::UpdateWindow(window_);  // the fetches hold the thread: show the line before they start
+    ::UpdateWindow(window_);
 }
 
 void UpdaterWindow::SetOuterHeight(int twips) {
@@ -68,8 +69,12 @@ void UpdaterWindow::Check() {
     SetOuterHeight(kSmallHeight);
     ShowWindow(window_, SW_SHOW);
     SetStatus("Checking for update...");
+    // The fetches let this thread's windows work: this one may be closed meanwhile, and opened
+    // anew with a check of its own.
+    const int opening = openings_;
     const UpdateOutcome outcome =
         CheckForUpdate(fetcher_, site_, ZARVIK_VERSION_MAJOR, ZARVIK_VERSION_MINOR, ZARVIK_VERSION_PATCH);
+    if (!window_ || openings_ != opening) return;
     address_ = outcome.downloadAddress;
     SetStatus(outcome.status);
     if (outcome.updateFound) SetOuterHeight(kTallHeight);

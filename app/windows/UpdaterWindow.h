@@ -48,6 +48,7 @@ class UpdaterWindow {
     int dpi_ = 96;
     std::unique_ptr<ControlTable> controls_;
     std::string address_;
+    int openings_ = 0;
 };
 
 }  // namespace zarvik

@@ -1,6 +1,8 @@
 #pragma once
 
-// Fetches a whole web resource with WinINet, blocking, within time-outs.
+// Fetches a whole web resource with WinINet within one deadline, however slowly the server
+// sends. The fetch runs on a thread of its own; the calling thread's windows go on working
+// while it waits.
 
 #include "app/windows/UpdateCheck.h"
 
@@ -10,12 +12,12 @@ namespace zarvik {
 
 class WinInetFetcher : public Fetcher {
   public:
-    // The same limit for connecting, sending and each wait for data.
-    explicit WinInetFetcher(DWORD timeoutMs = 10000) : timeoutMs_(timeoutMs) {}
+    explicit WinInetFetcher(DWORD deadlineMs = 10000) : deadlineMs_(deadlineMs) {}
+    // Redirects are followed only to the same host (and never from https to http).
     std::optional<std::string> Get(const std::string& address, std::size_t most) override;
 
   private:
-    DWORD timeoutMs_;
+    DWORD deadlineMs_;
 };
 
 }  // namespace zarvik
