@@ -92,13 +92,6 @@ TEST(Engine, ExaminesTheLastCompleteLineOnly) {
     }
 }
 
-TEST(Engine, ASubmissionConsumesTheLineForTheRestOfTheTick) {
-    Rig rig;
-    // !time is tested before !load: only the time answers.
-    EXPECT_EQ(rig.TickOn("Padawan: !time !load"), Sends{Echo(kTime)});
-    EXPECT_EQ(rig.engine.State().CurrentLine, "");
-}
-
 TEST(Engine, TicksNeverNest) {
     Rig rig;
     rig.pump.during = [&] { rig.engine.Tick(); };  // the timer firing while the tick yields
