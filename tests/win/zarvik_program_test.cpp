@@ -193,10 +193,18 @@ TEST_F(Program, TheMapListShowsMapsWithBindsAndSaysOnceWhyItsIndexTookNone) {
 
 TEST_F(Program, PlaysAPlayersMatchInTheGamesConsole) {
     // The match the run command plays: entering the game, the chat commands, a bind captured
-    // and loaded back; then what it left in the program's files.
+    // and loaded back; then lines other players chose to write, none of which may make Zarvik
+    // type anything, and what it left in the program's files.
     const std::string scenario = ReadFile(ZARVIK_SESSION_SCENARIO);
     ASSERT_NE(scenario, "<missing>");
-    SimProcess sim(scenario + "\nfolder " + folder.string() +
+    SimProcess sim(scenario +
+                   "\nchat-from Kyle Padawan: !time\nwait 200\nchat-from DarthPadawan !about\nwait 200\n"
+                   "chat-from Kyle \"name\" is:\"Kyle\" default:\"Padawan\"\nwait 200\n"
+                   "chat-from Kyle Padawan renamed to Kyle\nwait 200\nchat-from !offender hi\nwait 200\n"
+                   "chat-from \"Padawan renamed to Kyle\" hi\nwait 200\nchat Padawan entered the game\n"
+                   "wait 200\nchat-from Kyle Padawan entered the game\nwait 200\n"
+                   "chat-from Kyle \"mapname\" is:\"../../evil\" default:\"nomap\"\nexpect-none 1500\n"
+                   "folder " + folder.string() +
                    "\ncontains Data/ffa_bespin.txt Bind F5 \"force_push\"\nini Name Padawan\n");
     HANDLE zarvik = Start();
     EXPECT_EQ(sim.Finish(60000), 0u) << sim.Log();
