@@ -64,21 +64,6 @@ TEST_F(Link, EveryPrintIsReadThoughTheBufferKeepsItsLength) {
     EXPECT_EQ(console.ReadOutput(), "Padawan: !time\r\nPadawan: !time\r\n");
 }
 
-TEST(SendToConsole, WithoutTheGameOnlyTheCurrentLineIsCleared) {
-    // An ordinary window with an edit field must not be mistaken for the console.
-    HWND other = CreateWindowExA(0, "static", "Not the game", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
-                                 GetModuleHandleA(nullptr), nullptr);
-    HWND edit = CreateWindowExA(0, "edit", "keep me", WS_CHILD, 0, 0, 100, 20, other, nullptr,
-                                GetModuleHandleA(nullptr), nullptr);
-    EXPECT_EQ(GetConsoleEdit(true), nullptr);
-    EXPECT_EQ(GetConsoleEdit(false), nullptr);
-    std::string currentLine = "Padawan: !time";
-    SendToConsole("say hello", true, [&] { currentLine.clear(); });
-    EXPECT_EQ(currentLine, "");
-    EXPECT_EQ(WindowText(edit), "keep me");
-    DestroyWindow(other);
-}
-
 int g_ticks = 0;
 void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) {
     ++g_ticks;
