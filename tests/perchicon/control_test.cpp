@@ -68,16 +68,21 @@ struct Call {
 class ControlTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        control = new Control([this](DWORD message, NOTIFYICONDATAA* record) {
-            calls.push_back({message, *record});
-            return TRUE;
-        });
+        control = Recorded();
         IConnectionPoint* point = nullptr;
         ASSERT_EQ(control->FindConnectionPoint(DIID___Perchicon, &point), S_OK);
         ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
         point->Release();
     }
     void TearDown() override { control->Release(); }
+
+    // A control whose calls to the shell are recorded in `calls`.
+    Control* Recorded() {
+        return new Control([this](DWORD message, NOTIFYICONDATAA* record) {
+            calls.push_back({message, *record});
+            return TRUE;
+        });
+    }
 
     void Notify(UINT mouseMessage, WPARAM keys = 1) {
         SendMessageA(control->Picture1(), WM_MOUSEMOVE, keys, mouseMessage);
@@ -270,10 +275,7 @@ TEST_F(ControlTest, BagsAndStreamsKeepTheTipAndIcon) {
     PutTip(L"Zarvik");
     ASSERT_EQ(control->Save(&bag, TRUE, FALSE), S_OK);
 
-    Control* loaded = new Control([this](DWORD message, NOTIFYICONDATAA* record) {
-        calls.push_back({message, *record});
-        return TRUE;
-    });
+    Control* loaded = Recorded();
     calls.clear();
     ASSERT_EQ(loaded->Load(&bag, nullptr), S_OK);
     EXPECT_TRUE(calls.empty()) << "loading sends nothing to the shell";

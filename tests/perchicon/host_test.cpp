@@ -7,7 +7,6 @@
 #include "Perchicon.h"
 
 #include <windows.h>
-#include <shellapi.h>
 #include <olectl.h>
 
 #include <gtest/gtest.h>
@@ -55,15 +54,9 @@ TEST_F(Hosted, AContainerWindowDestroyedBeforeCloseTakesTheIconWithIt) {
     ASSERT_EQ(host->Put(0x68030000, icon), S_OK);
     ASSERT_EQ(host->Call(0x60030002), S_OK);
     RunMessagesFor(200);
-    IOleWindow* ole = Query<IOleWindow>(host->Control(), IID_IOleWindow);
-    NOTIFYICONDATAA probe = {};
-    probe.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    ole->GetWindow(&probe.hWnd);
-    ole->Release();
-    probe.uID = 1;
-    EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &probe)) << "shown";
+    EXPECT_NE(TrayIcon(), nullptr) << "shown";
     DestroyWindow(window);
-    EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &probe)) << "no ghost icon";
+    EXPECT_TRUE(TrayIconGone(500)) << "no ghost icon";
     // Explorer restarting brings back no icon with a dead owner.
     SendMessageTimeoutA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0, SMTO_ABORTIFHUNG, 5000,
                         nullptr);
