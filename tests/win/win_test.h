@@ -73,6 +73,16 @@ inline std::string WindowText(HWND hwnd) {
     return text;
 }
 
+// A list box's entries (of this process or another, which gives them in UTF-16).
+inline std::vector<std::string> ListEntries(HWND list) {
+    std::vector<std::string> entries;
+    wchar_t text[256];
+    for (int i = 0; i < SendMessageW(list, LB_GETCOUNT, 0, 0); ++i)
+        if (SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text)) >= 0)
+            entries.emplace_back(text, text + wcslen(text));
+    return entries;
+}
+
 inline POINT Centre(HWND window) {
     RECT r;
     GetWindowRect(window, &r);
