@@ -148,13 +148,6 @@ TEST_F(Hosted, EveryMemberAnswersByNameAndDispatchId) {
         EXPECT_EQ(control->GetIDsOfNames(IID_IDispatch, &name, 1, LOCALE_USER_DEFAULT, &id),
                   DISP_E_UNKNOWNINTERFACE);
     }
-    for (DISPID method : {0x60030002, 0x60030003}) {
-        VARIANT result;
-        result.vt = VT_I4;
-        DISPPARAMS none = {nullptr, nullptr, 0, 0};
-        EXPECT_EQ(control->Invoke(method, IID_NULL, 0, DISPATCH_METHOD, &none, &result, nullptr, nullptr), S_OK);
-        EXPECT_EQ(result.vt, VT_EMPTY) << "Add and Remove answer Empty";
-    }
 
     // A box that cannot be made fails the call, with a message a script host can show.
     HHOOK hook = SetWindowsHookExA(WH_CBT, RefuseAboutBox, nullptr, GetCurrentThreadId());
