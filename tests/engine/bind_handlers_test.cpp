@@ -110,7 +110,7 @@ TEST(BindLoading, AnEmptyOrMissingFileGivesTheNoDataMessages) {
     EXPECT_FALSE(textfile::Exists(rig.binds.BindFilePath("")));
 }
 
-TEST(NameTracking, TakesTheNameFromTheGamesReplyAndRename) {
+TEST(NameTracking, TakesTheNameFromTheGamesReplyAndRenameAndStartsTheLoadAfterEntering) {
     Rig rig;
     EXPECT_EQ(rig.TickOn("\"name\" is:\"Kyle Katarn\" default:\"Padawan\""), Sends{Echo("^4Name Setting ^2Updated")});
     EXPECT_EQ(rig.name.text, "Kyle Katarn");
@@ -131,10 +131,8 @@ TEST(NameTracking, TakesTheNameFromTheGamesReplyAndRename) {
     EXPECT_EQ(rig.TickOn("\"name\" is:\"x\""),
               Sends{Echo("^1Error: ^35 ^1|^3 NameReply ^1|^3 Invalid procedure call or argument")});
     EXPECT_EQ(rig.name.text, "Padawan");
-}
 
-TEST(NameTracking, AfterEnteringTheNameReplyStartsTheLoadWhenAutoLoadIsOn) {
-    Rig rig;
+    // After entering, the name reply starts the load once AutoLoad is on.
     rig.options.checks[Option::AutoLoad] = 0;
     rig.TickOn("Padawan entered the game");
     EXPECT_EQ(rig.TickOn("\"name\" is:\"Padawan\" default:\"Padawan\""), Sends{Echo("^4Name Setting ^2Updated")});
