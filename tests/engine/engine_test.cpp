@@ -92,13 +92,6 @@ TEST(Engine, ExaminesTheLastCompleteLineOnly) {
     }
 }
 
-TEST(Engine, ASubmissionConsumesTheLineForTheRestOfTheTick) {
-    Rig rig;
-    // !time is tested before !load: only the time answers.
-    EXPECT_EQ(rig.TickOn("Padawan: !time !load"), Sends{Echo(kTime)});
-    EXPECT_EQ(rig.engine.State().CurrentLine, "");
-}
-
 TEST(Engine, TicksNeverNest) {
     Rig rig;
     rig.pump.during = [&] { rig.engine.Tick(); };  // the timer firing while the tick yields
@@ -109,7 +102,7 @@ TEST(Engine, TicksNeverNest) {
     EXPECT_EQ(rig.console.reads, 2) << "a finished tick lets the next one run";
 }
 
-TEST(ErrorTrap, ReportsAFailureInBothFormsAndEndsTheTick) {
+TEST(ErrorTrap, ReportsAFailureInBothFormsEndsTheTickAndFallsBackToAPlaceThatTakesIt) {
     Rig rig;
     rig.clock.date = []() -> std::string { throw EngineError(57, "DateReply", "Device I/O error"); };
     rig.TickOn("Padawan: !date");
@@ -121,12 +114,10 @@ TEST(ErrorTrap, ReportsAFailureInBothFormsAndEndsTheTick) {
     rig.TickOn("Padawan: !date");
     EXPECT_EQ(rig.console.sent, Sends{Echo("^1Error: ^357 ^1|^3 DateReply ^1|^3 Device I/O error")});
     EXPECT_EQ(rig.TickOn("Padawan: !about"), Sends{Command(kAbout)});
-}
 
-TEST(FileErrorReport, FallsBackToTheNextPlaceThatTakesTheLine) {
-    testing::TempFolder folder;
-    const std::string unwritable = folder.path() + "/no-such-folder/Debug.txt";
-    const std::string fallback = folder.path() + "/Debug.txt";
+    // The program's report falls back to the next place that takes the line.
+    const std::string unwritable = rig.folder.path() + "/no-such-folder/Debug.txt";
+    const std::string fallback = rig.folder.path() + "/Debug.txt";
     FileErrorReport report({unwritable, fallback});
     EXPECT_TRUE(report.Append("Error: 5 | BindReply | x"));
     EXPECT_TRUE(report.Append("Error: 53 | LoadNow | y"));

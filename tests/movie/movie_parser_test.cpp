@@ -60,7 +60,7 @@ std::vector<double> Values(const Movie& movie, Property property, std::vector<in
     return values;
 }
 
-TEST(FrameContents, ValuesMoveBetweenKeysAsTheirEasingSays) {
+TEST(FrameContents, ItemsShowFromTheirFirstKeyAndValuesMoveAsTheirEasingSays) {
     const std::pair<const char*, double> cases[] = {{"linear", 20}, {"in", 4}, {"out", 36}, {"inout", 8}};
     for (const auto& [ease, expected] : cases)
         EXPECT_NEAR(Values(Parse(std::string("rect\nat 10 x 0\nat 20 x 100 ease ") + ease + "\n"), kX, {12})[0],
@@ -70,15 +70,14 @@ TEST(FrameContents, ValuesMoveBetweenKeysAsTheirEasingSays) {
     EXPECT_EQ(Values(movie, kY, {0, 10, 30}), (std::vector<double>{100, 100, 100})) << "held before and after";
     EXPECT_EQ(Values(movie, kX, {10}), (std::vector<double>{20})) << "only keys that set x count";
     EXPECT_EQ(FrameContents(movie, 25)[0].colour, (Colour{128, 64, 32})) << "channel by channel";
-}
 
-TEST(FrameContents, ItemsAppearAtTheirFirstKeyAndShowOrHideUntilTheNext) {
-    const Movie movie =
+    // Items appear at their first key and show or hide until the next.
+    const Movie shows =
         Parse("rect\nat 5\nat 10 hide\nat 15\nat 20 show\nat 25 hide\nellipse\nat 0 hide\nat 3 show\n");
     std::vector<std::string> seen;
     for (int frame : {0, 3, 5, 9, 10, 15, 19, 20, 24, 25, 49, 50, -1}) {
         std::string line;
-        for (const Drawn& d : FrameContents(movie, frame)) line += d.item->shape == Shape::Rect ? "R" : "E";
+        for (const Drawn& d : FrameContents(shows, frame)) line += d.item->shape == Shape::Rect ? "R" : "E";
         seen.push_back(line);
     }
     EXPECT_EQ(seen,

@@ -28,7 +28,7 @@ Playhead Playing(int frames, int rate, std::uint32_t now, bool loop = true) {
     return head;
 }
 
-TEST(Playhead, FramesFollowTheClockLoopOrStopAtTheEnd) {
+TEST(Playhead, FramesFollowTheClockLoopOrStopAtTheEndAndStopOrGotoFrameHold) {
     Playhead head = Playing(100, 10, 1000);
     EXPECT_EQ(FramesAt(head, {1099, 1100, 1350, 2000}), (std::vector<int>{0, 1, 3, 10}));
     Playhead loop = Playing(5, 10, 0);
@@ -38,21 +38,20 @@ TEST(Playhead, FramesFollowTheClockLoopOrStopAtTheEnd) {
     EXPECT_FALSE(once.Running()) << "no timer needed at the end";
     once.Play(2000);
     EXPECT_EQ(FramesAt(once, {2000, 2100}), (std::vector<int>{0, 1})) << "played again: from the start";
-}
 
-TEST(Playhead, StopHoldsAndGotoFrameClampsAndRestartsTheTiming) {
-    Playhead head = Playing(80, 10, 0);
-    head.Tick(250);
-    head.Stop();
-    EXPECT_FALSE(head.Tick(5000));
-    EXPECT_EQ(head.frame(), 2);
-    head.GotoFrame(64, 5000);
-    head.Play(10000);
-    EXPECT_EQ(FramesAt(head, {10050, 10100}), (std::vector<int>{64, 65})) << "timed from the Play";
-    head.GotoFrame(-3, 0);
-    EXPECT_EQ(head.frame(), 0);
-    head.GotoFrame(500, 0);
-    EXPECT_EQ(head.frame(), 79);
+    // Stop holds; GotoFrame clamps, and the timing restarts from the Play.
+    Playhead held = Playing(80, 10, 0);
+    held.Tick(250);
+    held.Stop();
+    EXPECT_FALSE(held.Tick(5000));
+    EXPECT_EQ(held.frame(), 2);
+    held.GotoFrame(64, 5000);
+    held.Play(10000);
+    EXPECT_EQ(FramesAt(held, {10050, 10100}), (std::vector<int>{64, 65})) << "timed from the Play";
+    held.GotoFrame(-3, 0);
+    EXPECT_EQ(held.frame(), 0);
+    held.GotoFrame(500, 0);
+    EXPECT_EQ(held.frame(), 79);
 }
 
 TEST(Playhead, LateTimersAndTheTickCountWrap) {

@@ -1,11 +1,12 @@
 // The registered control in a container: the host piece the main window uses, the container's
-// window going first, the ambients, and the about box.
+// window going first, the ambients, and the about box; and as its late-bound clients use it
+// (script hosts, form designers): called by dispatch id, its connection points enumerated,
+// unloaded and loaded again. Events through the real tray are the program's tests.
 #include "tests/win/message_loop.h"
 #include "app/windows/ControlHost.h"
 #include "Perchicon.h"
 
 #include <windows.h>
-#include <shellapi.h>
 #include <olectl.h>
 
 #include <gtest/gtest.h>
@@ -53,15 +54,9 @@ TEST_F(Hosted, AContainerWindowDestroyedBeforeCloseTakesTheIconWithIt) {
     ASSERT_EQ(host->Put(0x68030000, icon), S_OK);
     ASSERT_EQ(host->Call(0x60030002), S_OK);
     RunMessagesFor(200);
-    IOleWindow* ole = Query<IOleWindow>(host->Control(), IID_IOleWindow);
-    NOTIFYICONDATAA probe = {};
-    probe.cbSize = NOTIFYICONDATAA_V1_SIZE;
-    ole->GetWindow(&probe.hWnd);
-    ole->Release();
-    probe.uID = 1;
-    EXPECT_TRUE(Shell_NotifyIconA(NIM_MODIFY, &probe)) << "shown";
+    EXPECT_NE(TrayIcon(), nullptr) << "shown";
     DestroyWindow(window);
-    EXPECT_FALSE(Shell_NotifyIconA(NIM_MODIFY, &probe)) << "no ghost icon";
+    EXPECT_TRUE(TrayIconGone(500)) << "no ghost icon";
     // Explorer restarting brings back no icon with a dead owner.
     SendMessageTimeoutA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0, SMTO_ABORTIFHUNG, 5000,
                         nullptr);
@@ -133,6 +128,81 @@ TEST_F(Hosted, ShowAboutOpensTheAboutBoxModallyAndGivesTheOwnerBackFirst) {
     UnhookWindowsHookEx(hook);
     KillTimer(nullptr, timer);
     EXPECT_TRUE(g_ownerEnabledAtDestroy) << "else Windows activates another program's window";
+}
+
+LRESULT CALLBACK RefuseAboutBox(int code, WPARAM wParam, LPARAM lParam) {
+    const char* title = code == HCBT_CREATEWND ? reinterpret_cast<CBT_CREATEWNDA*>(lParam)->lpcs->lpszName : nullptr;
+    if (title && std::string(title) == "About") return 1;
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+TEST_F(Hosted, EveryMemberAnswersByNameAndDispatchId) {
+    IDispatch* control = host->Control();
+    const wchar_t* names[] = {L"Tip", L"Icon", L"Add", L"Remove", L"ShowAbout", L"About"};
+    const DISPID ids[] = {0x68030001, 0x68030000, 0x60030002, 0x60030003, 0x6003000C, 0x40030000};
+    for (int i = 0; i < 6; ++i) {
+        DISPID id = 0;
+        LPOLESTR name = const_cast<LPOLESTR>(names[i]);
+        EXPECT_EQ(control->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id), S_OK);
+        EXPECT_EQ(id, ids[i]);
+        EXPECT_EQ(control->GetIDsOfNames(IID_IDispatch, &name, 1, LOCALE_USER_DEFAULT, &id),
+                  DISP_E_UNKNOWNINTERFACE);
+    }
+
+    // A box that cannot be made fails the call, with a message a script host can show.
+    HHOOK hook = SetWindowsHookExA(WH_CBT, RefuseAboutBox, nullptr, GetCurrentThreadId());
+    EXCEPINFO error = {};
+    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    EXPECT_EQ(control->Invoke(0x6003000C, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, &error, nullptr),
+              DISP_E_EXCEPTION);
+    UnhookWindowsHookEx(hook);
+    EXPECT_TRUE(FAILED(error.scode));
+    EXPECT_NE(std::wstring(error.bstrDescription ? error.bstrDescription : L"").find(L"ShowAbout"),
+              std::wstring::npos);
+    SysFreeString(error.bstrDescription);
+    SysFreeString(error.bstrSource);
+    SysFreeString(error.bstrHelpFile);
+}
+
+TEST_F(Hosted, AContainerThatEnumeratesTheConnectionPointsFindsBoth) {
+    auto* container = Query<IConnectionPointContainer>(host->Control(), IID_IConnectionPointContainer);
+    IEnumConnectionPoints* points = nullptr;
+    ASSERT_EQ(container->EnumConnectionPoints(&points), S_OK);
+    IConnectionPoint* found[3] = {};
+    ULONG count = 0;
+    EXPECT_EQ(points->Next(3, found, &count), S_FALSE);
+    ASSERT_EQ(count, 2u);
+    IID iids[2];
+    for (ULONG i = 0; i < count; ++i) {
+        found[i]->GetConnectionInterface(&iids[i]);
+        found[i]->Release();
+    }
+    EXPECT_EQ(iids[0], DIID___Perchicon);
+    EXPECT_EQ(iids[1], IID_IPropertyNotifySink);
+    points->Release();
+    container->Release();
+}
+
+TEST_F(Hosted, UnloadedTheLibraryLeavesNoWindowClassAndLoadsAgain) {
+    const HMODULE library = GetModuleHandleA("Perchicon.ocx");
+    ASSERT_NE(library, nullptr);
+    host->Destroy();
+    host->Release();
+    host = nullptr;
+    CoFreeUnusedLibraries();
+    ASSERT_EQ(GetModuleHandleA("Perchicon.ocx"), nullptr) << "nothing held it";
+    WNDCLASSA unused;
+    EXPECT_FALSE(GetClassInfoA(library, "PerchiconPicture1", &unused)) << "its procedure is gone";
+
+    // Created again as a script host creates it.
+    CLSID clsid;
+    ASSERT_EQ(CLSIDFromProgID(L"PerchiconControl.Perchicon", &clsid), S_OK);
+    IDispatch* control = nullptr;
+    ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
+                               reinterpret_cast<void**>(&control)),
+              S_OK);
+    EXPECT_NE(FindWindowA("PerchiconPicture1", "Picture1"), nullptr) << "its class registered again";
+    control->Release();
 }
 
 }  // namespace

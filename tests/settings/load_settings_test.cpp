@@ -54,7 +54,7 @@ TEST(WholeNumber, ReadsDecimalTextAsTheLocaleWritesIt) {
 }
 
 // Whole files as a first run finds them; a second run over the same state must change nothing.
-TEST(LoadSettings, AppliesEachKeyItCanUseInItsOwnOrder) {
+TEST(LoadSettings, AppliesEachKeyItCanUseInItsOwnOrderAndKeepsTheWindowOnScreen) {
     struct Case {
         File file;
         std::vector<int> checks;  // Power, AutoLoad, Date, Time, GetName, TurnOff
@@ -82,15 +82,14 @@ TEST(LoadSettings, AppliesEachKeyItCanUseInItsOwnOrder) {
         EXPECT_EQ(run.store.writes, Writes{});
         EXPECT_EQ(run.store.values, after);
     }
-}
 
-TEST(LoadSettings, KeepsTheWindowOnScreen) {
-    // Touching the right or bottom edge counts as past it; the bottom keeps room for the taskbar.
-    const std::tuple<const char*, const char*, std::int32_t, std::int32_t> cases[] = {
+    // The window kept on screen: touching the right or bottom edge counts as past it; the bottom
+    // keeps room for the taskbar.
+    const std::tuple<const char*, const char*, std::int32_t, std::int32_t> places[] = {
         {"abc", "-1", 0, 0},          {"10559", "7919", 10559, 7919},          {"10560", "7920", 10560, 7470},
         {"12000", "9000", 10560, 7470}, {"2147483647", "2147483000", 10560, 7470},
     };
-    for (const auto& [left, top, x, y] : cases) {
+    for (const auto& [left, top, x, y] : places) {
         Session run({{"LeftPos", left}, {"TopPos", top}});
         run.Load();
         EXPECT_EQ(run.placement.moves, (Moves{{x, y}})) << left << ' ' << top;

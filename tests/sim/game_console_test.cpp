@@ -31,13 +31,6 @@ TEST(ConsoleBuffer, TurnsLineEndsIntoCrLfAndStripsColours) {
         << "1.04 takes only a caret and a digit 0 to 7";
 }
 
-TEST(GameConsole, EchoPrintsEachArgumentWithATrailingBlank) {
-    Shown c;
-    EXPECT_EQ(c.Run("echo ^7Zarvik is now ^2on"), "Zarvik is now on \r\n");
-    EXPECT_EQ(c.Run("echo !off"), "!off \r\n");
-    EXPECT_EQ(c.Run("echo a; xyz ;echo \"b;c\""), "a \r\nUnknown command \"xyz\"\r\nb;c \r\n");
-}
-
 TEST(GameConsole, CvarAndBindRepliesInTheGamesForms) {
     Shown c;
     EXPECT_EQ(c.Run("NAME"), "\"name\" is:\"Padawan\" default:\"Padawan\"\r\n");
@@ -64,8 +57,12 @@ TEST(GameConsole, CvarAndBindRepliesInTheGamesForms) {
               "Padawan renamed to Kyle\n\"name\" is:\"Kyle\" default:\"Padawan\"\n");
 }
 
-TEST(GameConsole, ChatAndMatchEventsPrintTheGamesLines) {
+TEST(GameConsole, EchoChatAndMatchEventsPrintTheGamesLines) {
     Shown c;
+    EXPECT_EQ(c.Run("echo ^7Zarvik is now ^2on"), "Zarvik is now on \r\n")
+        << "each argument with a trailing blank";
+    EXPECT_EQ(c.Run("echo !off"), "!off \r\n");
+    EXPECT_EQ(c.Run("echo a; xyz ;echo \"b;c\""), "a \r\nUnknown command \"xyz\"\r\nb;c \r\n");
     EXPECT_EQ(c.Run("say   ^1hello   world"), "Padawan: hello world\r\n");
     EXPECT_EQ(c.Run("name ^4Kyle"), "Padawan renamed to Kyle\r\n");
     c.text.clear();

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <tuple>
 
 namespace zarvik {
@@ -114,25 +113,22 @@ TEST_F(Store, AFileMarkedReadOnlyIsNeverWritten) {
 
 TEST_F(Store, DeleteAndChangeTouchOnlyWholeEqualLines) {
     const std::string X = kBind, Y = "Bind F5 \"say bye\"";
-    const std::tuple<const char*, std::string, std::string, int> deletes[] = {
-        {"middle", "A\r\n" + X + "\r\nB\r\n", "A\r\nB\r\n", 1},
-        {"last without break", "A\r\nB\r\n" + X, "A\r\nB", 1},
-        {"duplicates, lone breaks kept", X + "\r\nA\r" + X + "\nB\n" + X, "A\rB", 3},
-        {"near misses stay", X + " x\r\nx" + X + "\r\nbind F5 \"say hi; wait\"\r\nBind F5 \"SAY hi; wait\"", "", 0},
+    // Deleting X, or changing it to Y.
+    const std::tuple<bool, const char*, std::string, std::string, int> cases[] = {
+        {true, "middle", "A\r\n" + X + "\r\nB\r\n", "A\r\nB\r\n", 1},
+        {true, "last without break", "A\r\nB\r\n" + X, "A\r\nB", 1},
+        {true, "duplicates, lone breaks kept", X + "\r\nA\r" + X + "\nB\n" + X, "A\rB", 3},
+        {true, "near misses stay", X + " x\r\nx" + X + "\r\nbind F5 \"say hi; wait\"\r\nBind F5 \"SAY hi; wait\"", "", 0},
+        {false, "breaks kept", X + "\rA\n" + X, Y + "\rA\n" + Y, 2},
+        {false, "a longer line stays", X + " \r\n" + X + "\r\n", X + " \r\n" + Y + "\r\n", 1},
+        {false, "near misses stay", X + " \r\nBind F5 \"say hi;  wait\"", "", 0},
     };
-    for (const auto& [name, before, after, count] : deletes) {
+    for (const auto& [deleting, name, before, after, count] : cases) {
         Put(File(), before);
-        EXPECT_EQ(s.DeleteBind("ffa_bespin", "F5", "\"say hi; wait\""), count) << name;
-        EXPECT_EQ(testing::ReadFile(File()), count ? after : before) << name;
-    }
-    const std::tuple<const char*, std::string, std::string, int> changes[] = {
-        {"breaks kept", X + "\rA\n" + X, Y + "\rA\n" + Y, 2},
-        {"a longer line stays", X + " \r\n" + X + "\r\n", X + " \r\n" + Y + "\r\n", 1},
-        {"near misses stay", X + " \r\nBind F5 \"say hi;  wait\"", "", 0},
-    };
-    for (const auto& [name, before, after, count] : changes) {
-        Put(File(), before);
-        EXPECT_EQ(s.ChangeBind("ffa_bespin", "F5", "\"say hi; wait\"", "\"say bye\""), count) << name;
+        EXPECT_EQ(deleting ? s.DeleteBind("ffa_bespin", "F5", "\"say hi; wait\"")
+                           : s.ChangeBind("ffa_bespin", "F5", "\"say hi; wait\"", "\"say bye\""),
+                  count)
+            << name;
         EXPECT_EQ(testing::ReadFile(File()), count ? after : before) << name;
     }
     EXPECT_EQ(RegularFiles(), 1u) << "a temporary file was left behind";

@@ -10,16 +10,6 @@
 namespace zarvik {
 namespace {
 
-std::vector<std::string> Entries(HWND list) {
-    std::vector<std::string> entries;
-    char text[256];
-    for (int i = 0; i < SendMessageA(list, LB_GETCOUNT, 0, 0); ++i) {
-        SendMessageA(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text));
-        entries.push_back(text);
-    }
-    return entries;
-}
-
 class SuiteWindow : public ::testing::Test {
   protected:
     SuiteWindow() : folder(TempFolder("zarvik suite")), settings(folder.string()), options(settings) {
@@ -74,16 +64,16 @@ TEST_F(SuiteWindow, OptionsLandInTheSettingsFileAtOnce) {
 }
 
 TEST_F(SuiteWindow, AddsChangesAndDeletesThroughItsControls) {
-    EXPECT_EQ(Entries((*this)["List1"]), std::vector<std::string>{"(no data)"}) << "a fresh Data folder";
+    EXPECT_EQ(ListEntries((*this)["List1"]), std::vector<std::string>{"(no data)"}) << "a fresh Data folder";
     dialogs.answers = {"ffa_bespin", "F5", "force_push", "ffa_bespin", "X", "say hello there"};
     Click("Command4");
     Click("Command4");
     EXPECT_EQ(dialogs.shown.back(), "Bind Added!");
     EXPECT_EQ(Binds(), "Bind F5 force_push\r\nBind X say hello there\r\n");
-    EXPECT_EQ(Entries((*this)["List1"]), std::vector<std::string>{"ffa_bespin"});
+    EXPECT_EQ(ListEntries((*this)["List1"]), std::vector<std::string>{"ffa_bespin"});
 
     Select("List1", 0);
-    EXPECT_EQ(Entries((*this)["List2"]), (std::vector<std::string>{"F5", "X"}));
+    EXPECT_EQ(ListEntries((*this)["List2"]), (std::vector<std::string>{"F5", "X"}));
     EXPECT_FALSE(IsWindowEnabled((*this)["cmdEdit"]));
     Select("List2", 0);
     EXPECT_EQ(WindowText((*this)["Text1"]), "force_push");
@@ -105,7 +95,7 @@ TEST_F(SuiteWindow, AddsChangesAndDeletesThroughItsControls) {
     Select("List2", 0);
     Click("Command5");
     EXPECT_EQ(Binds(), "");
-    EXPECT_EQ(Entries((*this)["List2"]), std::vector<std::string>{"(no data)"});
+    EXPECT_EQ(ListEntries((*this)["List2"]), std::vector<std::string>{"(no data)"});
 
     options.SetEditor("Notepad.exe");
     Click("Command2");

@@ -73,6 +73,16 @@ inline std::string WindowText(HWND hwnd) {
     return text;
 }
 
+// A list box's entries (of this process or another, which gives them in UTF-16).
+inline std::vector<std::string> ListEntries(HWND list) {
+    std::vector<std::string> entries;
+    wchar_t text[256];
+    for (int i = 0; i < SendMessageW(list, LB_GETCOUNT, 0, 0); ++i)
+        if (SendMessageW(list, LB_GETTEXT, static_cast<WPARAM>(i), reinterpret_cast<LPARAM>(text)) >= 0)
+            entries.emplace_back(text, text + wcslen(text));
+    return entries;
+}
+
 inline POINT Centre(HWND window) {
     RECT r;
     GetWindowRect(window, &r);
@@ -141,16 +151,13 @@ inline void EndProcess(HANDLE process) {
     CloseHandle(process);
 }
 
-// The game console simulator playing a scenario in a folder of its own, where every "$FOLDER"
-// in the scenario stands for that folder: the scenario plays the game, the test plays Zarvik.
-// `options` go before the rest of its command line.
+// The game console simulator playing a scenario from a folder of its own: the scenario plays the
+// game, the test plays Zarvik. `options` go before the rest of its command line.
 class SimProcess {
   public:
-    explicit SimProcess(std::string scenario, const std::string& options = "") {
+    explicit SimProcess(const std::string& scenario, const std::string& options = "") {
         static int count = 0;
         folder_ = TempFolder("zarvik-sim-" + std::to_string(++count));
-        for (std::size_t at; (at = scenario.find("$FOLDER")) != std::string::npos;)
-            scenario.replace(at, 7, folder_.string());
         std::ofstream(folder_ / "scenario.txt", std::ios::binary) << scenario;
         process_ = StartProcess("\"" + (Tree() / "tools" / "console-sim" / "console-sim.exe").string() +
                                 "\" --hidden " + options + " --log \"" + (folder_ / "log.txt").string() + "\" \"" +
@@ -164,11 +171,9 @@ class SimProcess {
     SimProcess(const SimProcess&) = delete;
     SimProcess& operator=(const SimProcess&) = delete;
 
-    HANDLE handle() const { return process_; }
     // 0 when every step of the scenario held.
     DWORD Finish(DWORD ms = 20000) const { return ExitCode(process_, ms); }
     std::string Log() const { return ReadFile(folder_ / "log.txt"); }
-    const fs::path& folder() const { return folder_; }
 
   private:
     fs::path folder_;

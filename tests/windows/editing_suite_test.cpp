@@ -115,7 +115,7 @@ TEST_F(Suite, AddsAMapAndABindAskingAgainForNamesItCannotUse) {
 }
 
 // The plain add, change and delete are tested through the window's controls under Wine.
-TEST_F(Suite, ADeleteRemovesOnlyTheListedLineAndNeverThePlaceholder) {
+TEST_F(Suite, ADeleteRemovesOnlyTheListedLineNeverThePlaceholderAndSaysWhenItFindsNone) {
     Write("data.txt", "m\r\n");
     suite.Load();
     Write("m.txt", "Bind F5 a");
@@ -134,12 +134,9 @@ TEST_F(Suite, ADeleteRemovesOnlyTheListedLineAndNeverThePlaceholder) {
     const auto shown = dialogs.shown.size();
     suite.Delete(46);
     EXPECT_EQ(dialogs.shown.size(), shown) << "the placeholder is not deleted, not asked about";
-}
 
-TEST_F(Suite, AChangeOrDeleteThatFindsNoLineSaysSo) {
-    Write("data.txt", "m\r\n");
-    suite.Load();
-    // A line the list shows but that is not written "Bind ", or a line edited since the list was filled.
+    // A change or delete that finds no line says so: a line the list shows but that is not
+    // written "Bind ", or a line edited since the list was filled.
     Write("m.txt", "bind F5 x\r\n");
     Open(0);
     suite.SelectKey(0);
