@@ -174,6 +174,8 @@ class SimProcess {
     // 0 when every step of the scenario held.
     DWORD Finish(DWORD ms = 20000) const { return ExitCode(process_, ms); }
     std::string Log() const { return ReadFile(folder_ / "log.txt"); }
+    const fs::path& folder() const { return folder_; }
+    HANDLE handle() const { return process_; }
 
   private:
     fs::path folder_;
