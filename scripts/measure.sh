@@ -128,6 +128,17 @@ load() {
   stop_pair
 }
 
+# Zarvik's, wineserver's and (with a text console) conhost's share of a core over the next SECONDS.
+cpu_for() {
+  local z0 w0 c0=0 z1 w1 c1=0 shares
+  z0=$(cpu_of "$zpid"); w0=$(cpu_of "$spid"); [ -z "$cpid" ] || c0=$(cpu_of "$cpid")
+  sleep "$1"
+  z1=$(cpu_of "$zpid"); w1=$(cpu_of "$spid"); [ -z "$cpid" ] || c1=$(cpu_of "$cpid")
+  shares="Zarvik.exe $(percent $((z1 - z0)) "$1") %, wineserver $(percent $((w1 - w0)) "$1") %"
+  [ -z "$cpid" ] || shares+=", conhost.exe $(percent $((c1 - c0)) "$1") %"
+  echo "$shares"
+}
+
 # Idle before and after 4,000 chat lines of other players, and the reply to "!time" after them,
 # in both links, one after the other in this run.
 flood() {
@@ -151,20 +162,12 @@ flood() {
   } >"$scenario"
   rm -f "$work/sim.log"
   start_pair "$scenario" "$text"
-  local z0 w0 c0=0 z1 w1 c1=0 before after
+  local before after
   sleep 2
-  z0=$(cpu_of "$zpid"); w0=$(cpu_of "$spid"); [ -n "$cpid" ] && c0=$(cpu_of "$cpid")
-  sleep 25
-  z1=$(cpu_of "$zpid"); w1=$(cpu_of "$spid"); [ -n "$cpid" ] && c1=$(cpu_of "$cpid")
-  before="Zarvik.exe $(percent $((z1 - z0)) 25) %, wineserver $(percent $((w1 - w0)) 25) %"
-  [ -n "$cpid" ] && before+=", conhost.exe $(percent $((c1 - c0)) 25) %"
+  before=$(cpu_for 25)
   until grep -q 'step.*wait 40000' "$work/sim.log" 2>/dev/null; do sleep 0.2; done
   sleep 5
-  z0=$(cpu_of "$zpid"); w0=$(cpu_of "$spid"); [ -n "$cpid" ] && c0=$(cpu_of "$cpid")
-  sleep 25
-  z1=$(cpu_of "$zpid"); w1=$(cpu_of "$spid"); [ -n "$cpid" ] && c1=$(cpu_of "$cpid")
-  after="Zarvik.exe $(percent $((z1 - z0)) 25) %, wineserver $(percent $((w1 - w0)) 25) %"
-  [ -n "$cpid" ] && after+=", conhost.exe $(percent $((c1 - c0)) 25) %"
+  after=$(cpu_for 25)
   local t=0
   while ! grep -q 'typed *echo ^7The ^5Time' "$work/sim.log" && [ $t -lt 300 ]; do sleep 0.1; t=$((t + 1)); done
   local reply
