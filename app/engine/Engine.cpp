@@ -56,7 +56,7 @@ void Engine::Tick() {
 void Engine::Examine() {
     const auto line = LastCompleteLine(io_.console.ReadOutput());
     // Once a tick keeps the windows answering: finding the line takes microseconds, and a pump
-    // a piece made a full console cost a core's third under Wine.
+    // a piece made a full console cost a quarter of a core under Wine.
     io_.events.RunPending();
     if (!line) return;  // no complete line yet: nothing to examine, nothing to report
     state_.CurrentLine = *line;
