@@ -59,8 +59,15 @@ class Com final : public Object {
     STDMETHODIMP_(ULONG) AddRef() override { return static_cast<ULONG>(InterlockedIncrement(&references_)); }
     STDMETHODIMP_(ULONG) Release() override {
         const LONG left = InterlockedDecrement(&references_);
-        if (left == 0) delete this;
-        return static_cast<ULONG>(left);
+        if (left != 0) return static_cast<ULONG>(left);
+        // An object whose going calls out (a site told of it may AddRef and Release it) does
+        // that in Closing(), still whole and held once.
+        if constexpr (requires { this->Closing(); }) {
+            references_ = 1;
+            this->Closing();
+        }
+        delete this;
+        return 0;
     }
 
   private:
