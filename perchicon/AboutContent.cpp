@@ -1,20 +1,14 @@
 #include "AboutContent.h"
 
-#include "Module.h"
 #include "PerchiconVersion.h"
+#include "Twips.h"
+#include "winbase/Window.h"
 
 namespace perchicon {
 namespace {
 
-int Dpi(int index) {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, index);
-    ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
-}
-
 HFONT SansSerif(int points, bool bold = false) {
-    return CreateFontA(-MulDiv(points, Dpi(LOGPIXELSY), 72), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+    return CreateFontA(-MulDiv(points, ScreenDpi(LOGPIXELSY), 72), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
                        ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                        VARIABLE_PITCH | FF_SWISS, "MS Sans Serif");
 }
@@ -45,40 +39,29 @@ const Row kRows[] = {
 
 }  // namespace
 
-int TwipsToPixelsX(int twips) { return MulDiv(twips, Dpi(LOGPIXELSX), 1440); }
-int TwipsToPixelsY(int twips) { return MulDiv(twips, Dpi(LOGPIXELSY), 1440); }
-
-AboutContent::AboutContent(HWND parent, int leftTwips, int topTwips) {
-    normal_ = SansSerif(8);
-    title_ = SansSerif(12);
-    big_ = SansSerif(24);
-    HINSTANCE instance = ModuleInstance();
+AboutContent::AboutContent(HWND parent, int leftTwips, int topTwips)
+    : normal_(SansSerif(8)), title_(SansSerif(12)), big_(SansSerif(24)) {
+    HINSTANCE instance = winbase::ThisModule();
     auto at = [&](int left, int top, int width, int height, const char* cls, const char* text, DWORD style) {
         return CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | style, TwipsToPixelsX(leftTwips + left),
                                TwipsToPixelsY(topTwips + top), TwipsToPixelsX(width), TwipsToPixelsY(height), parent,
                                nullptr, instance, nullptr);
     };
     HWND frame = at(0, 0, 4575, 2415, "button", "", BS_GROUPBOX);
-    SendMessageA(frame, WM_SETFONT, reinterpret_cast<WPARAM>(normal_), FALSE);
+    SendMessageA(frame, WM_SETFONT, reinterpret_cast<WPARAM>(normal_.get()), FALSE);
     controls_.push_back({"Frame1", frame, kDefault, false});
     for (const Row& row : kRows) {
         HWND label = at(row.left, row.top, row.width, row.height, "static", row.text, SS_LEFT | SS_NOTIFY);
-        HFONT font = row.font == 1 ? title_ : row.font == 2 ? big_ : normal_;
-        SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+        const winbase::Font& font = row.font == 1 ? title_ : row.font == 2 ? big_ : normal_;
+        SendMessageA(label, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
         controls_.push_back({row.name, label, row.colour, row.highlight});
     }
-    banner_ = static_cast<HBITMAP>(LoadImageA(instance, MAKEINTRESOURCEA(3), IMAGE_BITMAP, 0, 0, 0));
+    banner_.reset(static_cast<HBITMAP>(LoadImageA(instance, MAKEINTRESOURCEA(3), IMAGE_BITMAP, 0, 0, 0)));
     HWND image = at(1320, 1920, 1755, 375, "static", "", SS_BITMAP);
-    if (banner_) SendMessageA(image, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(banner_));
+    if (banner_) SendMessageA(image, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(banner_.get()));
     controls_.push_back({"Image1", image, kDefault, false});
     // Beneath the labels and the picture it holds.
     SetWindowPos(frame, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-}
-
-AboutContent::~AboutContent() {
-    for (HFONT font : {normal_, title_, big_})
-        if (font) DeleteObject(font);
-    if (banner_) DeleteObject(banner_);
 }
 
 void AboutContent::ShowVersion() { SetWindowTextA(Control("lblVersion"), PERCHICON_VERSION_TEXT); }

@@ -3,6 +3,8 @@
 // What the property page and the about box both show, in a frame: the library's title, its
 // author, its version and its maker's web address, from one table of controls in twips.
 
+#include "winbase/Own.h"
+
 #include <windows.h>
 
 #include <string>
@@ -17,9 +19,6 @@ class AboutContent {
 public:
     // Creates the frame and its controls in `parent` at (left, top) twips.
     AboutContent(HWND parent, int leftTwips, int topTwips);
-    ~AboutContent();
-    AboutContent(const AboutContent&) = delete;
-    AboutContent& operator=(const AboutContent&) = delete;
 
     // Sets lblVersion to the library's version, as each window does when it is shown.
     void ShowVersion();
@@ -37,12 +36,8 @@ private:
         bool systemHighlight;
     };
     std::vector<Made> controls_;
-    HFONT normal_ = nullptr, title_ = nullptr, big_ = nullptr;
-    HBITMAP banner_ = nullptr;
+    winbase::Font normal_, title_, big_;
+    winbase::Bitmap banner_;
 };
-
-// Twips to pixels at the screen's real resolution.
-int TwipsToPixelsX(int twips);
-int TwipsToPixelsY(int twips);
 
 }  // namespace perchicon

@@ -10,55 +10,30 @@
 namespace perchicon {
 namespace {
 
-void Hold(IConnectionPoint* point) { point->AddRef(); }
-void Drop(IConnectionPoint* point) { point->Release(); }
-void Hold(const CONNECTDATA& connection) { connection.pUnk->AddRef(); }
-void Drop(const CONNECTDATA& connection) { connection.pUnk->Release(); }
+IUnknown* Unknown(IConnectionPoint* point) { return point; }
+IUnknown* Unknown(const CONNECTDATA& connection) { return connection.pUnk; }
 
 // A snapshot of connection points or connections, each held until the enumerator goes.
 template <typename Enum, typename Item>
 class Enumerator : public Enum {
 public:
-    Enumerator(const std::vector<Item>& items, std::size_t at) : items_(items), at_(at) {
-        for (const Item& item : items_) Hold(item);
-    }
-    virtual ~Enumerator() {
-        for (const Item& item : items_) Drop(item);
-    }
-    Enumerator(const Enumerator&) = delete;
-    Enumerator& operator=(const Enumerator&) = delete;
+    static inline const winbase::Interface kInterfaces[] = {
+        winbase::Row<Enumerator, Enum>(IID_IUnknown), winbase::Row<Enumerator, Enum>(__uuidof(Enum)), {}};
 
     static HRESULT Create(const std::vector<Item>& items, std::size_t at, Enum** result) {
         if (!result) return E_POINTER;
         *result = nullptr;
         return Guarded([&] {
-            *result = new Enumerator(items, at);
-            return S_OK;
+            *result = winbase::Make<Enumerator>(items, at).Detach();
+            return *result ? S_OK : E_OUTOFMEMORY;
         });
-    }
-
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        if (riid == IID_IUnknown || riid == __uuidof(Enum)) {
-            *ppv = static_cast<Enum*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    STDMETHODIMP_(ULONG) AddRef() override { return ++references_; }
-    STDMETHODIMP_(ULONG) Release() override {
-        const ULONG left = --references_;
-        if (left == 0) delete this;
-        return left;
     }
     STDMETHODIMP Next(ULONG count, Item* out, ULONG* fetched) override {
         if (!out || (count > 1 && !fetched)) return E_POINTER;
         ULONG n = 0;
         for (; n < count && at_ < items_.size(); ++n, ++at_) {
             out[n] = items_[at_];
-            Hold(out[n]);
+            Unknown(out[n])->AddRef();
         }
         if (fetched) *fetched = n;
         return n == count ? S_OK : S_FALSE;
@@ -74,31 +49,23 @@ public:
     }
     STDMETHODIMP Clone(Enum** copy) override { return Create(items_, at_, copy); }
 
+protected:
+    Enumerator(const std::vector<Item>& items, std::size_t at) : items_(items), at_(at) {
+        for (const Item& item : items_) held_.emplace_back(Unknown(item));
+    }
+    virtual ~Enumerator() = default;
+
 private:
-    ULONG references_ = 1;
     std::vector<Item> items_;
+    std::vector<winbase::ComPtr<IUnknown>> held_;  // every item, until the enumerator goes
     std::size_t at_;
 };
 
 }  // namespace
 
-EventPoint::~EventPoint() {
-    for (auto& [cookie, sink] : sinks_) sink->Release();
-}
-
-STDMETHODIMP EventPoint::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IConnectionPoint) {
-        *ppv = static_cast<IConnectionPoint*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
-}
-
-STDMETHODIMP_(ULONG) EventPoint::AddRef() { return owner_.AddRef(); }
-STDMETHODIMP_(ULONG) EventPoint::Release() { return owner_.Release(); }
+const winbase::Interface EventPoint::kInterfaces[] = {
+    winbase::Row<EventPoint, IConnectionPoint>(IID_IUnknown),
+    winbase::Row<EventPoint, IConnectionPoint>(IID_IConnectionPoint), {}};
 
 STDMETHODIMP EventPoint::GetConnectionInterface(IID* iid) {
     if (!iid) return E_POINTER;
@@ -114,12 +81,12 @@ STDMETHODIMP EventPoint::GetConnectionPointContainer(IConnectionPointContainer**
 STDMETHODIMP EventPoint::Advise(IUnknown* sink, DWORD* cookie) {
     if (!sink || !cookie) return E_POINTER;
     *cookie = 0;
-    IUnknown* typed = nullptr;
-    HRESULT hr = sink->QueryInterface(iid_, reinterpret_cast<void**>(&typed));
-    if (FAILED(hr) && iid_ == DIID___Perchicon) hr = sink->QueryInterface(IID_IDispatch, reinterpret_cast<void**>(&typed));
+    winbase::ComPtr<IUnknown> typed;
+    HRESULT hr = sink->QueryInterface(iid_, typed.put_void());
+    if (FAILED(hr) && iid_ == DIID___Perchicon) hr = sink->QueryInterface(IID_IDispatch, typed.put_void());
     if (FAILED(hr)) return CONNECT_E_CANNOTCONNECT;
     return Guarded([&] {
-        sinks_[nextCookie_] = typed;
+        sinks_[nextCookie_] = std::move(typed);
         *cookie = nextCookie_++;
         return S_OK;
     });
@@ -128,44 +95,34 @@ STDMETHODIMP EventPoint::Advise(IUnknown* sink, DWORD* cookie) {
 STDMETHODIMP EventPoint::Unadvise(DWORD cookie) {
     auto it = sinks_.find(cookie);
     if (it == sinks_.end()) return CONNECT_E_NOCONNECTION;
-    IUnknown* sink = it->second;
+    const winbase::ComPtr<IUnknown> sink = std::move(it->second);  // let go once it is out of the list
     sinks_.erase(it);
-    sink->Release();
     return S_OK;
 }
 
 STDMETHODIMP EventPoint::EnumConnections(IEnumConnections** connections) {
     std::vector<CONNECTDATA> items;
     HRESULT hr = Guarded([&] {
-        for (auto& [cookie, sink] : sinks_) items.push_back({sink, cookie});
+        for (auto& [cookie, sink] : sinks_) items.push_back({sink.get(), cookie});
         return S_OK;
     });
     return SUCCEEDED(hr) ? Enumerator<IEnumConnections, CONNECTDATA>::Create(items, 0, connections) : hr;
 }
 
+std::vector<winbase::ComPtr<IUnknown>> EventPoint::Sinks() const {
+    std::vector<winbase::ComPtr<IUnknown>> sinks;
+    for (const auto& [cookie, sink] : sinks_) sinks.push_back(sink);
+    return sinks;
+}
+
 void EventPoint::Fire(DISPID dispid, DISPPARAMS& params) {
-    // A copy, holding each sink: a handler may unadvise, or release the control, while it runs.
-    std::vector<IDispatch*> sinks;
-    for (auto& [cookie, sink] : sinks_) {
-        sink->AddRef();
-        sinks.push_back(static_cast<IDispatch*>(sink));
-    }
-    for (IDispatch* sink : sinks) {
-        sink->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
-        sink->Release();
-    }
+    for (const auto& sink : Sinks())
+        static_cast<IDispatch*>(sink.get())
+            ->Invoke(dispid, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &params, nullptr, nullptr, nullptr);
 }
 
 void EventPoint::Changed(DISPID dispid) {
-    std::vector<IPropertyNotifySink*> sinks;
-    for (auto& [cookie, sink] : sinks_) {
-        sink->AddRef();
-        sinks.push_back(static_cast<IPropertyNotifySink*>(sink));
-    }
-    for (IPropertyNotifySink* sink : sinks) {
-        sink->OnChanged(dispid);
-        sink->Release();
-    }
+    for (const auto& sink : Sinks()) static_cast<IPropertyNotifySink*>(sink.get())->OnChanged(dispid);
 }
 
 STDMETHODIMP Connections::EnumConnectionPoints(IEnumConnectionPoints** points) {

@@ -4,11 +4,13 @@
 // property change reports (IPropertyNotifySink), with the container that hands them out.
 
 #include "Perchicon.h"
+#include "winbase/Com.h"
 
 #include <windows.h>
 #include <ocidl.h>
 
 #include <map>
+#include <vector>
 
 namespace perchicon {
 
@@ -16,13 +18,13 @@ class EventPoint : public IConnectionPoint {
 public:
     // `owner` is the control: the point lives and dies with it and shares its count.
     EventPoint(IUnknown& owner, const IID& iid) : owner_(owner), iid_(iid) {}
-    ~EventPoint();
     EventPoint(const EventPoint&) = delete;
     EventPoint& operator=(const EventPoint&) = delete;
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    static const winbase::Interface kInterfaces[];
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override { return winbase::Query(this, kInterfaces, riid, ppv); }
+    STDMETHODIMP_(ULONG) AddRef() override { return owner_.AddRef(); }
+    STDMETHODIMP_(ULONG) Release() override { return owner_.Release(); }
 
     STDMETHODIMP GetConnectionInterface(IID* iid) override;
     STDMETHODIMP GetConnectionPointContainer(IConnectionPointContainer** container) override;
@@ -35,9 +37,11 @@ public:
     void Changed(DISPID dispid);
 
 private:
+    std::vector<winbase::ComPtr<IUnknown>> Sinks() const;  // each held: a handler may unadvise, or release the control
+
     IUnknown& owner_;
     IID iid_;
-    std::map<DWORD, IUnknown*> sinks_;
+    std::map<DWORD, winbase::ComPtr<IUnknown>> sinks_;
     DWORD nextCookie_ = 1;
 };
 

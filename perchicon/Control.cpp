@@ -1,8 +1,7 @@
 #include "Control.h"
 
-#include "Module.h"
+#include "AboutBox.h"
 #include "TrayRecord.h"
-#include "AboutWindows.h"
 
 #include <olectl.h>
 #include <windowsx.h>
@@ -13,28 +12,9 @@
 namespace perchicon {
 namespace {
 
-constexpr char kPictureClass[] = "PerchiconPicture1";
-
 UINT TaskbarCreatedMessage() {
     static const UINT message = RegisterWindowMessageA("TaskbarCreated");
     return message;
-}
-
-LRESULT CALLBACK PictureProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* create = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(create->lpCreateParams));
-    }
-    auto* control = reinterpret_cast<Control*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (control && GuardedMessage([&] { return control->OnMessage(hwnd, msg, wParam, lParam); })) return 0;
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
-}
-
-HWND CreatePictureWindow(Control* control, const char* name) {
-    RegisterWindowClass(kPictureClass, PictureProc, static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)));
-    // Top-level and hidden until a host places it; 33 x 33 pixels is 495 twips at 96 dpi.
-    return CreateWindowExA(WS_EX_TOOLWINDOW, kPictureClass, name, WS_POPUP, 0, 0, 33, 33, nullptr, nullptr,
-                           ModuleInstance(), control);
 }
 
 // A failed call with a message for the script host or form that made it: the member, and
@@ -68,81 +48,57 @@ void SetEmpty(VARIANT* result) {
 
 }  // namespace
 
-Control::Control(NotifyCall notify) : notify_(std::move(notify)) {
-    ObjectCreated();
-    picture_ = CreatePictureWindow(this, "Picture1");
-    watcher_ = CreatePictureWindow(this, "Perchicon watcher");
-    // An elevated container still hears that Explorer restarted.
-    if (watcher_) ChangeWindowMessageFilterEx(watcher_, TaskbarCreatedMessage(), MSGFLT_ALLOW, nullptr);
+using winbase::Row;
+const winbase::Interface Control::kInterfaces[] = {
+    Row<Control, _Perchicon>(IID_IUnknown),
+    Row<Control, _Perchicon>(IID_IDispatch),
+    Row<Control, _Perchicon>(IID__Perchicon),
+    Row<Control, IConnectionPointContainer>(IID_IConnectionPointContainer),
+    Row<Control, IProvideClassInfo2>(IID_IProvideClassInfo),
+    Row<Control, IProvideClassInfo2>(IID_IProvideClassInfo2),
+    Row<Control, IOleObject>(IID_IOleObject),
+    Row<Control, IOleInPlaceObject>(IID_IOleWindow),
+    Row<Control, IOleInPlaceObject>(IID_IOleInPlaceObject),
+    Row<Control, IOleControl>(IID_IOleControl),
+    Row<Control, IViewObject2>(IID_IViewObject),
+    Row<Control, IViewObject2>(IID_IViewObject2),
+    Row<Control, IPersistStreamInit>(IID_IPersist),
+    Row<Control, IPersistStreamInit>(IID_IPersistStreamInit),
+    Row<Control, IPersistPropertyBag>(IID_IPersistPropertyBag),
+    Row<Control, ISpecifyPropertyPages>(IID_ISpecifyPropertyPages),
+    Row<Control, ISupportErrorInfo>(IID_ISupportErrorInfo),
+    {}};
+
+Picture::Picture(Control& control, const char* name) : control_(control) {
+    // Top-level and hidden until a host places it; 33 x 33 pixels is 495 twips at 96 dpi.
+    Create(WS_EX_TOOLWINDOW, name, WS_POPUP, 0, 0, 33, 33, nullptr);
 }
 
-Control::~Control() {
-    // The icon never outlives its control.
+LRESULT Picture::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    return control_.OnMessage(*this, msg, wParam, lParam) ? 0 : Default(msg, wParam, lParam);
+}
+
+Control::Control(NotifyCall notify) : notify_(std::move(notify)) {
+    ObjectCreated();
+    picture_ = face_.hwnd();
+    // An elevated container still hears that Explorer restarted.
+    if (watcher_.hwnd()) ChangeWindowMessageFilterEx(watcher_.hwnd(), TaskbarCreatedMessage(), MSGFLT_ALLOW, nullptr);
+}
+
+void Control::Closing() {
     Remove(nullptr);
     InPlaceDeactivate();
-    for (HWND window : {picture_, watcher_}) {
-        if (!window) continue;
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
-        DestroyWindow(window);
-    }
-    ObjectDestroyed();
 }
+
+Control::~Control() { ObjectDestroyed(); }
 
 HRESULT Control::Create(REFIID riid, void** ppv) {
     return Guarded([&] {
-        auto* control = new Control();
-        if (!control->picture_) {
-            control->Release();
-            return HRESULT_FROM_WIN32(ERROR_INVALID_WINDOW_HANDLE);
-        }
-        const HRESULT hr = control->QueryInterface(riid, ppv);
-        control->Release();
-        return hr;
+        const auto control = winbase::Make<Control>();
+        if (!control) return E_OUTOFMEMORY;
+        if (!control->Picture1()) return HRESULT_FROM_WIN32(ERROR_INVALID_WINDOW_HANDLE);
+        return control->QueryInterface(riid, ppv);
     });
-}
-
-STDMETHODIMP Control::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || riid == IID__Perchicon)
-        *ppv = static_cast<_Perchicon*>(this);
-    else if (riid == IID_IConnectionPointContainer)
-        *ppv = static_cast<IConnectionPointContainer*>(this);
-    else if (riid == IID_IProvideClassInfo || riid == IID_IProvideClassInfo2)
-        *ppv = static_cast<IProvideClassInfo2*>(this);
-    else if (riid == IID_IOleObject)
-        *ppv = static_cast<IOleObject*>(this);
-    else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceObject)
-        *ppv = static_cast<IOleInPlaceObject*>(this);
-    else if (riid == IID_IOleControl)
-        *ppv = static_cast<IOleControl*>(this);
-    else if (riid == IID_IViewObject || riid == IID_IViewObject2)
-        *ppv = static_cast<IViewObject2*>(this);
-    else if (riid == IID_IPersist || riid == IID_IPersistStreamInit)
-        *ppv = static_cast<IPersistStreamInit*>(this);
-    else if (riid == IID_IPersistPropertyBag)
-        *ppv = static_cast<IPersistPropertyBag*>(this);
-    else if (riid == IID_ISpecifyPropertyPages)
-        *ppv = static_cast<ISpecifyPropertyPages*>(this);
-    else if (riid == IID_ISupportErrorInfo)
-        *ppv = static_cast<ISupportErrorInfo*>(this);
-    else {
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) Control::AddRef() { return ++references_; }
-
-STDMETHODIMP_(ULONG) Control::Release() {
-    const ULONG left = --references_;
-    if (left == 0) {
-        // Held while it goes: the destructor calls out, and a site may AddRef and Release.
-        references_ = 1;
-        delete this;
-    }
-    return left;
 }
 
 STDMETHODIMP Control::GetTypeInfoCount(UINT* count) {
@@ -160,22 +116,19 @@ STDMETHODIMP Control::GetTypeInfo(UINT index, LCID, ITypeInfo** info) {
 
 STDMETHODIMP Control::GetIDsOfNames(REFIID riid, LPOLESTR* names, UINT count, LCID, DISPID* ids) {
     if (riid != IID_NULL) return Failed(DISP_E_UNKNOWNINTERFACE, L"GetIDsOfNames");
-    ITypeInfo* info = nullptr;
-    HRESULT hr = GetTypeInfoOf(IID__Perchicon, true, &info);
+    winbase::ComPtr<ITypeInfo> info;
+    const HRESULT hr = GetTypeInfoOf(IID__Perchicon, true, info.put());
     if (FAILED(hr)) return Failed(hr, L"GetIDsOfNames");
-    hr = DispGetIDsOfNames(info, names, count, ids);
-    info->Release();
-    return Failed(hr, L"GetIDsOfNames");
+    return Failed(DispGetIDsOfNames(info.get(), names, count, ids), L"GetIDsOfNames");
 }
 
 STDMETHODIMP Control::Invoke(DISPID id, REFIID riid, LCID, WORD flags, DISPPARAMS* params, VARIANT* result,
                              EXCEPINFO* exception, UINT* argError) {
     if (riid != IID_NULL) return Failed(DISP_E_UNKNOWNINTERFACE, L"Invoke");
-    ITypeInfo* info = nullptr;
-    HRESULT hr = GetTypeInfoOf(IID__Perchicon, true, &info);
+    winbase::ComPtr<ITypeInfo> info;
+    HRESULT hr = GetTypeInfoOf(IID__Perchicon, true, info.put());
     if (FAILED(hr)) return Failed(hr, L"Invoke");
-    hr = DispInvoke(static_cast<_Perchicon*>(this), info, id, flags, params, result, exception, argError);
-    info->Release();
+    hr = DispInvoke(static_cast<_Perchicon*>(this), info.get(), id, flags, params, result, exception, argError);
     // A member that failed has told its own failure, which the exception carries.
     return hr == DISP_E_EXCEPTION ? hr : Failed(hr, L"Invoke");
 }
@@ -284,17 +237,12 @@ void Control::RaiseWithButton(DISPID event, LONG button, short shift) {
 
 void Control::OnPictureMouseMove(int x, WPARAM mouseKeys) {
     if (busy_) return;  // a notification during a handler is dropped, not queued
+    const winbase::ComPtr<_Perchicon> held(this);  // a handler may release the control
+    busy_ = true;
     struct Busy {
-        Control& control;
-        explicit Busy(Control& c) : control(c) {
-            control.busy_ = true;
-            control.AddRef();  // a handler may release the control
-        }
-        ~Busy() {
-            control.busy_ = false;
-            control.Release();
-        }
-    } busy(*this);
+        bool& busy;
+        ~Busy() { busy = false; }
+    } busy{busy_};
     const short shift = ShiftState(mouseKeys);
     struct Click {
         int message;
@@ -316,24 +264,24 @@ void Control::OnPictureMouseMove(int x, WPARAM mouseKeys) {
     }
 }
 
-bool Control::OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (hwnd == watcher_) {
+bool Control::OnMessage(const Picture& window, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (&window == &watcher_) {
         // Explorer restarted and forgot every icon: show ours again. The watcher alone
         // answers, or Picture1, top-level while not active in place, would add it twice.
         if (msg != TaskbarCreatedMessage()) return false;
         if (shown_) Add(nullptr);
         return true;
     }
-    if (hwnd != picture_) return false;
+    if (window.hwnd() != picture_) return false;
     switch (msg) {
         case WM_MOUSEMOVE: OnPictureMouseMove(GET_X_LPARAM(lParam), wParam); return true;
         case WM_PAINT: {
             PAINTSTRUCT ps;
-            HDC dc = BeginPaint(hwnd, &ps);
+            HDC dc = BeginPaint(picture_, &ps);
             RECT client;
-            GetClientRect(hwnd, &client);
+            GetClientRect(picture_, &client);
             PaintFace(dc, client);
-            EndPaint(hwnd, &ps);
+            EndPaint(picture_, &ps);
             return true;
         }
         case WM_DESTROY:

@@ -7,8 +7,11 @@
 
 #include "ConnectionPoints.h"
 #include "Embedding.h"
+#include "Module.h"
 #include "Perchicon.h"
 #include "Persistence.h"
+#include "winbase/Com.h"
+#include "winbase/Window.h"
 
 #include <windows.h>
 #include <shellapi.h>
@@ -21,22 +24,28 @@ namespace perchicon {
 // The shell's notification call; tests put a recorder in its place.
 using NotifyCall = std::function<BOOL(DWORD message, NOTIFYICONDATAA* record)>;
 
+class Control;
+
+// Picture1 and the watcher, windows of one class whose messages the control handles.
+class Picture : public winbase::Window<Picture> {
+public:
+    static constexpr const char* kClassName = kPictureClass;
+    static void Describe(WNDCLASSEXA& wc) { wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)); }
+    Picture(Control& control, const char* name);
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+
+private:
+    Control& control_;
+};
+
 class Control : public _Perchicon,
                 public ISupportErrorInfo,
                 public Connections,
                 public Embedding,
                 public Persistence {
 public:
-    explicit Control(NotifyCall notify = Shell_NotifyIconA);
-    Control(const Control&) = delete;
-    Control& operator=(const Control&) = delete;
-
+    static const winbase::Interface kInterfaces[];
     static HRESULT Create(REFIID riid, void** ppv);
-
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
 
     // IDispatch, from the type library
     STDMETHODIMP GetTypeInfoCount(UINT* count) override;
@@ -61,16 +70,20 @@ public:
 
     HWND Picture1() const { return picture_; }
 
-    // The messages of Picture1 and of the watcher; true when handled. Public for their window
-    // procedure.
-    bool OnMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    // The messages of Picture1 and of the watcher; true when handled.
+    bool OnMessage(const Picture& window, UINT msg, WPARAM wParam, LPARAM lParam);
+
+protected:
+    explicit Control(NotifyCall notify = Shell_NotifyIconA);
+    virtual ~Control();
+    // The icon never outlives its control; told of the deactivation, a site may AddRef and
+    // Release it.
+    void Closing();
 
 private:
     // A notification as Picture1 receives it: the shell's mouse message stands where the
     // pointer's horizontal position would.
     void OnPictureMouseMove(int x, WPARAM mouseKeys);
-
-    virtual ~Control();
 
     void RemoveIcon() override { Remove(nullptr); }
     void Send(DWORD message, NOTIFYICONDATAA record) const;
@@ -78,12 +91,12 @@ private:
     void Raise(DISPID event);
     void RaiseWithButton(DISPID event, LONG button, short shift);
 
-    ULONG references_ = 1;
-    HWND watcher_ = nullptr;  // top-level, so that it hears "TaskbarCreated" while Picture1 is a child
     NotifyCall notify_;
     std::wstring about_;
     bool busy_ = false;   // raising the events of one notification
     bool shown_ = false;  // added and not removed: to add again when Explorer restarts
+    Picture face_{*this, "Picture1"};
+    Picture watcher_{*this, "Perchicon watcher"};  // top-level: it hears "TaskbarCreated" while Picture1 is a child
 };
 
 }  // namespace perchicon

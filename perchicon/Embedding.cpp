@@ -1,6 +1,7 @@
 #include "Embedding.h"
 
-#include "Module.h"
+#include "Twips.h"
+#include "winbase/Window.h"
 
 #include <olectl.h>
 
@@ -19,53 +20,30 @@ SIZEL ControlExtent() {
     return {himetric, himetric};
 }
 
-int FacePixels() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    return MulDiv(kFaceTwips, dpi > 0 ? dpi : 96, 1440);
-}
-
 }  // namespace
 
 void PaintFace(HDC dc, const RECT& area) {
-    HBRUSH grey = CreateSolidBrush(RGB(192, 192, 192));
-    FillRect(dc, &area, grey);
-    DeleteObject(grey);
-    HBITMAP picture = static_cast<HBITMAP>(LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(2), IMAGE_BITMAP, 0, 0, 0));
+    FillRect(dc, &area, winbase::Brush(CreateSolidBrush(RGB(192, 192, 192))).get());
+    const winbase::Bitmap picture(
+        static_cast<HBITMAP>(LoadImageA(winbase::ThisModule(), MAKEINTRESOURCEA(2), IMAGE_BITMAP, 0, 0, 0)));
     if (!picture) return;
-    HDC source = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(source, picture);
+    const winbase::MemoryDc source(CreateCompatibleDC(dc));
+    const winbase::Selected selected(source.get(), picture.get());
     BitBlt(dc, area.left, area.top, std::min<LONG>(47, area.right - area.left),
-           std::min<LONG>(34, area.bottom - area.top), source, 0, 0, SRCCOPY);
-    SelectObject(source, old);
-    DeleteDC(source);
-    DeleteObject(picture);
-}
-
-Embedding::~Embedding() {
-    if (site_) site_->Release();
-    if (viewSink_) viewSink_->Release();
+           std::min<LONG>(34, area.bottom - area.top), source.get(), 0, 0, SRCCOPY);
 }
 
 void Embedding::PlaceFace(int left, int top) {
-    const int size = FacePixels();
+    const int size = TwipsToPixelsX(kFaceTwips);
     SetWindowPos(picture_, nullptr, left, top, size, size, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 STDMETHODIMP Embedding::SetClientSite(IOleClientSite* site) {
-    if (site) site->AddRef();
-    if (site_) site_->Release();
     site_ = site;
     return S_OK;
 }
 
-STDMETHODIMP Embedding::GetClientSite(IOleClientSite** site) {
-    if (!site) return E_POINTER;
-    *site = site_;
-    if (site_) site_->AddRef();
-    return S_OK;
-}
+STDMETHODIMP Embedding::GetClientSite(IOleClientSite** site) { return site_.CopyTo(site); }
 
 STDMETHODIMP Embedding::Close(DWORD) {
     InPlaceDeactivate();
@@ -96,28 +74,22 @@ STDMETHODIMP Embedding::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWN
         default: return OLEOBJ_S_INVALIDVERB;
     }
     if (inPlaceSite_) return S_OK;
-    IOleClientSite* useSite = site ? site : site_;
+    IOleClientSite* useSite = site ? site : site_.get();
     if (!useSite) return E_UNEXPECTED;
-    IOleInPlaceSite* inPlace = nullptr;
-    if (FAILED(useSite->QueryInterface(IID_IOleInPlaceSite, reinterpret_cast<void**>(&inPlace)))) return E_NOINTERFACE;
-    if (inPlace->CanInPlaceActivate() != S_OK) {
-        inPlace->Release();
-        return E_FAIL;
-    }
+    winbase::ComPtr<IOleInPlaceSite> inPlace;
+    if (FAILED(useSite->QueryInterface(IID_IOleInPlaceSite, inPlace.put_void()))) return E_NOINTERFACE;
+    if (inPlace->CanInPlaceActivate() != S_OK) return E_FAIL;
     inPlace->OnInPlaceActivate();
     HWND parent = nullptr;
-    IOleInPlaceFrame* frame = nullptr;
-    IOleInPlaceUIWindow* document = nullptr;
+    winbase::ComPtr<IOleInPlaceFrame> frame;
+    winbase::ComPtr<IOleInPlaceUIWindow> document;
     RECT position = {}, clip = {};
     OLEINPLACEFRAMEINFO info = {};
     info.cb = sizeof info;
     HRESULT hr = inPlace->GetWindow(&parent);
-    if (SUCCEEDED(hr)) hr = inPlace->GetWindowContext(&frame, &document, &position, &clip, &info);
-    if (frame) frame->Release();
-    if (document) document->Release();
+    if (SUCCEEDED(hr)) hr = inPlace->GetWindowContext(frame.put(), document.put(), &position, &clip, &info);
     if (FAILED(hr) || !parent) {
         inPlace->OnInPlaceDeactivate();
-        inPlace->Release();
         return FAILED(hr) ? hr : E_FAIL;
     }
     inPlaceSite_ = inPlace;
@@ -126,7 +98,7 @@ STDMETHODIMP Embedding::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWN
     SetParent(picture_, parent);
     PlaceFace(position.left, position.top);
     ShowWindow(picture_, SW_SHOWNA);
-    const int size = FacePixels();
+    const int size = TwipsToPixelsX(kFaceTwips);
     if (position.right - position.left != size || position.bottom - position.top != size) {
         RECT actual = {position.left, position.top, position.left + size, position.top + size};
         inPlace->OnPosRectChange(&actual);
@@ -186,10 +158,8 @@ STDMETHODIMP Embedding::InPlaceDeactivate() {
         SetWindowLongPtrA(picture_, GWL_STYLE, WS_POPUP);
         SetWindowLongPtrA(picture_, GWL_EXSTYLE, WS_EX_TOOLWINDOW);
     }
-    IOleInPlaceSite* site = inPlaceSite_;
-    inPlaceSite_ = nullptr;
+    const winbase::ComPtr<IOleInPlaceSite> site = std::move(inPlaceSite_);
     site->OnInPlaceDeactivate();
-    site->Release();
     return S_OK;
 }
 
@@ -214,8 +184,6 @@ STDMETHODIMP Embedding::Draw(DWORD aspect, LONG, void*, DVTARGETDEVICE*, HDC, HD
 }
 
 STDMETHODIMP Embedding::SetAdvise(DWORD, DWORD, IAdviseSink* sink) {
-    if (sink) sink->AddRef();
-    if (viewSink_) viewSink_->Release();
     viewSink_ = sink;
     return S_OK;
 }
@@ -223,10 +191,7 @@ STDMETHODIMP Embedding::SetAdvise(DWORD, DWORD, IAdviseSink* sink) {
 STDMETHODIMP Embedding::GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) {
     if (aspects) *aspects = DVASPECT_CONTENT;
     if (flags) *flags = 0;
-    if (sink) {
-        *sink = viewSink_;
-        if (viewSink_) viewSink_->AddRef();
-    }
+    if (sink) viewSink_.CopyTo(sink);
     return S_OK;
 }
 

@@ -5,6 +5,7 @@
 // control's.
 
 #include "Perchicon.h"
+#include "winbase/Own.h"
 
 #include <windows.h>
 #include <ocidl.h>
@@ -65,15 +66,15 @@ public:
 
 protected:
     Embedding() = default;
-    virtual ~Embedding();
+    virtual ~Embedding() = default;
 
     // The container closes the control: its icon goes with it.
     virtual void RemoveIcon() = 0;
 
     HWND picture_ = nullptr;  // Picture1: the face, and the icon's owner window
-    IOleClientSite* site_ = nullptr;
-    IOleInPlaceSite* inPlaceSite_ = nullptr;  // while active in place
-    IAdviseSink* viewSink_ = nullptr;
+    winbase::ComPtr<IOleClientSite> site_;
+    winbase::ComPtr<IOleInPlaceSite> inPlaceSite_;  // while active in place
+    winbase::ComPtr<IAdviseSink> viewSink_;
     int frozen_ = 0;  // the host's FreezeEvents: events are not raised meanwhile
 
 private:

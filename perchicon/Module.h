@@ -1,22 +1,23 @@
 #pragma once
 
-// The library as a COM server: its instance, its object and lock counts, and its type library.
+// The library as a COM server: its object and lock counts, its type library and its window classes.
 
 #include "Perchicon.h"
 
 #include <windows.h>
 
-#include <atomic>
+#include <new>
 #include <string>
 
 namespace perchicon {
 
-HINSTANCE ModuleInstance();
 std::wstring ModulePath();  // whole, however long and whatever its characters
 
 // The library's window classes: registered on first use, unregistered when the library is
 // unloaded, so that a library loaded again never finds a class whose procedure is gone.
-void RegisterWindowClass(const char* name, WNDPROC proc, HBRUSH background);
+constexpr const char* kPictureClass = "PerchiconPicture1";
+constexpr const char* kAboutClass = "PerchiconAbout";
+constexpr const char* kPageClass = "PerchiconPropMain";
 
 // Live objects and server locks; DllCanUnloadNow says yes only when both are zero.
 void ObjectCreated();
@@ -43,17 +44,6 @@ HRESULT Guarded(Body&& body) noexcept {
         return E_OUTOFMEMORY;
     } catch (...) {
         return E_UNEXPECTED;
-    }
-}
-
-// Runs a window procedure's own handling: nothing thrown may unwind through user32, so a
-// message whose handling fails for want of memory is dropped.
-template <typename Body>
-bool GuardedMessage(Body&& body) noexcept {
-    try {
-        return body();
-    } catch (...) {
-        return true;
     }
 }
 

@@ -1,9 +1,9 @@
 // The library's entry points: class objects, unloading, and registration for the machine
 // (DllRegisterServer) or for the current user only (DllInstall with "user").
 
-#include "AboutWindows.h"
 #include "Control.h"
 #include "Module.h"
+#include "PropertyPage.h"
 
 #include <aclapi.h>
 #include <olectl.h>
@@ -20,27 +20,8 @@ namespace {
 class ClassFactory : public IClassFactory {
 public:
     using Creator = HRESULT (*)(REFIID, void**);
-    explicit ClassFactory(Creator create) : create_(create) {}
+    static const winbase::Interface kInterfaces[];
 
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        if (riid == IID_IUnknown || riid == IID_IClassFactory) {
-            *ppv = static_cast<IClassFactory*>(this);
-            AddRef();
-            return S_OK;
-        }
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    // Static object: its references are the server's lock count.
-    STDMETHODIMP_(ULONG) AddRef() override {
-        LockServer(true);
-        return 2;
-    }
-    STDMETHODIMP_(ULONG) Release() override {
-        LockServer(false);
-        return 1;
-    }
     STDMETHODIMP CreateInstance(IUnknown* outer, REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;
         *ppv = nullptr;
@@ -52,12 +33,18 @@ public:
         return S_OK;
     }
 
+protected:
+    // A factory held keeps the library loaded, as a server lock does.
+    explicit ClassFactory(Creator create) : create_(create) { ObjectCreated(); }
+    virtual ~ClassFactory() { ObjectDestroyed(); }
+
 private:
     Creator create_;
 };
 
-ClassFactory g_controlFactory(Control::Create);
-ClassFactory g_pageFactory(PropertyPage::Create);
+const winbase::Interface ClassFactory::kInterfaces[] = {
+    winbase::Row<ClassFactory, IClassFactory>(IID_IUnknown),
+    winbase::Row<ClassFactory, IClassFactory>(IID_IClassFactory), {}};
 
 std::wstring GuidText(REFGUID guid) {
     wchar_t text[40];
@@ -137,19 +124,12 @@ const wchar_t* const kOtherPlatform = L"win64";
 const REGSAM kOtherView = KEY_WOW64_64KEY;
 #endif
 
-struct ClassesKey {
-    HKEY key = nullptr;
-    explicit ClassesKey(bool user) {
-        if (RegCreateKeyExW(user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, L"Software\\Classes", 0, nullptr, 0,
-                            KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
-            key = nullptr;
-    }
-    ~ClassesKey() {
-        if (key) RegCloseKey(key);
-    }
-    ClassesKey(const ClassesKey&) = delete;
-    ClassesKey& operator=(const ClassesKey&) = delete;
-};
+winbase::RegKey ClassesKey(bool user) {
+    winbase::RegKey key;
+    RegCreateKeyExW(user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, L"Software\\Classes", 0, nullptr, 0,
+                    KEY_ALL_ACCESS, nullptr, key.put(), nullptr);
+    return key;
+}
 
 // The key that unregistering removes whole: CLSID\{...}, TypeLib\{...} or Interface\{...}
 // for rows under those shared keys, else the ProgID. Never a shared key itself.
@@ -196,13 +176,12 @@ bool NamesThisFile(HKEY root, const std::wstring& key) {
 // this view's class, naming this file, is found.
 bool OtherViewRegistered(bool user) {
     // The view is asked for at every opening: a key opened below another does not inherit it.
-    HKEY server;
+    winbase::RegKey server;
     if (RegOpenKeyExW(user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE,
                       Fill(L"Software\\Classes\\CLSID\\%CONTROL%\\InprocServer32").c_str(), 0,
-                      KEY_QUERY_VALUE | kOtherView, &server) != ERROR_SUCCESS)
+                      KEY_QUERY_VALUE | kOtherView, server.put()) != ERROR_SUCCESS)
         return false;
-    const std::wstring path = ValueOf(server, L"");
-    RegCloseKey(server);
+    const std::wstring path = ValueOf(server.get(), L"");
     return !path.empty() && !IsThisFile(path);
 }
 
@@ -211,11 +190,10 @@ bool OtherViewRegistered(bool user) {
 LONG RemoveTypeLibrary(HKEY root, const std::wstring& top) {
     LONG status = RegDeleteTreeW(root, Fill(L"TypeLib\\%LIBID%\\1.0\\0\\%PLATFORM%").c_str());
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) return status;
-    HKEY other;
-    if (RegOpenKeyExW(root, (top + L"\\1.0\\0\\" + kOtherPlatform).c_str(), 0, KEY_READ, &other) == ERROR_SUCCESS) {
-        RegCloseKey(other);
+    winbase::RegKey other;
+    if (RegOpenKeyExW(root, (top + L"\\1.0\\0\\" + kOtherPlatform).c_str(), 0, KEY_READ, other.put()) ==
+        ERROR_SUCCESS)
         return ERROR_SUCCESS;
-    }
     return RegDeleteTreeW(root, top.c_str());
 }
 
@@ -284,30 +262,27 @@ bool ReplaceableByOrdinaryUsers() {
 
 bool WriteEntries(HKEY root) {
     for (const Entry& entry : kEntries) {
-        HKEY key;
-        if (RegCreateKeyExW(root, Fill(entry.key).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) !=
+        winbase::RegKey key;
+        if (RegCreateKeyExW(root, Fill(entry.key).c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, key.put(), nullptr) !=
             ERROR_SUCCESS)
             return false;
-        LONG result = ERROR_SUCCESS;
-        if (entry.value) {
-            const std::wstring value = Fill(entry.value);
-            result = RegSetValueExW(key, entry.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
-        }
-        RegCloseKey(key);
-        if (result != ERROR_SUCCESS) return false;
+        if (!entry.value) continue;
+        const std::wstring value = Fill(entry.value);
+        if (RegSetValueExW(key.get(), entry.name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                           static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t))) != ERROR_SUCCESS)
+            return false;
     }
     return true;
 }
 
 HRESULT Unregister(bool user) {
-    ClassesKey root(user);
-    if (!root.key) return SELFREG_E_CLASS;
+    const winbase::RegKey root = ClassesKey(user);
+    if (!root) return SELFREG_E_CLASS;
     // Which top keys are ours is settled before any goes: the ProgID asks its class's key.
     std::vector<std::wstring> ours;
     for (const Entry& entry : kEntries) {
         const std::wstring top = TopKey(Fill(entry.key));
-        if (std::find(ours.begin(), ours.end(), top) == ours.end() && NamesThisFile(root.key, OwnerKey(top)))
+        if (std::find(ours.begin(), ours.end(), top) == ours.end() && NamesThisFile(root.get(), OwnerKey(top)))
             ours.push_back(top);
     }
     const bool otherView = OtherViewRegistered(user);
@@ -315,8 +290,8 @@ HRESULT Unregister(bool user) {
     for (const std::wstring& top : ours) {
         const bool progId = top.find(L'\\') == std::wstring::npos;
         if (progId && otherView) continue;
-        const LONG status = top.rfind(L"TypeLib\\", 0) == 0 ? RemoveTypeLibrary(root.key, top)
-                                                                : RegDeleteTreeW(root.key, top.c_str());
+        const LONG status = top.rfind(L"TypeLib\\", 0) == 0 ? RemoveTypeLibrary(root.get(), top)
+                                                                : RegDeleteTreeW(root.get(), top.c_str());
         ok = ok && (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND);
     }
     return ok ? S_OK : SELFREG_E_CLASS;
@@ -330,9 +305,9 @@ HRESULT Register(bool user) {
                       L"with regsvr32 /n /i:user.").c_str());
         return E_ACCESSDENIED;
     }
-    ClassesKey root(user);
-    if (!root.key) return SELFREG_E_CLASS;
-    if (!WriteEntries(root.key)) {
+    const winbase::RegKey root = ClassesKey(user);
+    if (!root) return SELFREG_E_CLASS;
+    if (!WriteEntries(root.get())) {
         Unregister(user);
         return SELFREG_E_CLASS;
     }
@@ -347,9 +322,12 @@ using namespace perchicon;
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    if (clsid == CLSID_Perchicon) return g_controlFactory.QueryInterface(riid, ppv);
-    if (clsid == CLSID_propMain) return g_pageFactory.QueryInterface(riid, ppv);
-    return CLASS_E_CLASSNOTAVAILABLE;
+    const auto create = clsid == CLSID_Perchicon   ? Control::Create
+                        : clsid == CLSID_propMain ? PropertyPage::Create
+                                                  : nullptr;
+    if (!create) return CLASS_E_CLASSNOTAVAILABLE;
+    const auto factory = winbase::Make<ClassFactory>(create);
+    return factory ? factory->QueryInterface(riid, ppv) : E_OUTOFMEMORY;
 }
 
 STDAPI DllCanUnloadNow() {

@@ -1,7 +1,7 @@
 // The control object itself, in this process, with the shell's notification call recorded.
-#include "AboutWindows.h"
 #include "Control.h"
 #include "Module.h"
+#include "PropertyPage.h"
 #include "TrayRecord.h"
 
 #include <gtest/gtest.h>
@@ -75,11 +75,10 @@ protected:
         ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
         point->Release();
     }
-    void TearDown() override { control->Release(); }
 
     // A control whose calls to the shell are recorded in `calls`.
-    Control* Recorded() {
-        return new Control([this](DWORD message, NOTIFYICONDATAA* record) {
+    winbase::ComPtr<winbase::Com<Control>> Recorded() {
+        return winbase::Make<Control>([this](DWORD message, NOTIFYICONDATAA* record) {
             calls.push_back({message, *record});
             return TRUE;
         });
@@ -98,7 +97,7 @@ protected:
     std::vector<Call> calls;
     EventSink sink;
     DWORD cookie = 0;
-    Control* control = nullptr;
+    winbase::ComPtr<winbase::Com<Control>> control;
 };
 
 TEST_F(ControlTest, TipsAreCutToSixtyFourBytesOnACharacter) {
@@ -246,16 +245,17 @@ TEST_F(ControlTest, EveryFailingMemberLeavesItsOwnErrorInfo) {
 }
 
 TEST(Control, HeldAndLetGoDuringItsDestructionItIsDeletedOnce) {
-    Control* control = nullptr;
+    winbase::Com<Control>* control = nullptr;
     int deletes = 0;
-    control = new Control([&](DWORD message, NOTIFYICONDATAA*) {
+    auto notify = [&](DWORD message, NOTIFYICONDATAA*) {
         // As a site may when told of its deactivation.
         if (message == NIM_DELETE && ++deletes == 1) {
             control->AddRef();
             control->Release();
         }
         return TRUE;
-    });
+    };
+    control = winbase::Make<Control>(notify).Detach();
     control->Release();
     EXPECT_EQ(deletes, 1);
 }
@@ -308,14 +308,14 @@ TEST_F(ControlTest, BagsAndStreamsKeepTheTipAndIcon) {
     PutTip(L"Zarvik");
     ASSERT_EQ(control->Save(&bag, TRUE, FALSE), S_OK);
 
-    Control* loaded = Recorded();
+    auto loaded = Recorded();
     calls.clear();
     ASSERT_EQ(loaded->Load(&bag, nullptr), S_OK);
     EXPECT_TRUE(calls.empty()) << "loading sends nothing to the shell";
-    ExpectTipAndIcon(loaded, L"Zarvik", 77);
+    ExpectTipAndIcon(loaded.get(), L"Zarvik", 77);
     Bag empty;
     loaded->Load(&empty, nullptr);
-    ExpectTipAndIcon(loaded, L"0", 0);  // left out: the defaults
+    ExpectTipAndIcon(loaded.get(), L"0", 0);  // left out: the defaults
 
     // A value the bag holds in a type that will not convert fails the load and is let go.
     IStream* stream = nullptr;
@@ -331,9 +331,8 @@ TEST_F(ControlTest, BagsAndStreamsKeepTheTipAndIcon) {
     ASSERT_EQ(control->Save(stream, TRUE), S_OK);
     stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
     ASSERT_EQ(loaded->Load(stream), S_OK);
-    ExpectTipAndIcon(loaded, L"Zarvik", 77);
+    ExpectTipAndIcon(loaded.get(), L"Zarvik", 77);
     stream->Release();
-    loaded->Release();
 }
 
 }  // namespace
