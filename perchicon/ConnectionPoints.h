@@ -22,7 +22,9 @@ public:
     EventPoint& operator=(const EventPoint&) = delete;
 
     static const winbase::Interface kInterfaces[];
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override { return winbase::Query(this, kInterfaces, riid, ppv); }
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override {
+        return winbase::Query(this, kInterfaces, riid, ppv);
+    }
     STDMETHODIMP_(ULONG) AddRef() override { return owner_.AddRef(); }
     STDMETHODIMP_(ULONG) Release() override { return owner_.Release(); }
 
@@ -37,7 +39,8 @@ public:
     void Changed(DISPID dispid);
 
 private:
-    std::vector<winbase::ComPtr<IUnknown>> Sinks() const;  // each held: a handler may unadvise, or release the control
+    // Each sink, held: a handler may unadvise, or release the control, while it runs.
+    std::vector<winbase::ComPtr<IUnknown>> Sinks() const;
 
     IUnknown& owner_;
     IID iid_;

@@ -82,7 +82,8 @@ Control::Control(NotifyCall notify) : notify_(std::move(notify)) {
     ObjectCreated();
     picture_ = face_.hwnd();
     // An elevated container still hears that Explorer restarted.
-    if (watcher_.hwnd()) ChangeWindowMessageFilterEx(watcher_.hwnd(), TaskbarCreatedMessage(), MSGFLT_ALLOW, nullptr);
+    if (HWND watcher = watcher_.hwnd())
+        ChangeWindowMessageFilterEx(watcher, TaskbarCreatedMessage(), MSGFLT_ALLOW, nullptr);
 }
 
 void Control::Closing() {

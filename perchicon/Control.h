@@ -30,7 +30,9 @@ class Control;
 class Picture : public winbase::Window<Picture> {
 public:
     static constexpr const char* kClassName = kPictureClass;
-    static void Describe(WNDCLASSEXA& wc) { wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)); }
+    static void Describe(WNDCLASSEXA& wc) {
+        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
+    }
     Picture(Control& control, const char* name);
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
@@ -96,7 +98,8 @@ private:
     bool busy_ = false;   // raising the events of one notification
     bool shown_ = false;  // added and not removed: to add again when Explorer restarts
     Picture face_{*this, "Picture1"};
-    Picture watcher_{*this, "Perchicon watcher"};  // top-level: it hears "TaskbarCreated" while Picture1 is a child
+    // Top-level, so that it hears "TaskbarCreated" while Picture1 is a child.
+    Picture watcher_{*this, "Perchicon watcher"};
 };
 
 }  // namespace perchicon

@@ -8,8 +8,8 @@
 namespace perchicon {
 
 const winbase::Interface PropertyPage::kInterfaces[] = {
-    winbase::Row<PropertyPage, IPropertyPage>(IID_IUnknown), winbase::Row<PropertyPage, IPropertyPage>(IID_IPropertyPage),
-    {}};
+    winbase::Row<PropertyPage, IPropertyPage>(IID_IUnknown),
+    winbase::Row<PropertyPage, IPropertyPage>(IID_IPropertyPage), {}};
 
 PropertyPage::~PropertyPage() {
     Deactivate();
