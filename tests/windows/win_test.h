@@ -3,7 +3,7 @@
 // Set-up the Windows test programs share: the build tree, folders of their own, files read
 // back, programs started and waited for, the game console simulator, and Zarvik.exe itself.
 
-#include "tests/win/message_loop.h"
+#include "tests/windows/message_loop.h"
 
 #include <windows.h>
 

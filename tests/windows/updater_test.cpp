@@ -2,11 +2,11 @@
 // download and the window's states (the rules of the check are tested natively).
 #include "app/windows/UpdaterWindow.h"
 #include "app/windows/WinInetFetcher.h"
-#include "tests/windows/scripted_dialogs.h"
+#include "tests/window-rules/scripted_dialogs.h"
 
 #include <winsock2.h>
 
-#include "tests/win/win_test.h"
+#include "tests/windows/win_test.h"
 
 #include <atomic>
 #include <chrono>

@@ -5,7 +5,7 @@
 #include "app/platform/IniSettingsStore.h"
 #include "app/settings/Options.h"
 #include "app/windows/SystemClock.h"
-#include "tests/win/win_test.h"
+#include "tests/windows/win_test.h"
 
 namespace zarvik {
 namespace {

@@ -1,7 +1,7 @@
 // Zarvik.exe with today's clients: it starts the game (the simulator in its text-console mode)
 // in a hidden console of its own, and answers there as in the original console window. And
 // what both links meet alike: a game that stops reading for a while, each version's colours.
-#include "tests/win/win_test.h"
+#include "tests/windows/win_test.h"
 
 #include "app/console/ConsoleHost.h"
 
