@@ -120,6 +120,21 @@ TEST_F(TextConsole, LinesWithCodesOnlyOneVersionStripsAndBytesShownAsDots) {
                     "--version 1.04");
 }
 
+// The run command's match, the game started from Zarvik's command line, a 1.04 game (the console
+// window's match plays 1.02). Its run of exchanges alone notices a link that stops following
+// its read mark after typing.
+TEST_F(TextConsole, PlaysAPlayersMatchWithTheGameItStarted) {
+    const std::string scenario = ReadFile(ZARVIK_SESSION_SCENARIO);
+    ASSERT_NE(scenario, "<missing>");
+    SetGame("match",
+            scenario + "\nfolder " + folder.string() +
+                "\ncontains Data/ffa_bespin.txt Bind F5 \"force_push\"\nini Name Padawan\n",
+            "--version 1.04");
+    HANDLE zarvik = Start("--start-game");
+    EXPECT_EQ(GameResult("match", 60000), "passed") << ReadFile(folder / "match.log");
+    Close(zarvik);
+}
+
 TEST_F(TextConsole, LongLinesAnswersBeforeTheMarkAndAGameThatEndsStartsAgainAndOutlivesZarvik) {
     std::ofstream(folder / "info.ini", std::ios::binary) << "[%General%]\r\nName=Padawan\r\n";
     // A game program that is not there: the player is told, and may choose another (No here).
