@@ -36,4 +36,6 @@ inline HWND TrayIcon() {
     return tray ? GetWindow(tray, GW_CHILD) : nullptr;
 }
 
-inline bool TrayIconGone(DWORD ms) { return WaitUntil([] { return !TrayIcon(); }, ms); }
+inline bool TrayIconGone(DWORD ms) {
+    return WaitUntil([] { return !TrayIcon(); }, ms);
+}
