@@ -1,8 +1,8 @@
 #include "app/console/ConsoleLink.h"
 
 #include "app/console/MessagePump.h"
-#include "app/console/PauseClock.h"
-#include "app/console/TypedEcho.h"
+#include "app/console-rules/PauseClock.h"
+#include "app/console-rules/TypedEcho.h"
 
 #include <algorithm>
 #include <memory>

@@ -3,7 +3,7 @@
 // The link to a game that talks through a text console (today's community clients): the game
 // started by us inside a hidden console of our own, its rows read, its keys typed.
 
-#include "app/console/ConsoleRows.h"
+#include "app/console-rules/ConsoleRows.h"
 
 #include <windows.h>
 

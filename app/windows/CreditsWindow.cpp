@@ -1,7 +1,7 @@
 #include "app/windows/CreditsWindow.h"
 
 #include "app/windows/ControlTable.h"
-#include "app/windows/MainWindowRules.h"
+#include "app/window-rules/MainWindowRules.h"
 #include "zarvik/Version.h"
 
 namespace zarvik {

@@ -12,7 +12,7 @@
 #include "app/store/BindStore.h"
 #include "app/windows/ControlHost.h"
 #include "app/windows/ControlTable.h"
-#include "app/windows/MainWindowRules.h"
+#include "app/window-rules/MainWindowRules.h"
 #include "app/windows/CreditsWindow.h"
 #include "app/windows/GameStarter.h"
 #include "app/windows/OptionsWindow.h"

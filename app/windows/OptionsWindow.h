@@ -6,7 +6,7 @@
 
 #include "app/settings/Options.h"
 #include "app/windows/ControlTable.h"
-#include "app/windows/EditingSuite.h"
+#include "app/window-rules/EditingSuite.h"
 #include "app/windows/Win32Dialogs.h"
 
 #include <windows.h>

@@ -5,8 +5,8 @@
 // open the download, or copy its address.
 
 #include "app/windows/ControlTable.h"
-#include "app/windows/EditingSuite.h"
-#include "app/windows/UpdateCheck.h"
+#include "app/window-rules/EditingSuite.h"
+#include "app/window-rules/UpdateCheck.h"
 #include "app/windows/Win32Dialogs.h"
 
 #include <windows.h>

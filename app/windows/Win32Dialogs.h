@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/windows/EditingSuite.h"
+#include "app/window-rules/EditingSuite.h"
 
 #include <windows.h>
 

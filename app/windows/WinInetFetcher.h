@@ -4,7 +4,7 @@
 // sends. The fetch runs on a thread of its own; the calling thread's windows go on working
 // while it waits.
 
-#include "app/windows/UpdateCheck.h"
+#include "app/window-rules/UpdateCheck.h"
 
 #include <windows.h>
 

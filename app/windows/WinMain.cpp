@@ -4,7 +4,7 @@
 #include "app/platform/IniSettingsStore.h"
 #include "app/windows/GameStarter.h"
 #include "app/windows/MainWindow.h"
-#include "app/windows/MainWindowRules.h"
+#include "app/window-rules/MainWindowRules.h"
 #include "app/windows/SingleInstance.h"
 
 #include <windows.h>

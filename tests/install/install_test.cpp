@@ -2,7 +2,7 @@
 // started from the installed folder and fed a bind, uninstalled keeping the player's files,
 // installed again over them, and at last uninstalled with them. The steps build on each other
 // and run in the order written.
-#include "tests/win/win_test.h"
+#include "tests/windows/win_test.h"
 
 #include "app/console/ConsoleHost.h"
 

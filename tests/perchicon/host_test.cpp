@@ -2,7 +2,7 @@
 // window going first, the ambients, and the about box; and as its late-bound clients use it
 // (script hosts, form designers): called by dispatch id, its connection points enumerated,
 // unloaded and loaded again. Events through the real tray are the program's tests.
-#include "tests/win/message_loop.h"
+#include "tests/windows/message_loop.h"
 #include "app/windows/ControlHost.h"
 #include "Perchicon.h"
 

@@ -1,7 +1,7 @@
 // regsvr32 for the machine, and what it leaves in the registry (the setup program's tests
 // register for the user alone). Runs in a 64-bit prefix of its own, which has the other registry
 // view: it unregisters what others rely on.
-#include "tests/win/win_test.h"
+#include "tests/windows/win_test.h"
 
 #include <aclapi.h>
 #include <sddl.h>

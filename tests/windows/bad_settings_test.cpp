@@ -3,8 +3,8 @@
 // half written.
 #include "app/platform/IniSettingsStore.h"
 #include "app/settings/LoadSettings.h"
-#include "tests/win/win_test.h"
-#include "tests/windows/scripted_dialogs.h"
+#include "tests/windows/win_test.h"
+#include "tests/window-rules/scripted_dialogs.h"
 
 namespace zarvik {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/windows/EditingSuite.h"
+#include "app/window-rules/EditingSuite.h"
 
 #include <algorithm>
 #include <cctype>

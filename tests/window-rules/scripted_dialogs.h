@@ -2,7 +2,7 @@
 
 // The editing suite's boxes answered by a script, every box recorded.
 
-#include "app/windows/EditingSuite.h"
+#include "app/window-rules/EditingSuite.h"
 
 #include <deque>
 #include <string>

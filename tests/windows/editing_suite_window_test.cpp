@@ -4,8 +4,8 @@
 #include "app/platform/IniSettingsStore.h"
 #include "app/windows/InputBox.h"
 #include "app/windows/OptionsWindow.h"
-#include "tests/win/win_test.h"
-#include "tests/windows/scripted_dialogs.h"
+#include "tests/windows/win_test.h"
+#include "tests/window-rules/scripted_dialogs.h"
 
 namespace zarvik {
 namespace {

@@ -1,4 +1,4 @@
-#include "app/console/PauseClock.h"
+#include "app/console-rules/PauseClock.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "app/windows/UpdateCheck.h"
+#include "app/window-rules/UpdateCheck.h"
 
 #include <limits>
 

@@ -1,6 +1,6 @@
 // Zarvik.exe itself, started as a player starts it, in a folder of its own; the mouse given
 // through the input queue at the control's place on the screen.
-#include "tests/win/win_test.h"
+#include "tests/windows/win_test.h"
 
 namespace {
 
@@ -30,7 +30,7 @@ using Program = ProgramTest;
 
 // What Zarvik starts (here the game) never looks for programs in the current folder.
 TEST_F(Program, ItsChildrenSearchNoCurrentFolder) {
-    fs::copy_file(Tree() / "tests" / "win" / "stand_in.exe", folder / "game.exe");
+    fs::copy_file(Tree() / "tests" / "windows" / "stand_in.exe", folder / "game.exe");
     WritePrivateProfileStringA("%General%", "Game", (folder / "game.exe").string().c_str(),
                                (folder / "info.ini").string().c_str());
     HANDLE zarvik = Start("--start-game");

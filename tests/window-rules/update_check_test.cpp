@@ -1,5 +1,5 @@
 // The update check's decisions from what the site serves.
-#include "app/windows/UpdateCheck.h"
+#include "app/window-rules/UpdateCheck.h"
 
 #include <gtest/gtest.h>
 

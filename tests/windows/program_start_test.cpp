@@ -2,7 +2,7 @@
 // "Notepad.exe") come from the system's folders: the same names planted in the program's own
 // folder and in the current folder, where any download may lie, never run.
 #include "app/windows/Win32Dialogs.h"
-#include "tests/win/win_test.h"
+#include "tests/windows/win_test.h"
 
 #include <tlhelp32.h>
 
@@ -21,7 +21,7 @@ void EndChildren() {
 }
 
 TEST(ProgramStart, BareNamesComeFromTheSystemFoldersAndAPathRunsAsChosen) {
-    const fs::path own = Tree() / "tests" / "win", current = TempFolder("zarvik-current"), before = fs::current_path();
+    const fs::path own = Tree() / "tests" / "windows", current = TempFolder("zarvik-current"), before = fs::current_path();
     std::vector<fs::path> planted;
     for (const fs::path& folder : {own, current})
         for (const char* name : {"explorer.exe", "Notepad.exe"}) {

@@ -1,4 +1,4 @@
-#include "app/console/TypedEcho.h"
+#include "app/console-rules/TypedEcho.h"
 
 #include <algorithm>
 

@@ -1,5 +1,5 @@
-#include "app/console/ConsoleRows.h"
-#include "app/console/TypedEcho.h"
+#include "app/console-rules/ConsoleRows.h"
+#include "app/console-rules/TypedEcho.h"
 
 #include <gtest/gtest.h>
 

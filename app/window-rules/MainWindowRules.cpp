@@ -1,4 +1,4 @@
-#include "app/windows/MainWindowRules.h"
+#include "app/window-rules/MainWindowRules.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -3,7 +3,7 @@
 #include "SimWindow.h"
 #include "app/console/ConsoleLink.h"
 #include "app/console/Win32GamePort.h"
-#include "tests/win/win_test.h"
+#include "tests/windows/win_test.h"
 
 namespace zarvik {
 namespace {

@@ -3,7 +3,7 @@
 // Set-up the Windows test programs share: the build tree, folders of their own, files read
 // back, programs started and waited for, the game console simulator, and Zarvik.exe itself.
 
-#include "tests/win/message_loop.h"
+#include "tests/windows/message_loop.h"
 
 #include <windows.h>
 
@@ -89,25 +89,57 @@ inline POINT Centre(HWND window) {
     return {(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
+// A mouse button going down or up (MOUSEEVENTF_...), through the input queue.
+inline void Mouse(DWORD event) {
+    INPUT input = {};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = event;
+    SendInput(1, &input, sizeof input);
+}
+
 // The left button pressed at `at` on the screen and let go at `to` (where it was pressed when
-// left out), through the input queue, as a player's hand gives it. What lies at `at` must
-// belong to the top-level window `over` (Zarvik's main window when left out).
+// left out), as a player's hand gives it. What lies at `at` must belong to the top-level window
+// `over` (Zarvik's main window when left out).
 inline void Press(POINT at, POINT to = {-1, -1}, HWND over = FindWindowA("ZarvikMain", nullptr)) {
     if (to.x < 0) to = at;
     EXPECT_EQ(GetAncestor(WindowFromPoint(at), GA_ROOT), over) << "another window lies over the point pressed";
     SetCursorPos(at.x, at.y);
-    INPUT input = {};
-    input.type = INPUT_MOUSE;
-    input.mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
-    SendInput(1, &input, sizeof input);
+    Mouse(MOUSEEVENTF_LEFTDOWN);
     for (int step = 1; step <= 4; ++step) {
         Sleep(100);
         SetCursorPos(at.x + (to.x - at.x) * step / 4, at.y + (to.y - at.y) * step / 4);
     }
     Sleep(100);
-    input.mi.dwFlags = MOUSEEVENTF_LEFTUP;
-    SendInput(1, &input, sizeof input);
+    Mouse(MOUSEEVENTF_LEFTUP);
     Sleep(300);
+}
+
+// Clicks the tray icon `times` times with the given button, as a player would. False when there
+// is no icon.
+inline bool ClickTrayIcon(DWORD down, DWORD up, int times = 1) {
+    HWND icon = TrayIcon();
+    if (!icon) return false;
+    SetCursorPos(Centre(icon).x, Centre(icon).y);
+    for (int i = 0; i < times; ++i) Mouse(down), Mouse(up);
+    return true;
+}
+
+// Right-clicks the tray icon and picks an entry of its menu by its mnemonic. The letter goes to
+// the menu itself: under Wine without a window manager the owner of a tray menu does not always
+// become the foreground window, and keys typed then go elsewhere.
+inline bool ChooseFromTrayMenu(char key) {
+    HWND menu = nullptr;
+    if (!ClickTrayIcon(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP) ||
+        !(menu = WaitForWindow("#32768", nullptr, 5000)))
+        return false;
+    // The menu window shows a moment before its loop reads messages; hiding it takes Wine up to
+    // two seconds. A letter the loop did not take leaves the menu open, and is given again.
+    for (int tries = 0; tries < 4; ++tries) {
+        Sleep(300);
+        PostMessageA(menu, WM_CHAR, static_cast<WPARAM>(key), 1);
+        if (WaitUntil([menu] { return !IsWindowVisible(menu); }, 2500)) return true;
+    }
+    return false;
 }
 
 // The message box titled `title`, once shown, answered by a click on its button `caption`
@@ -174,8 +206,6 @@ class SimProcess {
     // 0 when every step of the scenario held.
     DWORD Finish(DWORD ms = 20000) const { return ExitCode(process_, ms); }
     std::string Log() const { return ReadFile(folder_ / "log.txt"); }
-    const fs::path& folder() const { return folder_; }
-    HANDLE handle() const { return process_; }
 
   private:
     fs::path folder_;

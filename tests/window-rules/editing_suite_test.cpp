@@ -1,7 +1,7 @@
 // The editing suite on a real bind store in a folder of its own, the boxes answered by a script.
-#include "app/windows/EditingSuite.h"
+#include "app/window-rules/EditingSuite.h"
 #include "tests/engine/fakes.h"
-#include "tests/windows/scripted_dialogs.h"
+#include "tests/window-rules/scripted_dialogs.h"
 
 #include <gtest/gtest.h>
 

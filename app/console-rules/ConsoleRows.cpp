@@ -1,6 +1,6 @@
-#include "app/console/ConsoleRows.h"
+#include "app/console-rules/ConsoleRows.h"
 
-#include "app/console/TypedEcho.h"
+#include "app/console-rules/TypedEcho.h"
 
 #include <algorithm>
 
