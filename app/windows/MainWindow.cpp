@@ -7,7 +7,7 @@ namespace zarvik {
 namespace {
 
 constexpr UINT_PTR kTimer1 = 1;
-constexpr DISPID kIcon = 0x68030000, kTip = 0x68030001, kAdd = 0x60030002, kRemove = 0x60030003;
+constexpr DISPID kIcon = 0x68030000, kTip = 0x68030001, kAdd = 0x60030002;
 constexpr DISPID kRightClick = 2, kLeftDblClick = 4;
 
 std::vector<ControlRow> Rows() {
@@ -146,12 +146,13 @@ void MainWindow::StartGame() {
 }
 
 void MainWindow::Exit() {
-    if (tray_) tray_->Call(kRemove);
+    // Closed, the control takes its icon away; it goes before the window it lives in.
+    if (tray_) tray_->Destroy();
     RECT r;
     GetWindowRect(hwnd(), &r);
     settings_.Write("LeftPos", std::to_string(Twips(r.left)));
     settings_.Write("TopPos", std::to_string(Twips(r.top)));
-    ExitProcess(0);
+    DestroyWindow(hwnd());
 }
 
 int MainWindow::Twips(int pixels) const {
@@ -269,6 +270,10 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_CLOSE:  // closed from outside: the unload path, without asking
             Exit();
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
     }
     return Default(msg, wParam, lParam);
 }

@@ -1,7 +1,8 @@
 #pragma once
 
 // frmMain: the borderless main window. It owns the program's life: the engine ticking on its
-// timer, the tray icon, the name box, the title; every way out runs one exit path.
+// timer, the tray icon, the name box, the title; every way out runs one exit path, which ends
+// the message loop.
 
 #include "app/engine/Engine.h"
 #include "app/engine/FileErrorReport.h"
@@ -56,7 +57,8 @@ class MainWindow : public MainWindowPlacement, public winbase::Window<MainWindow
     void OnCommand(const std::string& name, int code);
     void OnTrayEvent(DISPID event);
     void Paint(HDC dc);
-    [[noreturn]] void Exit();
+    // The icon taken away, the place saved, the window destroyed: the message loop ends.
+    void Exit();
     int Twips(int pixels) const;
 
     std::string folder_;

@@ -46,22 +46,30 @@ std::string ProgramPath(std::string program) {
     return "";
 }
 
+// Once the program is on its way out (a WM_QUIT waits for the outer loop), no box shows: a box
+// the player's exit interrupted answers as cancelled, and what follows it must not ask again.
+bool Quitting() {
+    MSG msg;
+    return PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE);
+}
+
 }  // namespace
 
 std::string Win32SuiteDialogs::Input(const std::string& prompt, const std::string& title,
                                      const std::string& answer) {
-    return InputBox(owner, prompt, title, answer);
+    return Quitting() ? "" : InputBox(owner, prompt, title, answer);
 }
 
 void Win32SuiteDialogs::Tell(const std::string& text) {
-    MessageBoxA(owner, text.c_str(), "Zarvik", MB_OK);
+    if (!Quitting()) MessageBoxA(owner, text.c_str(), "Zarvik", MB_OK);
 }
 
 bool Win32SuiteDialogs::Ask(const std::string& text, const std::string& title) {
-    return MessageBoxA(owner, text.c_str(), title.c_str(), MB_YESNO) == IDYES;
+    return !Quitting() && MessageBoxA(owner, text.c_str(), title.c_str(), MB_YESNO) == IDYES;
 }
 
 std::string Win32SuiteDialogs::ChooseEditor(const std::string& current) {
+    if (Quitting()) return "";
     char file[MAX_PATH] = {};
     current.copy(file, sizeof file - 1);
     OPENFILENAMEA ofn = {};
