@@ -32,36 +32,20 @@ KindInfo InfoOf(ControlKind kind) {
 
 }  // namespace
 
-void RegisterWindowClass(const char* name, WNDPROC proc, bool withIcon) {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSA wc = {};
-    if (GetClassInfoA(instance, name, &wc)) return;
-    wc.lpfnWndProc = proc;
-    wc.hInstance = instance;
-    wc.hIcon = withIcon ? LoadIconA(instance, MAKEINTRESOURCEA(1)) : nullptr;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.hbrBackground = GetSysColorBrush(COLOR_BTNFACE);
-    wc.lpszClassName = name;
-    RegisterClassA(&wc);
-}
-
 int TwipsToPixels(int twips, int dpi) {
     return MulDiv(twips, dpi, 1440);
 }
 
-int ScreenDpi() {
-    HDC screen = GetDC(nullptr);
-    const int dpi = GetDeviceCaps(screen, LOGPIXELSX);
-    ReleaseDC(nullptr, screen);
-    return dpi > 0 ? dpi : 96;
+winbase::Font SansFont(const char* face, int tenthsOfPoint, int weight, int dpi) {
+    return winbase::Font(CreateFontA(-MulDiv(tenthsOfPoint, dpi, 720), 0, 0, 0, weight, FALSE, FALSE, FALSE,
+                                     ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                                     VARIABLE_PITCH | FF_SWISS, face));
 }
 
 ControlTable::ControlTable(HWND parent, const std::vector<ControlRow>& rows, int dpi)
     // Not DEFAULT_GUI_FONT: its face (MS Shell Dlg, that is Tahoma) is wider, and captions
     // measured for MS Sans Serif were cut.
-    : font_(CreateFontA(-MulDiv(83, dpi, 720), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                        OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS,
-                        "MS Sans Serif")) {
+    : font_(SansFont("MS Sans Serif", 83, FW_NORMAL, dpi)) {
     HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(parent, GWLP_HINSTANCE));
     int id = 1000;
     for (const ControlRow& row : rows) {
@@ -71,15 +55,11 @@ ControlTable::ControlTable(HWND parent, const std::vector<ControlRow>& rows, int
             WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | info.style | row.extraStyle, TwipsToPixels(row.left, dpi),
             TwipsToPixels(row.top, dpi), TwipsToPixels(row.width, dpi), TwipsToPixels(row.height, dpi),
             parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(++id)), instance, nullptr);
-        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+        SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         controls_[row.name] = control;
         ids_[row.name] = id;
         names_[id] = row.name;
     }
-}
-
-ControlTable::~ControlTable() {
-    if (font_) DeleteObject(font_);
 }
 
 HWND ControlTable::operator[](const std::string& name) const {

@@ -3,7 +3,7 @@
 // A window's controls as one declarative table: name, kind, caption, position in twips. One
 // routine creates them at the screen's real resolution, and they are found again by name.
 
-#include <windows.h>
+#include "winbase/Own.h"
 
 #include <map>
 #include <string>
@@ -24,15 +24,15 @@ struct ControlRow {
 // Twips to pixels at `dpi` dots per inch (1440 twips an inch), rounded to the nearest pixel.
 int TwipsToPixels(int twips, int dpi);
 
+// A proportional font of `face`, `tenthsOfPoint` high at `dpi`.
+winbase::Font SansFont(const char* face, int tenthsOfPoint, int weight, int dpi);
+
 class ControlTable {
   public:
     // Creates every row as a child of `parent`, each in MS Sans Serif 8.25 pt, at `dpi`. The
     // table keeps that font: it must outlive the controls. An earlier row lies above a later
     // one it overlaps, and is drawn above it too.
     ControlTable(HWND parent, const std::vector<ControlRow>& rows, int dpi);
-    ~ControlTable();
-    ControlTable(const ControlTable&) = delete;
-    ControlTable& operator=(const ControlTable&) = delete;
 
     // The control of that name; nullptr when the table has none.
     HWND operator[](const std::string& name) const;
@@ -41,35 +41,10 @@ class ControlTable {
     const std::string* NameOf(int id) const;
 
   private:
-    HFONT font_;
+    winbase::Font font_;
     std::map<std::string, HWND> controls_;
     std::map<std::string, int> ids_;
     std::map<int, std::string> names_;
 };
-
-// Registers one of our window classes, once per process: the button face behind, the arrow
-// cursor, and the program's icon when `withIcon`.
-void RegisterWindowClass(const char* name, WNDPROC proc, bool withIcon);
-
-// A modal window's message loop: runs the thread's messages, with the keyboard moving between
-// `dialog`'s controls, while `open` holds. A WM_QUIT ends it and is posted again for the loop
-// outside.
-template <typename Open>
-void RunModalLoop(HWND dialog, Open open) {
-    MSG msg;
-    while (open()) {
-        const BOOL got = GetMessageA(&msg, nullptr, 0, 0);
-        if (got <= 0) {
-            if (got == 0) PostQuitMessage(static_cast<int>(msg.wParam));
-            return;
-        }
-        if (IsDialogMessageA(dialog, &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
-    }
-}
-
-// The screen's resolution, as the program reports it to itself once it declares DPI awareness.
-int ScreenDpi();
 
 }  // namespace zarvik

@@ -1,14 +1,13 @@
 #include "app/windows/MainWindow.h"
 
-#include "app/windows/SingleInstance.h"
+#include "app/windows/DragWindow.h"
+#include "app/windows/ScreenDpi.h"
 
 namespace zarvik {
 namespace {
 
-constexpr char kClass[] = "ZarvikMain";
-constexpr char kOwnProc[] = "ZarvikOwnProc";  // a subclassed control's own window procedure
 constexpr UINT_PTR kTimer1 = 1;
-constexpr DISPID kIcon = 0x68030000, kTip = 0x68030001, kAdd = 0x60030002, kRemove = 0x60030003;
+constexpr DISPID kIcon = 0x68030000, kTip = 0x68030001, kAdd = 0x60030002;
 constexpr DISPID kRightClick = 2, kLeftDblClick = 4;
 
 std::vector<ControlRow> Rows() {
@@ -43,34 +42,23 @@ MainWindow::MainWindow(std::string programFolder)
       errors_({"C:\\Debug.txt", folder_ + "\\Debug.txt"}),
       binds_(folder_),
       engine_({consoles_, pump_, options_, name_, settings_, clock_, errors_, binds_}) {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    RegisterWindowClass(kClass, WindowProc, true);
-    window_ = CreateWindowExA(WS_EX_APPWINDOW, kClass, "Zarvik", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
-                              TwipsToPixels(4575, dpi_), TwipsToPixels(1905, dpi_), nullptr, nullptr,
-                              instance, this);
-    controls_ = std::make_unique<ControlTable>(window_, Rows(), dpi_);
-    titleFont_ = CreateFontA(-MulDiv(12, dpi_, 72), 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                             OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                             VARIABLE_PITCH | FF_SWISS, "MS Sans Serif");
-    SendMessageA((*controls_)["Label1"], WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_), FALSE);
+    HWND window = Create(WS_EX_APPWINDOW, "Zarvik", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
+                         TwipsToPixels(4575, dpi_), TwipsToPixels(1905, dpi_), nullptr);
+    controls_ = std::make_unique<ControlTable>(window, Rows(), dpi_);
+    titleFont_ = SansFont("MS Sans Serif", 120, FW_NORMAL, dpi_);
+    SendMessageA((*controls_)["Label1"], WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
     const RECT titleArea = {0, TwipsToPixels(240, dpi_), TwipsToPixels(4575, dpi_),
                             TwipsToPixels(240 + 975, dpi_)};
-    title_ = std::make_unique<MoviePlayer>(window_, titleArea);
+    title_ = std::make_unique<MoviePlayer>(window, titleArea);
     // Image1: transparent, above the title, taking its clicks.
     image1_ = CreateWindowExA(WS_EX_TRANSPARENT, "static", "", WS_CHILD | WS_VISIBLE | SS_NOTIFY, 0,
                               TwipsToPixels(240, dpi_), TwipsToPixels(4575, dpi_), TwipsToPixels(1095, dpi_),
-                              window_, nullptr, instance, nullptr);
+                              window, nullptr, winbase::ThisModule(), nullptr);
     // Above the player, or the player would take the clicks meant for it; beneath the
     // controls, whose edges it overlaps.
     SetWindowPos(image1_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     SetWindowPos(title_->window(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-    for (const char* name : {"Label1", "Command6"}) {
-        HWND handle = (*controls_)[name];
-        SetWindowLongPtrA(handle, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-        SetPropA(handle, kOwnProc, reinterpret_cast<HANDLE>(
-                                        SetWindowLongPtrA(handle, GWLP_WNDPROC,
-                                                          reinterpret_cast<LONG_PTR>(DragHandleProc))));
-    }
+    for (const char* name : {"Label1", "Command6"}) winbase::Subclass((*controls_)[name], this);
     name_.OnChanged([this] {
         HWND box = (*controls_)["txtName"];
         if (TextOf(box) == name_.Text()) return;
@@ -80,19 +68,11 @@ MainWindow::MainWindow(std::string programFolder)
     });
 }
 
-MainWindow::~MainWindow() {
-    if (titleFont_) DeleteObject(titleFont_);
-    if (tray_) {
-        tray_->Destroy();
-        tray_->Release();
-    }
-}
-
 void MainWindow::Start() {
     // The title movie kept with the window; from title.swf only when that one is incomplete.
     title_->LoadMovieFromResource(GetModuleHandleA(nullptr), "TITLE_MOVIE");
     if (title_->PercentLoaded() != 100) {
-        MessageBoxA(window_, "LOADING", "Zarvik", MB_OK);
+        MessageBoxA(hwnd(), "LOADING", "Zarvik", MB_OK);
         title_->LoadMovie(0, MovieFolder(folder_) + "title.swf");
     }
     title_->SetWindowMode("Transparent");
@@ -107,7 +87,7 @@ void MainWindow::Start() {
     });
     optionsWindow_ = std::make_unique<OptionsWindow>(
         folder_, options_,
-        OptionsWindow::Actions{.show = [this] { ShowWindow(window_, SW_SHOW); },
+        OptionsWindow::Actions{.show = [this] { ShowWindow(hwnd(), SW_SHOW); },
                                .exit = [this] { ClickCommand(); },
                                .loadSettings =
                                    [this] {
@@ -125,17 +105,17 @@ void MainWindow::Start() {
                                    },
                                .credits = [this](HWND owner) { ShowCredits(owner, folder_); },
                                .startGame = [this] { StartGame(); },
-                               .owner = window_});
+                               .owner = hwnd()});
 
     // The tray icon: the window's own icon, the tip "Zarvik".
     const RECT unseen = {0, TwipsToPixels(2000, dpi_), 33, TwipsToPixels(2000, dpi_) + 33};
     if (SUCCEEDED(ControlHost::Create(
-            L"PerchiconControl.Perchicon", window_, unseen,
-            [this](DISPID id, DISPPARAMS*) { OnTrayEvent(id); }, &tray_))) {
+            L"PerchiconControl.Perchicon", hwnd(), unseen,
+            [this](DISPID id, DISPPARAMS*) { OnTrayEvent(id); }, tray_.put()))) {
         VARIANT icon;
         icon.vt = VT_I4;
         icon.lVal = static_cast<LONG>(
-            reinterpret_cast<LONG_PTR>(reinterpret_cast<HICON>(GetClassLongPtrA(window_, GCLP_HICON))));
+            reinterpret_cast<LONG_PTR>(reinterpret_cast<HICON>(GetClassLongPtrA(hwnd(), GCLP_HICON))));
         tray_->Put(kIcon, icon);
         VARIANT tip;
         tip.vt = VT_BSTR;
@@ -144,35 +124,35 @@ void MainWindow::Start() {
         VariantClear(&tip);
         tray_->Call(kAdd);
     } else {
-        tray_ = nullptr;
         MessageBoxA(
-            window_,
+            hwnd(),
             "The tray icon control (Perchicon) is not registered, so Zarvik runs without a tray icon.\r\n"
             "The \"-\" button minimizes Zarvik to the taskbar instead.",
             "Zarvik", MB_OK | MB_ICONINFORMATION);
     }
 
     name_.Fill(settings_.Read("Name"));
-    ShowWindow(window_, SW_SHOW);
-    SetTimer(window_, kTimer1, 10, nullptr);
-    gameStarter_.FindRunningGame(window_);
+    ShowWindow(hwnd(), SW_SHOW);
+    SetTimer(hwnd(), kTimer1, 10, nullptr);
+    gameStarter_.FindRunningGame(hwnd());
 }
 
 void MainWindow::ClickCommand() {
-    if (MessageBoxA(window_, kCloseQuestion, kCloseCaption, MB_YESNO) == IDYES) Exit();
+    if (MessageBoxA(hwnd(), kCloseQuestion, kCloseCaption, MB_YESNO) == IDYES) Exit();
 }
 
 void MainWindow::StartGame() {
-    gameStarter_.Start(window_);
+    gameStarter_.Start(hwnd());
 }
 
 void MainWindow::Exit() {
-    if (tray_) tray_->Call(kRemove);
+    // Closed, the control takes its icon away; it goes before the window it lives in.
+    if (tray_) tray_->Destroy();
     RECT r;
-    GetWindowRect(window_, &r);
+    GetWindowRect(hwnd(), &r);
     settings_.Write("LeftPos", std::to_string(Twips(r.left)));
     settings_.Write("TopPos", std::to_string(Twips(r.top)));
-    ExitProcess(0);
+    DestroyWindow(hwnd());
 }
 
 int MainWindow::Twips(int pixels) const {
@@ -181,7 +161,7 @@ int MainWindow::Twips(int pixels) const {
 
 void MainWindow::OuterSize(std::int32_t& width, std::int32_t& height) {
     RECT r;
-    GetWindowRect(window_, &r);
+    GetWindowRect(hwnd(), &r);
     width = Twips(r.right - r.left);
     height = Twips(r.bottom - r.top);
 }
@@ -192,18 +172,18 @@ void MainWindow::ScreenSize(std::int32_t& width, std::int32_t& height) {
 }
 
 void MainWindow::MoveTo(std::int32_t left, std::int32_t top) {
-    SetWindowPos(window_, nullptr, MulDiv(left, dpi_, 1440), MulDiv(top, dpi_, 1440), 0, 0,
+    SetWindowPos(hwnd(), nullptr, MulDiv(left, dpi_, 1440), MulDiv(top, dpi_, 1440), 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void MainWindow::OnTrayEvent(DISPID event) {
-    if (event == kLeftDblClick) ShowWindow(window_, SW_SHOW);
-    if (event == kRightClick && optionsWindow_) optionsWindow_->PopUpTrayMenu(window_);
+    if (event == kLeftDblClick) ShowWindow(hwnd(), SW_SHOW);
+    if (event == kRightClick && optionsWindow_) optionsWindow_->PopUpTrayMenu(hwnd());
 }
 
 void MainWindow::OnCommand(const std::string& name, int code) {
     if (name == "Command1" && code == BN_CLICKED) ClickCommand();
-    if (name == "Command5" && code == BN_CLICKED) ShowWindow(window_, tray_ ? SW_HIDE : SW_MINIMIZE);
+    if (name == "Command5" && code == BN_CLICKED) ShowWindow(hwnd(), tray_ ? SW_HIDE : SW_MINIMIZE);
     if (name == "cmdOptions" && code == BN_CLICKED && optionsWindow_) optionsWindow_->Show();
     if (name == "txtName" && code == EN_CHANGE && !updatingName_)
         name_.SetText(TextOf((*controls_)["txtName"]));
@@ -211,39 +191,19 @@ void MainWindow::OnCommand(const std::string& name, int code) {
 
 void MainWindow::Paint(HDC dc) {
     RECT client;
-    GetClientRect(window_, &client);
+    GetClientRect(hwnd(), &client);
     FillRect(dc, &client, GetSysColorBrush(COLOR_BTNFACE));
     // The dark red border stands in for the missing window frame, 15 twips inside every edge.
     const int inset = TwipsToPixels(15, dpi_);
-    HPEN pen = CreatePen(PS_SOLID, 1, RGB(150, 0, 0));
-    HGDIOBJ oldPen = SelectObject(dc, pen);
-    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    const winbase::Pen pen(CreatePen(PS_SOLID, 1, RGB(150, 0, 0)));
+    const winbase::Selected drawing(dc, pen.get()), hollow(dc, GetStockObject(NULL_BRUSH));
     Rectangle(dc, inset, inset, client.right - inset, client.bottom - inset);
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
-    DeleteObject(pen);
-}
-
-LRESULT CALLBACK MainWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        self->window_ = hwnd;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    try {
-        if (self) return self->HandleMessage(msg, wParam, lParam);
-    } catch (...) {
-        // Nothing may cross the window procedure; the engine reports its own failures.
-    }
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
 }
 
 // A press of any mouse button on the title strip or the drag handle drags the window. The
 // press stops here: the button would take the focus and capture the mouse for a release that
 // the move loop has already taken.
-LRESULT CALLBACK MainWindow::DragHandleProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+LRESULT MainWindow::OnControlMessage(HWND control, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_LBUTTONDOWN:
         case WM_LBUTTONDBLCLK:
@@ -251,15 +211,15 @@ LRESULT CALLBACK MainWindow::DragHandleProc(HWND hwnd, UINT msg, WPARAM wParam, 
         case WM_RBUTTONDBLCLK:
         case WM_MBUTTONDOWN:
         case WM_MBUTTONDBLCLK:
-            DragWindow(self->window_);
-            InvalidateRect(self->window_, nullptr, TRUE);
-            if (hwnd == (*self->controls_)["Command6"]) SetFocus((*self->controls_)["cmd"]);
+            DragWindow(hwnd());
+            InvalidateRect(hwnd(), nullptr, TRUE);
+            if (control == (*controls_)["Command6"]) SetFocus((*controls_)["cmd"]);
             return 0;
     }
-    return CallWindowProcA(reinterpret_cast<WNDPROC>(GetPropA(hwnd, kOwnProc)), hwnd, msg, wParam, lParam);
+    return DefSubclassProc(control, msg, wParam, lParam);
 }
 
-LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_TIMER:
             if (wParam == kTimer1) engine_.Tick();
@@ -286,9 +246,8 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_PAINT: {
             PAINTSTRUCT ps;
-            HDC dc = BeginPaint(window_, &ps);
-            Paint(dc);
-            EndPaint(window_, &ps);
+            Paint(BeginPaint(hwnd(), &ps));
+            EndPaint(hwnd(), &ps);
             return 0;
         }
         case WM_PRINTCLIENT:
@@ -311,8 +270,12 @@ LRESULT MainWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         case WM_CLOSE:  // closed from outside: the unload path, without asking
             Exit();
+            return 0;
+        case WM_DESTROY:
+            PostQuitMessage(0);
+            return 0;
     }
-    return DefWindowProcA(window_, msg, wParam, lParam);
+    return Default(msg, wParam, lParam);
 }
 
 }  // namespace zarvik

@@ -1,7 +1,8 @@
 #pragma once
 
 // frmMain: the borderless main window. It owns the program's life: the engine ticking on its
-// timer, the tray icon, the name box, the title; every way out runs one exit path.
+// timer, the tray icon, the name box, the title; every way out runs one exit path, which ends
+// the message loop.
 
 #include "app/engine/Engine.h"
 #include "app/engine/FileErrorReport.h"
@@ -20,24 +21,22 @@
 #include "app/windows/WinInetFetcher.h"
 #include "app/windows/SystemClock.h"
 #include "app/windows/movie/MoviePlayer.h"
-
-#include <windows.h>
+#include "winbase/Window.h"
 
 #include <memory>
 #include <string>
 
 namespace zarvik {
 
-class MainWindow : public MainWindowPlacement {
+class MainWindow : public MainWindowPlacement, public winbase::Window<MainWindow> {
   public:
+    static constexpr const char* kClassName = "ZarvikMain";
+    static void Describe(WNDCLASSEXA& wc) { wc.hIcon = LoadIconA(wc.hInstance, MAKEINTRESOURCEA(1)); }
+
     explicit MainWindow(std::string programFolder);
-    ~MainWindow() override;
-    MainWindow(const MainWindow&) = delete;
-    MainWindow& operator=(const MainWindow&) = delete;
 
     // The start-up steps, then the window shows and the engine's timer starts.
     void Start();
-    HWND window() const { return window_; }
 
     // clickcommand: the close button's question, and the exit path on Yes.
     void ClickCommand();
@@ -50,23 +49,24 @@ class MainWindow : public MainWindowPlacement {
     void ScreenSize(std::int32_t& width, std::int32_t& height) override;
     void MoveTo(std::int32_t left, std::int32_t top) override;
 
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    // The title strip and the drag handle beside the buttons.
+    LRESULT OnControlMessage(HWND control, UINT msg, WPARAM wParam, LPARAM lParam);
+
   private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK DragHandleProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void OnCommand(const std::string& name, int code);
     void OnTrayEvent(DISPID event);
     void Paint(HDC dc);
-    [[noreturn]] void Exit();
+    // The icon taken away, the place saved, the window destroyed: the message loop ends.
+    void Exit();
     int Twips(int pixels) const;
 
     std::string folder_;
     int dpi_;
-    HWND window_ = nullptr;
     std::unique_ptr<ControlTable> controls_;
     std::unique_ptr<MoviePlayer> title_;
     HWND image1_ = nullptr;
-    HFONT titleFont_ = nullptr;
+    winbase::Font titleFont_;
 
     IniSettingsStore settings_;
     OptionModel options_;
@@ -83,7 +83,7 @@ class MainWindow : public MainWindowPlacement {
     std::unique_ptr<OptionsWindow> optionsWindow_;
     WinInetFetcher fetcher_;
     std::unique_ptr<UpdaterWindow> updater_;
-    ControlHost* tray_ = nullptr;
+    winbase::ComPtr<ControlHost> tray_;
     bool updatingName_ = false;
 };
 

@@ -1,9 +1,11 @@
 #include "app/windows/OptionsWindow.h"
 
+#include "app/windows/ModalLoop.h"
+#include "app/windows/ScreenDpi.h"
+
 namespace zarvik {
 namespace {
 
-constexpr char kClass[] = "ZarvikOptions";
 enum MenuId : UINT { kShow = 1, kOptions, kCommands, kReadme, kCredits, kExit, kStartGame };
 
 struct Box {
@@ -64,12 +66,6 @@ std::string TextOf(HWND hwnd) {
     return text;
 }
 
-HFONT Font(const char* face, int tenthsOfPoint, int weight, int dpi) {
-    return CreateFontA(-MulDiv(tenthsOfPoint, dpi, 720), 0, 0, 0, weight, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                       OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, VARIABLE_PITCH | FF_SWISS,
-                       face);
-}
-
 void Fill(HWND list, const std::vector<std::string>& entries, std::vector<std::string>& shown) {
     if (entries == shown) return;
     SendMessageA(list, WM_SETREDRAW, FALSE, 0);
@@ -88,36 +84,24 @@ OptionsWindow::OptionsWindow(std::string programFolder, OptionModel& options, Ac
     : options_(options),
       actions_(std::move(actions)),
       suite_(std::move(programFolder), options, dialogs ? *dialogs : ownDialogs_, actions_.loadSettings) {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    RegisterWindowClass(kClass, WindowProc, true);
     const int dpi = ScreenDpi();
     const DWORD style = WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
     RECT rect = {0, 0, TwipsToPixels(6915, dpi), TwipsToPixels(5385, dpi)};
     AdjustWindowRect(&rect, style, FALSE);
-    window_ =
-        CreateWindowExA(WS_EX_CONTROLPARENT, kClass, "Editing Suite", style, CW_USEDEFAULT, CW_USEDEFAULT,
-                        rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr, instance, this);
-    controls_ = std::make_unique<ControlTable>(window_, Rows(), dpi);
+    ownDialogs_.owner = Create(WS_EX_CONTROLPARENT, "Editing Suite", style, CW_USEDEFAULT, CW_USEDEFAULT,
+                               rect.right - rect.left, rect.bottom - rect.top, nullptr);
+    controls_ = std::make_unique<ControlTable>(hwnd(), Rows(), dpi);
     // The two labels with fonts of their own; the rest have the table's.
-    boldFont_ = Font("MS Sans Serif", 83, FW_BOLD, dpi);
-    infoFont_ = Font("Arial", 113, FW_NORMAL, dpi);
+    boldFont_ = SansFont("MS Sans Serif", 83, FW_BOLD, dpi);
+    infoFont_ = SansFont("Arial", 113, FW_NORMAL, dpi);
     // lblInfo never has a text: there is nothing to show.
     ShowWindow((*controls_)["lblInfo"], SW_HIDE);
-    SendMessageA((*controls_)["Label4"], WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_), FALSE);
-    SendMessageA((*controls_)["Label1"], WM_SETFONT, reinterpret_cast<WPARAM>(infoFont_), FALSE);
+    SendMessageA((*controls_)["Label4"], WM_SETFONT, reinterpret_cast<WPARAM>(boldFont_.get()), FALSE);
+    SendMessageA((*controls_)["Label1"], WM_SETFONT, reinterpret_cast<WPARAM>(infoFont_.get()), FALSE);
     SendMessageA((*controls_)["Text1"], EM_SETREADONLY, FALSE, 0);
     suite_.Load();
     Refresh();
     ShowView();
-}
-
-OptionsWindow::~OptionsWindow() {
-    if (window_) {
-        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
-        DestroyWindow(window_);
-    }
-    if (boldFont_) DeleteObject(boldFont_);
-    if (infoFont_) DeleteObject(infoFont_);
 }
 
 void OptionsWindow::Refresh() {
@@ -156,19 +140,19 @@ void OptionsWindow::ReloadIfClosed() {
 
 void OptionsWindow::Show() {
     ReloadIfClosed();
-    ShowWindow(window_, IsIconic(window_) ? SW_RESTORE : SW_SHOW);
-    SetForegroundWindow(window_);
+    ShowWindow(hwnd(), IsIconic(hwnd()) ? SW_RESTORE : SW_SHOW);
+    SetForegroundWindow(hwnd());
 }
 
 void OptionsWindow::ShowModal() {
-    if (IsWindowVisible(window_)) {  // already open: to the front is all a modal show could add
+    if (IsWindowVisible(hwnd())) {  // already open: to the front is all a modal show could add
         Show();
         return;
     }
     const bool disable = actions_.owner && IsWindowEnabled(actions_.owner);
     if (disable) EnableWindow(actions_.owner, FALSE);
     Show();
-    RunModalLoop(window_, [this] { return IsWindowVisible(window_) && !IsIconic(window_); });
+    RunModalLoop(hwnd(), [this] { return IsWindowVisible(hwnd()) && !IsIconic(hwnd()); });
     if (disable) EnableWindow(actions_.owner, TRUE);
 }
 
@@ -250,32 +234,19 @@ void OptionsWindow::OnCommand(const std::string& name, int code, HWND control) {
         if (name == "Command7") suite_.ShowReadme();
         if (name == "Command1") ShowCommand();
         if (name == "Command8" && actions_.update) actions_.update();
-        if (name == "cmdAbout" && actions_.credits) actions_.credits(window_);
+        if (name == "cmdAbout" && actions_.credits) actions_.credits(hwnd());
     } else {
         return;
     }
     ShowView();
 }
 
-LRESULT CALLBACK OptionsWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE)
-        SetWindowLongPtrA(
-            hwnd, GWLP_USERDATA,
-            reinterpret_cast<LONG_PTR>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams));
-    auto* self = reinterpret_cast<OptionsWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    try {
-        if (self && self->controls_) return self->HandleMessage(msg, wParam, lParam);
-    } catch (...) {
-        // Nothing may cross the window procedure; the suite reports its own failures.
-    }
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
-}
-
-LRESULT OptionsWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT OptionsWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (!controls_) return Default(msg, wParam, lParam);
     switch (msg) {
         case WM_CLOSE:
             // Closed: hidden, and loaded anew (settings, lists) the next time it is used.
-            ShowWindow(window_, SW_HIDE);
+            ShowWindow(hwnd(), SW_HIDE);
             closed_ = true;
             return 0;
         case WM_VKEYTOITEM:
@@ -291,7 +262,7 @@ LRESULT OptionsWindow::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
                     OnCommand(*name, HIWORD(wParam), reinterpret_cast<HWND>(lParam));
             return 0;
     }
-    return DefWindowProcA(window_, msg, wParam, lParam);
+    return Default(msg, wParam, lParam);
 }
 
 }  // namespace zarvik

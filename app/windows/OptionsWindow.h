@@ -8,16 +8,18 @@
 #include "app/windows/ControlTable.h"
 #include "app/window-rules/EditingSuite.h"
 #include "app/windows/Win32Dialogs.h"
-
-#include <windows.h>
+#include "winbase/Window.h"
 
 #include <functional>
 #include <memory>
 
 namespace zarvik {
 
-class OptionsWindow {
+class OptionsWindow : public winbase::Window<OptionsWindow> {
   public:
+    static constexpr const char* kClassName = "ZarvikOptions";
+    static void Describe(WNDCLASSEXA& wc) { wc.hIcon = LoadIconA(wc.hInstance, MAKEINTRESOURCEA(1)); }
+
     struct Actions {
         std::function<void()> show;               // mnuShow: the main window
         std::function<void()> exit;               // mnuExit: the main window's close with its question
@@ -31,11 +33,8 @@ class OptionsWindow {
     // `dialogs` answers the boxes; the system's own when null.
     OptionsWindow(std::string programFolder, OptionModel& options, Actions actions,
                   SuiteDialogs* dialogs = nullptr);
-    ~OptionsWindow();
-    OptionsWindow(const OptionsWindow&) = delete;
-    OptionsWindow& operator=(const OptionsWindow&) = delete;
 
-    HWND window() const { return window_; }
+    HWND window() const { return hwnd(); }
     HWND operator[](const std::string& name) const { return (*controls_)[name]; }
     const EditingSuite& suite() const { return suite_; }
 
@@ -46,21 +45,19 @@ class OptionsWindow {
     void PopUpTrayMenu(HWND owner);
     // Shows the option model's state in the boxes.
     void Refresh();
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
   private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void OnCommand(const std::string& name, int code, HWND control);
     void ShowView();
     void ReloadIfClosed();
 
     OptionModel& options_;
     Actions actions_;
-    HWND window_ = nullptr;
-    Win32SuiteDialogs ownDialogs_{window_};
+    Win32SuiteDialogs ownDialogs_;
     EditingSuite suite_;
     std::unique_ptr<ControlTable> controls_;
-    HFONT boldFont_ = nullptr, infoFont_ = nullptr;
+    winbase::Font boldFont_, infoFont_;
     std::vector<std::string> shownMaps_, shownKeys_;
     bool refreshing_ = false;
     bool closed_ = false;  // closed by the user: the next use loads it anew

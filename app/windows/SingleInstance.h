@@ -1,6 +1,6 @@
 #pragma once
 
-#include <windows.h>
+#include "winbase/Own.h"
 
 namespace zarvik {
 
@@ -8,20 +8,15 @@ namespace zarvik {
 // before it reads or writes anything. The running copy is not disturbed.
 class SingleInstance {
   public:
-    explicit SingleInstance(const char* name = "Local\\Zarvik.SingleInstance");
-    ~SingleInstance();
-    SingleInstance(const SingleInstance&) = delete;
-    SingleInstance& operator=(const SingleInstance&) = delete;
+    explicit SingleInstance(const char* name = "Local\\Zarvik.SingleInstance")
+        : mutex_(CreateMutexA(nullptr, FALSE, name)),
+          another_(mutex_ && GetLastError() == ERROR_ALREADY_EXISTS) {}
 
     bool AnotherIsRunning() const { return another_; }
 
   private:
-    HANDLE mutex_ = nullptr;
-    bool another_ = false;
+    winbase::Handle mutex_;
+    bool another_;
 };
-
-// Lets the user drag `window` by pressing on something that is not its caption: the system's
-// move loop runs as if the caption bar had been pressed, until the button is released.
-void DragWindow(HWND window);
 
 }  // namespace zarvik

@@ -1,5 +1,6 @@
 #include "app/windows/UpdaterWindow.h"
 
+#include "app/windows/ScreenDpi.h"
 #include "zarvik/Version.h"
 
 #include <cstring>
@@ -7,7 +8,6 @@
 namespace zarvik {
 namespace {
 
-constexpr char kUpdateClass[] = "ZarvikUpdate";
 constexpr int kClientWidth = 4680, kSmallHeight = 1140, kTallHeight = 1740;
 
 std::vector<ControlRow> Rows() {
@@ -21,60 +21,49 @@ std::vector<ControlRow> Rows() {
 }  // namespace
 
 UpdaterWindow::UpdaterWindow(std::string site, Fetcher& fetcher, SuiteDialogs* dialogs)
-    : site_(std::move(site)), fetcher_(fetcher), dialogs_(dialogs ? *dialogs : ownDialogs_) {
-    RegisterWindowClass(kUpdateClass, WindowProc, true);
-}
-
-UpdaterWindow::~UpdaterWindow() {
-    if (window_) {
-        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
-        DestroyWindow(window_);
-    }
-}
+    : site_(std::move(site)), fetcher_(fetcher), dialogs_(dialogs ? *dialogs : ownDialogs_) {}
 
 void UpdaterWindow::Open() {
-    if (window_) {
-        ShowWindow(window_, SW_SHOW);
-        SetForegroundWindow(window_);
+    if (hwnd()) {
+        ShowWindow(hwnd(), SW_SHOW);
+        SetForegroundWindow(hwnd());
         return;
     }
     dpi_ = ScreenDpi();
     const DWORD style = WS_CAPTION | WS_SYSMENU;
     RECT outer = {0, 0, TwipsToPixels(kClientWidth, dpi_), 100};
     AdjustWindowRect(&outer, style, FALSE);
-    window_ = CreateWindowExA(WS_EX_CONTROLPARENT, kUpdateClass, "Update Zarvik", style, CW_USEDEFAULT,
-                              CW_USEDEFAULT, outer.right - outer.left, TwipsToPixels(kSmallHeight, dpi_),
-                              nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
-    if (!window_) return;
-    SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    controls_ = std::make_unique<ControlTable>(window_, Rows(), dpi_);
+    ownDialogs_.owner = Create(WS_EX_CONTROLPARENT, "Update Zarvik", style, CW_USEDEFAULT, CW_USEDEFAULT,
+                               outer.right - outer.left, TwipsToPixels(kSmallHeight, dpi_), nullptr);
+    if (!hwnd()) return;
+    controls_ = std::make_unique<ControlTable>(hwnd(), Rows(), dpi_);
     ++openings_;
     Check();
 }
 
 void UpdaterWindow::SetStatus(const std::string& text) {
     SetWindowTextA((*controls_)["lblStatus"], text.c_str());
-    ::UpdateWindow(window_);
+    ::UpdateWindow(hwnd());
 }
 
 void UpdaterWindow::SetOuterHeight(int twips) {
     RECT r;
-    GetWindowRect(window_, &r);
-    SetWindowPos(window_, nullptr, 0, 0, r.right - r.left, TwipsToPixels(twips, dpi_),
+    GetWindowRect(hwnd(), &r);
+    SetWindowPos(hwnd(), nullptr, 0, 0, r.right - r.left, TwipsToPixels(twips, dpi_),
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 void UpdaterWindow::Check() {
     address_ = site_ + "files/zarvik.zip";
     SetOuterHeight(kSmallHeight);
-    ShowWindow(window_, SW_SHOW);
+    ShowWindow(hwnd(), SW_SHOW);
     SetStatus("Checking for update...");
     // The fetches let this thread's windows work: this one may be closed meanwhile, and opened
     // anew with a check of its own.
     const int opening = openings_;
     const UpdateOutcome outcome =
         CheckForUpdate(fetcher_, site_, ZARVIK_VERSION_MAJOR, ZARVIK_VERSION_MINOR, ZARVIK_VERSION_PATCH);
-    if (!window_ || openings_ != opening) return;
+    if (!hwnd() || openings_ != opening) return;
     address_ = outcome.downloadAddress;
     SetStatus(outcome.status);
     if (outcome.updateFound) SetOuterHeight(kTallHeight);
@@ -92,7 +81,7 @@ void UpdaterWindow::OpenDownload() {
 
 void UpdaterWindow::CopyAddress() {
     if (!dialogs_.Ask("Copy Update URL to Clipboard?", "Copy URL")) return;
-    if (!OpenClipboard(window_)) return;
+    if (!OpenClipboard(hwnd())) return;
     EmptyClipboard();
     if (HGLOBAL text = GlobalAlloc(GMEM_MOVEABLE, address_.size() + 1)) {
         std::memcpy(GlobalLock(text), address_.c_str(), address_.size() + 1);
@@ -102,21 +91,15 @@ void UpdaterWindow::CopyAddress() {
     CloseClipboard();
 }
 
-LRESULT CALLBACK UpdaterWindow::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    auto* self = reinterpret_cast<UpdaterWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (self && self->controls_) {
-        if (msg == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
-            const std::string* name = self->controls_->NameOf(LOWORD(wParam));
-            if (name && *name == "Command1") self->OpenDownload();
-            if (name && *name == "Command2") self->CopyAddress();
-            return 0;
-        }
-        if (msg == WM_NCDESTROY) {  // closed: nothing is kept, the next opening checks again
-            self->window_ = nullptr;
-            self->controls_.reset();
-        }
+LRESULT UpdaterWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (controls_ && msg == WM_COMMAND && HIWORD(wParam) == BN_CLICKED) {
+        const std::string* name = controls_->NameOf(LOWORD(wParam));
+        if (name && *name == "Command1") OpenDownload();
+        if (name && *name == "Command2") CopyAddress();
+        return 0;
     }
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) controls_.reset();  // closed: nothing is kept, the next opening checks again
+    return Default(msg, wParam, lParam);
 }
 
 }  // namespace zarvik

@@ -8,32 +8,32 @@
 #include "app/window-rules/EditingSuite.h"
 #include "app/window-rules/UpdateCheck.h"
 #include "app/windows/Win32Dialogs.h"
-
-#include <windows.h>
+#include "winbase/Window.h"
 
 #include <memory>
 #include <string>
 
 namespace zarvik {
 
-class UpdaterWindow {
+class UpdaterWindow : public winbase::Window<UpdaterWindow> {
   public:
+    static constexpr const char* kClassName = "ZarvikUpdate";
+    static void Describe(WNDCLASSEXA& wc) { wc.hIcon = LoadIconA(wc.hInstance, MAKEINTRESOURCEA(1)); }
+
     // `site` is the update site's base address; `dialogs` shows the boxes and starts the
     // browser (the system's own when null).
     UpdaterWindow(std::string site, Fetcher& fetcher, SuiteDialogs* dialogs = nullptr);
-    ~UpdaterWindow();
-    UpdaterWindow(const UpdaterWindow&) = delete;
-    UpdaterWindow& operator=(const UpdaterWindow&) = delete;
 
     // Shows the window without modality. A closed window opens anew and checks again; an
     // open one only comes to the front.
     void Open();
-    HWND window() const { return window_; }
+    HWND window() const { return hwnd(); }
     HWND operator[](const std::string& name) const { return controls_ ? (*controls_)[name] : nullptr; }
     const std::string& DownloadAddress() const { return address_; }
 
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+
   private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     void SetStatus(const std::string& text);
     void SetOuterHeight(int twips);
     void Check();
@@ -42,8 +42,7 @@ class UpdaterWindow {
 
     std::string site_;
     Fetcher& fetcher_;
-    HWND window_ = nullptr;
-    Win32SuiteDialogs ownDialogs_{window_};
+    Win32SuiteDialogs ownDialogs_;
     SuiteDialogs& dialogs_;
     int dpi_ = 96;
     std::unique_ptr<ControlTable> controls_;

@@ -1,6 +1,7 @@
 #include "app/windows/Win32Dialogs.h"
 
 #include "app/windows/InputBox.h"
+#include "winbase/Own.h"
 
 #include <commdlg.h>
 
@@ -45,27 +46,35 @@ std::string ProgramPath(std::string program) {
     return "";
 }
 
+// Once the program is on its way out (a WM_QUIT waits for the outer loop), no box shows: a box
+// the player's exit interrupted answers as cancelled, and what follows it must not ask again.
+bool Quitting() {
+    MSG msg;
+    return PeekMessageA(&msg, nullptr, WM_QUIT, WM_QUIT, PM_NOREMOVE);
+}
+
 }  // namespace
 
 std::string Win32SuiteDialogs::Input(const std::string& prompt, const std::string& title,
                                      const std::string& answer) {
-    return InputBox(owner_, prompt, title, answer);
+    return Quitting() ? "" : InputBox(owner, prompt, title, answer);
 }
 
 void Win32SuiteDialogs::Tell(const std::string& text) {
-    MessageBoxA(owner_, text.c_str(), "Zarvik", MB_OK);
+    if (!Quitting()) MessageBoxA(owner, text.c_str(), "Zarvik", MB_OK);
 }
 
 bool Win32SuiteDialogs::Ask(const std::string& text, const std::string& title) {
-    return MessageBoxA(owner_, text.c_str(), title.c_str(), MB_YESNO) == IDYES;
+    return !Quitting() && MessageBoxA(owner, text.c_str(), title.c_str(), MB_YESNO) == IDYES;
 }
 
 std::string Win32SuiteDialogs::ChooseEditor(const std::string& current) {
+    if (Quitting()) return "";
     char file[MAX_PATH] = {};
     current.copy(file, sizeof file - 1);
     OPENFILENAMEA ofn = {};
     ofn.lStructSize = sizeof ofn;
-    ofn.hwndOwner = owner_;
+    ofn.hwndOwner = owner;
     ofn.lpstrFilter = "Executable Files (*.exe)\0*.exe\0";
     ofn.lpstrFile = file;
     ofn.nMaxFile = sizeof file;
@@ -90,8 +99,7 @@ StartResult Win32SuiteDialogs::Start(const std::string& commandLine, bool maximi
         return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND ? StartResult::NotFound
                                                                               : StartResult::Failed;
     }
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
+    winbase::Handle thread(pi.hThread), process(pi.hProcess);
     return StartResult::Started;
 }
 

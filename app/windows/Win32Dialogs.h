@@ -11,7 +11,7 @@ namespace zarvik {
 // The boxes as a player sees them: input box, message boxes, the file-open box, the shell.
 class Win32SuiteDialogs : public SuiteDialogs {
   public:
-    explicit Win32SuiteDialogs(HWND& owner) : owner_(owner) {}
+    explicit Win32SuiteDialogs(HWND window = nullptr) : owner(window) {}
     std::string Input(const std::string& prompt, const std::string& title,
                       const std::string& answer) override;
     void Tell(const std::string& text) override;
@@ -19,8 +19,7 @@ class Win32SuiteDialogs : public SuiteDialogs {
     std::string ChooseEditor(const std::string& current) override;
     StartResult Start(const std::string& commandLine, bool maximized) override;
 
-  private:
-    HWND& owner_;
+    HWND owner;  // the boxes' owner
 };
 
 }  // namespace zarvik

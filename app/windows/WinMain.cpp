@@ -31,17 +31,21 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR commandLine, int) {
         return 0;
     }
     OleInitialize(nullptr);
-    zarvik::MainWindow main(zarvik::IniSettingsStore::ProgramFolder());
-    main.Start();
-    if (startGame) main.StartGame();
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
-        // Only keys move between controls; asking for the active window is a trip to the
-        // window server under Wine, too dear for every 10 ms timer message.
-        const bool key = msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST;
-        if (key && IsDialogMessageA(GetActiveWindow(), &msg)) continue;
-        TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+    {
+        // Its exit destroys the window, which ends the loop; the control goes before OLE does.
+        zarvik::MainWindow main(zarvik::IniSettingsStore::ProgramFolder());
+        main.Start();
+        if (startGame) main.StartGame();
+        MSG msg;
+        while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+            // Only keys move between controls; asking for the active window is a trip to the
+            // window server under Wine, too dear for every 10 ms timer message.
+            const bool key = msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST;
+            if (key && IsDialogMessageA(GetActiveWindow(), &msg)) continue;
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
     }
+    OleUninitialize();
     return 0;
 }
