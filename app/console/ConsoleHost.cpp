@@ -1,5 +1,7 @@
 #include "app/console/ConsoleHost.h"
 
+#include "winbase/Own.h"
+
 #include <cstring>
 
 namespace zarvik {
@@ -35,8 +37,8 @@ std::string ThisProgram() {
 }
 
 template <typename T>
-T* View(HANDLE mapping) {
-    return static_cast<T*>(MapViewOfFile(mapping, FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, sizeof(T)));
+winbase::MappedView View(const winbase::Handle& mapping) {
+    return winbase::MappedView(MapViewOfFile(mapping.get(), FILE_MAP_READ | FILE_MAP_WRITE, 0, 0, sizeof(T)));
 }
 
 // Starts `exe` hidden in `folder` and waits until the host it leads to has answered in `job`.
@@ -52,7 +54,7 @@ DWORD RunHost(const std::string& exe, std::string commandLine, DWORD flags, cons
     if (!CreateProcessA(exe.c_str(), commandLine.data(), nullptr, nullptr, FALSE, flags, nullptr,
                         folder.empty() ? nullptr : folder.c_str(), &startup, &made))
         return GetLastError();
-    CloseHandle(made.hThread);
+    const winbase::Handle process(made.hProcess), thread(made.hThread);
     const HANDLE waits[] = {answered, made.hProcess};
     const DWORD woke = WaitForMultipleObjects(2, waits, FALSE, kStartTimeoutMs);
     DWORD error = ERROR_TIMEOUT;
@@ -61,7 +63,6 @@ DWORD RunHost(const std::string& exe, std::string commandLine, DWORD flags, cons
         error = ERROR_PROCESS_ABORTED;
     // Not left waiting: a conhost.exe whose host failed would wait for a client that never comes.
     if (error) TerminateProcess(made.hProcess, 1);
-    CloseHandle(made.hProcess);
     return error;
 }
 
@@ -77,28 +78,26 @@ DWORD MakeConsole(bool attached) {
     if (!window) return ERROR_INVALID_WINDOW_HANDLE;
     // Only a console window shown: hiding one that a terminal took over would minimise it.
     if (IsWindowVisible(window)) ShowWindow(window, SW_HIDE);
-    HANDLE output = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
-    if (output != INVALID_HANDLE_VALUE) {
-        SetConsoleScreenBufferSize(output, {kWidth, kHeight});
-        CloseHandle(output);
-    }
+    const winbase::FileHandle output(CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                                 0, nullptr));
+    if (output) SetConsoleScreenBufferSize(output.get(), {kWidth, kHeight});
     return 0;
 }
 
 // The record a Zarvik started later finds the game by; it goes when this process ends.
-DWORD KeepRecord(HANDLE& record) {
-    record = CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(DWORD), kGameRecordName);
+DWORD KeepRecord(winbase::Handle& record) {
+    record.reset(
+        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(DWORD), kGameRecordName));
     if (!record) return GetLastError();
     if (GetLastError() == ERROR_ALREADY_EXISTS) return ERROR_ALREADY_EXISTS;  // a game of ours runs
-    DWORD* id = View<DWORD>(record);
+    const winbase::MappedView id = View<DWORD>(record);
     if (!id) return GetLastError();
-    *id = GetCurrentProcessId();
-    UnmapViewOfFile(id);
+    *static_cast<DWORD*>(id.get()) = GetCurrentProcessId();
     return 0;
 }
 
-DWORD StartGame(const StartJob& job, HANDLE& game) {
+DWORD StartGame(const StartJob& job, winbase::Handle& game) {
     std::string commandLine(job.commandLine, strnlen(job.commandLine, sizeof job.commandLine));
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
@@ -107,8 +106,8 @@ DWORD StartGame(const StartJob& job, HANDLE& game) {
     if (!CreateProcessA(job.program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
                         &made))
         return GetLastError();
-    CloseHandle(made.hThread);
-    game = made.hProcess;
+    const winbase::Handle thread(made.hThread);
+    game.reset(made.hProcess);
     return 0;
 }
 
@@ -122,11 +121,12 @@ DWORD StartConsoleHost(const std::string& program, const std::string& arguments,
     // Named, so that nothing of ours has to be inherited.
     const std::string name = "Local\\Zarvik.GameStart." + std::to_string(GetCurrentProcessId()) + "." +
                              std::to_string(GetTickCount());
-    HANDLE mapping =
-        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(StartJob), (name + ".Job").c_str());
+    const winbase::Handle mapping(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
+                                                     sizeof(StartJob), (name + ".Job").c_str()));
     if (!mapping) return GetLastError();
-    StartJob* job = View<StartJob>(mapping);
-    HANDLE answered = job ? CreateEventA(nullptr, TRUE, FALSE, name.c_str()) : nullptr;
+    const winbase::MappedView view = View<StartJob>(mapping);
+    auto* job = static_cast<StartJob*>(view.get());
+    const winbase::Handle answered(job ? CreateEventA(nullptr, TRUE, FALSE, name.c_str()) : nullptr);
     DWORD error = answered ? 0 : GetLastError();
     if (!error) {
         program.copy(job->program, sizeof job->program - 1);
@@ -140,29 +140,22 @@ DWORD StartConsoleHost(const std::string& program, const std::string& arguments,
         char system[MAX_PATH] = {};
         GetSystemDirectoryA(system, MAX_PATH);
         const std::string conhost = std::string(system) + "\\conhost.exe";
-        error = RunHost(conhost, "\"" + conhost + "\" " + host + kAttached + " " + name, 0, folder, *job, answered);
+        error = RunHost(conhost, "\"" + conhost + "\" " + host + kAttached + " " + name, 0, folder, *job,
+                        answered.get());
         if (error) {
-            ResetEvent(answered);
-            error = RunHost(self, host + kOwn + " " + name, DETACHED_PROCESS, folder, *job, answered);
+            ResetEvent(answered.get());
+            error = RunHost(self, host + kOwn + " " + name, DETACHED_PROCESS, folder, *job, answered.get());
         }
         if (!error) hostId = job->hostId;
     }
-    if (answered) CloseHandle(answered);
-    if (job) UnmapViewOfFile(job);
-    CloseHandle(mapping);
     return error;
 }
 
 DWORD RunningConsoleHost() {
-    HANDLE record = OpenFileMappingA(FILE_MAP_READ, FALSE, kGameRecordName);
+    const winbase::Handle record(OpenFileMappingA(FILE_MAP_READ, FALSE, kGameRecordName));
     if (!record) return 0;
-    DWORD hostId = 0;
-    if (const auto* id = static_cast<const DWORD*>(MapViewOfFile(record, FILE_MAP_READ, 0, 0, sizeof(DWORD)))) {
-        hostId = *id;
-        UnmapViewOfFile(id);
-    }
-    CloseHandle(record);
-    return hostId;
+    const winbase::MappedView id(MapViewOfFile(record.get(), FILE_MAP_READ, 0, 0, sizeof(DWORD)));
+    return id ? *static_cast<const DWORD*>(id.get()) : 0;
 }
 
 int RunConsoleHost(const char* commandLine) {
@@ -174,28 +167,25 @@ int RunConsoleHost(const char* commandLine) {
     if (nameStart == std::string::npos) return ERROR_BAD_ARGUMENTS;
     const bool attached = rest.substr(0, modeEnd) == kAttached;
     const std::string name = rest.substr(nameStart);
-    HANDLE mapping = OpenFileMappingA(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, (name + ".Job").c_str());
+    winbase::Handle mapping(OpenFileMappingA(FILE_MAP_READ | FILE_MAP_WRITE, FALSE, (name + ".Job").c_str()));
     if (!mapping) return static_cast<int>(GetLastError());
-    StartJob* job = View<StartJob>(mapping);
+    winbase::MappedView view = View<StartJob>(mapping);
+    auto* job = static_cast<StartJob*>(view.get());
     if (!job) return static_cast<int>(GetLastError());
 
-    HANDLE record = nullptr;
-    HANDLE game = nullptr;
+    winbase::Handle record, game;
     DWORD error = MakeConsole(attached);
     if (!error) error = KeepRecord(record);
     if (!error) error = StartGame(*job, game);
     // Gone before Zarvik tries another way, so that the next host may keep it.
-    if (error && record) CloseHandle(record);
+    if (error) record.reset();
     job->error = error;
     job->hostId = GetCurrentProcessId();
-    UnmapViewOfFile(job);
-    CloseHandle(mapping);
-    if (HANDLE answered = OpenEventA(EVENT_MODIFY_STATE, FALSE, name.c_str())) {
-        SetEvent(answered);
-        CloseHandle(answered);
-    }
+    view.reset();
+    mapping.reset();
+    SetEvent(winbase::Handle(OpenEventA(EVENT_MODIFY_STATE, FALSE, name.c_str())).get());
     if (error) return static_cast<int>(error);
-    WaitForSingleObject(game, INFINITE);
+    WaitForSingleObject(game.get(), INFINITE);
     return 0;
 }
 

@@ -68,36 +68,32 @@ DWORD TextConsoleLink::Reattach() {
 DWORD TextConsoleLink::Attach(DWORD hostId) {
     End();
     // Kept when attaching fails: the game runs, and is not started twice.
-    game_.hProcess = OpenProcess(SYNCHRONIZE, FALSE, hostId);
-    if (!game_.hProcess) return GetLastError();
-    game_.dwProcessId = hostId;
+    game_.reset(OpenProcess(SYNCHRONIZE, FALSE, hostId));
+    if (!game_) return GetLastError();
     // A console we were given (started from one) is the player's, not the game's.
     FreeConsole();
     const auto failed = [] { return GetLastError() ? GetLastError() : ERROR_INVALID_HANDLE; };
     if (!AttachConsole(hostId)) return failed();
     attached_ = true;
-    input_ = CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_EXISTING, 0, nullptr);
-    if (input_ == INVALID_HANDLE_VALUE) return failed();
-    output_ = CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                          OPEN_EXISTING, 0, nullptr);
-    return output_ == INVALID_HANDLE_VALUE ? failed() : 0;
+    input_.reset(CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, 0, nullptr));
+    if (!input_) return failed();
+    output_.reset(CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                              nullptr, OPEN_EXISTING, 0, nullptr));
+    return output_ ? 0 : failed();
 }
 
 bool TextConsoleLink::Running() {
-    if (!game_.hProcess) return false;
-    if (WaitForSingleObject(game_.hProcess, 0) == WAIT_TIMEOUT) return true;
+    if (!game_) return false;
+    if (WaitForSingleObject(game_.get(), 0) == WAIT_TIMEOUT) return true;
     End();
     return false;
 }
 
 void TextConsoleLink::End() {
-    if (game_.hProcess) CloseHandle(game_.hProcess);
-    if (game_.hThread) CloseHandle(game_.hThread);
-    game_ = {};
-    if (input_ != INVALID_HANDLE_VALUE) CloseHandle(input_);
-    if (output_ != INVALID_HANDLE_VALUE) CloseHandle(output_);
-    input_ = output_ = INVALID_HANDLE_VALUE;
+    game_.reset();
+    input_.reset();
+    output_.reset();
     // The console goes with the game; the next start makes a fresh one.
     if (attached_) FreeConsole();
     attached_ = false;
@@ -107,7 +103,7 @@ void TextConsoleLink::End() {
 
 bool TextConsoleLink::ReadScreen(Screen& screen) {
     CONSOLE_SCREEN_BUFFER_INFO info;
-    if (output_ == INVALID_HANDLE_VALUE || !GetConsoleScreenBufferInfo(output_, &info)) return false;
+    if (!output_ || !GetConsoleScreenBufferInfo(output_.get(), &info)) return false;
     screen.cursorRow = info.dwCursorPosition.Y;
     screen.width = info.dwSize.X;
     return screen.width > 0;
@@ -118,7 +114,7 @@ std::vector<std::string> TextConsoleLink::ReadRows(int first, int count, int wid
     if (count <= 0) return rows;
     std::string text(static_cast<std::size_t>(count) * static_cast<std::size_t>(width), ' ');
     DWORD read = 0;
-    ReadConsoleOutputCharacterA(output_, text.data(), static_cast<DWORD>(text.size()),
+    ReadConsoleOutputCharacterA(output_.get(), text.data(), static_cast<DWORD>(text.size()),
                                 {0, static_cast<SHORT>(first)}, &read);
     for (int r = 0; r < count; ++r) rows.push_back(text.substr(static_cast<std::size_t>(r * width), width));
     return rows;
@@ -165,8 +161,9 @@ std::optional<std::string> TextConsoleLink::LastLine(const Screen& screen) {
     if (row > 0) {
         std::string text(static_cast<std::size_t>(screen.width) + 1, ' ');
         DWORD read = 0;
-        ReadConsoleOutputCharacterA(output_, text.data(), static_cast<DWORD>(text.size()),
-                                    {static_cast<SHORT>(screen.width - 1), static_cast<SHORT>(row - 1)}, &read);
+        ReadConsoleOutputCharacterA(output_.get(), text.data(), static_cast<DWORD>(text.size()),
+                                    {static_cast<SHORT>(screen.width - 1), static_cast<SHORT>(row - 1)},
+                                    &read);
         if (text.front() == ' ' && text.back() == ' ') return std::string(TrimRow(std::string_view(text).substr(1)));
     }
     // A long line: rows joined upwards until its start is among them.
@@ -198,15 +195,16 @@ std::string TextConsoleLink::ReadOutput() {
 }
 
 bool TextConsoleLink::WaitAMoment(DWORD ms) {
-    if (!PumpPendingMessages() || !game_.hProcess) return false;
-    return MsgWaitForMultipleObjectsEx(1, &game_.hProcess, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE) != WAIT_OBJECT_0;
+    if (!PumpPendingMessages() || !game_) return false;
+    const HANDLE game = game_.get();
+    return MsgWaitForMultipleObjectsEx(1, &game, ms, QS_ALLINPUT, MWMO_INPUTAVAILABLE) != WAIT_OBJECT_0;
 }
 
 bool TextConsoleLink::WaitForInputTaken() {
     const DWORD busyAt = GetTickCount() + kBusyAfterMs;
     for (;;) {
         DWORD waiting = 0;
-        if (!GetNumberOfConsoleInputEvents(input_, &waiting)) return false;
+        if (!GetNumberOfConsoleInputEvents(input_.get(), &waiting)) return false;
         if (waiting == 0) return true;
         if (!WaitAMoment(Passed(busyAt) ? kBusyLookMs : 5)) return false;
     }
@@ -223,7 +221,7 @@ void TextConsoleLink::Type(const std::string& text, bool asCommand) {
         if (!WaitForInputTaken()) return;
         const DWORD count = static_cast<DWORD>(std::min(kPieceEvents, keys.size() - at));
         DWORD written = 0;
-        WriteConsoleInputA(input_, keys.data() + at, count, &written);
+        WriteConsoleInputA(input_.get(), keys.data() + at, count, &written);
     }
     if (!WaitForInputTaken()) return;
 

@@ -4,6 +4,7 @@
 // started by us inside a hidden console of our own, its rows read, its keys typed.
 
 #include "app/console-rules/ConsoleRows.h"
+#include "winbase/Own.h"
 
 #include <windows.h>
 
@@ -16,8 +17,6 @@ class TextConsoleLink {
   public:
     TextConsoleLink() = default;
     ~TextConsoleLink();
-    TextConsoleLink(const TextConsoleLink&) = delete;
-    TextConsoleLink& operator=(const TextConsoleLink&) = delete;
 
     // Starts `program` in a fresh hidden console, in the program's own folder, and attaches
     // to that console, unless the game we started runs still. 0 when it runs, else the
@@ -66,9 +65,9 @@ class TextConsoleLink {
     void Advance(const std::vector<std::string>& rows, int by);
     void End();
 
-    PROCESS_INFORMATION game_ = {};  // the console's host, which lives as long as the game
-    HANDLE input_ = INVALID_HANDLE_VALUE;
-    HANDLE output_ = INVALID_HANDLE_VALUE;
+    winbase::Handle game_;  // the console's host, which lives as long as the game
+    winbase::FileHandle input_;
+    winbase::FileHandle output_;
     bool attached_ = false;
     ReadMark mark_;
     bool pastMark_ = false;  // a complete line stands past the mark

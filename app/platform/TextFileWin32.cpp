@@ -1,5 +1,6 @@
 // The store's file primitives on Windows.
 #include "app/store/TextFile.h"
+#include "winbase/Own.h"
 
 #include <windows.h>
 
@@ -30,27 +31,26 @@ std::vector<std::string> FileNames(const std::string& folder) {
     // "*" and not "*.txt": a pattern also matches the short 8.3 names, so "*.txt" would find
     // "x.txt1" too.
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((folder + "\\*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return names;
+    const winbase::Owner<HANDLE, &FindClose, true> search(FindFirstFileA((folder + "\\*").c_str(), &found));
+    if (!search) return names;
     do {
         if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
+    } while (FindNextFileA(search.get(), &found));
     return names;
 }
 
 void ReplaceWhole(const std::string& path, const std::string& content) {
     if (IsReadOnly(path)) Fail(75, "Path/File access error", path);
     const std::string temp = path + ".new";
-    HANDLE file =
-        CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) Fail(75, "Path/File access error", temp);
+    winbase::FileHandle file(
+        CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) Fail(75, "Path/File access error", temp);
     DWORD written = 0;
-    const bool ok = (content.empty() || (WriteFile(file, content.data(), static_cast<DWORD>(content.size()),
-                                                   &written, nullptr) &&
+    const bool ok = (content.empty() || (WriteFile(file.get(), content.data(),
+                                                   static_cast<DWORD>(content.size()), &written, nullptr) &&
                                          written == content.size())) &&
-                    FlushFileBuffers(file);
-    CloseHandle(file);
+                    FlushFileBuffers(file.get());
+    file.reset();  // closed before it replaces the old file
     if (!ok) {
         DeleteFileA(temp.c_str());
         Fail(57, "Device I/O error", path);

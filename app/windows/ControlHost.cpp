@@ -2,8 +2,6 @@
 
 #include <olectl.h>
 
-#include <new>
-
 namespace zarvik {
 
 ControlHost::ControlHost(HWND parent, const RECT& rect, EventHandler onEvent)
@@ -20,71 +18,51 @@ HRESULT ControlHost::Create(const wchar_t* progId, HWND parent, const RECT& rect
     CLSID clsid;
     HRESULT hr = CLSIDFromProgID(progId, &clsid);
     if (FAILED(hr)) return hr;
-    auto* host = new (std::nothrow) ControlHost(parent, rect, std::move(onEvent));
+    auto host = winbase::Make<ControlHost>(parent, rect, std::move(onEvent));
     if (!host) return E_OUTOFMEMORY;
-    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                          reinterpret_cast<void**>(&host->control_));
+    hr = CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, host->control_.put_void());
 
     // Events: the control names its event interface itself.
     if (SUCCEEDED(hr)) {
-        IProvideClassInfo2* classInfo = nullptr;
-        IConnectionPointContainer* container = nullptr;
+        winbase::ComPtr<IProvideClassInfo2> classInfo;
+        winbase::ComPtr<IConnectionPointContainer> container;
         GUID events = GUID_NULL;
-        if (SUCCEEDED(host->control_->QueryInterface(IID_IProvideClassInfo2,
-                                                     reinterpret_cast<void**>(&classInfo)))) {
+        if (SUCCEEDED(host->control_.As(IID_IProvideClassInfo2, classInfo)))
             classInfo->GetGUID(GUIDKIND_DEFAULT_SOURCE_DISP_IID, &events);
-            classInfo->Release();
-        }
         host->eventsIid_ = events;
-        hr = host->control_->QueryInterface(IID_IConnectionPointContainer,
-                                            reinterpret_cast<void**>(&container));
-        if (SUCCEEDED(hr)) {
-            hr = container->FindConnectionPoint(events, &host->events_);
-            container->Release();
-        }
+        hr = host->control_.As(IID_IConnectionPointContainer, container);
+        if (SUCCEEDED(hr)) hr = container->FindConnectionPoint(events, host->events_.put());
         if (SUCCEEDED(hr)) hr = host->events_->Advise(&host->sink_, &host->cookie_);
     }
 
     // Sited and active in place, as a form's control is.
-    IOleObject* object = nullptr;
-    if (SUCCEEDED(hr)) hr = host->control_->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&object));
+    winbase::ComPtr<IOleObject> object;
+    if (SUCCEEDED(hr)) hr = host->control_.As(IID_IOleObject, object);
     if (SUCCEEDED(hr)) {
-        hr = object->SetClientSite(static_cast<IOleClientSite*>(host));
-        IPersistStreamInit* persist = nullptr;
-        if (SUCCEEDED(hr) && SUCCEEDED(host->control_->QueryInterface(IID_IPersistStreamInit,
-                                                                      reinterpret_cast<void**>(&persist)))) {
+        hr = object->SetClientSite(static_cast<IOleClientSite*>(host.get()));
+        winbase::ComPtr<IPersistStreamInit> persist;
+        if (SUCCEEDED(hr) && SUCCEEDED(host->control_.As(IID_IPersistStreamInit, persist)))
             persist->InitNew();
-            persist->Release();
-        }
         if (SUCCEEDED(hr))
-            hr = object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(host), 0,
-                                parent, &host->rect_);
-        object->Release();
+            hr = object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(host.get()),
+                                0, parent, &host->rect_);
     }
     if (FAILED(hr)) {
         host->Destroy();
-        host->Release();
         return hr;
     }
-    *result = host;
+    *result = host.Detach();
     return S_OK;
 }
 
 void ControlHost::Destroy() {
-    if (events_) {
-        events_->Unadvise(cookie_);
-        events_->Release();
-        events_ = nullptr;
-    }
-    if (!control_) return;
-    IOleObject* object = nullptr;
-    if (SUCCEEDED(control_->QueryInterface(IID_IOleObject, reinterpret_cast<void**>(&object)))) {
+    if (events_) events_->Unadvise(cookie_);
+    events_.reset();
+    if (winbase::ComPtr<IOleObject> object; SUCCEEDED(control_.As(IID_IOleObject, object))) {
         object->Close(OLECLOSE_NOSAVE);
         object->SetClientSite(nullptr);
-        object->Release();
     }
-    control_->Release();
-    control_ = nullptr;
+    control_.reset();
 }
 
 HRESULT ControlHost::Put(DISPID id, const VARIANT& value) {
@@ -114,31 +92,13 @@ HRESULT ControlHost::Call(DISPID id) {
     return hr;
 }
 
-STDMETHODIMP ControlHost::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IOleClientSite)
-        *ppv = static_cast<IOleClientSite*>(this);
-    else if (riid == IID_IOleWindow || riid == IID_IOleInPlaceSite)
-        *ppv = static_cast<IOleInPlaceSite*>(this);
-    else if (riid == IID_IDispatch)
-        *ppv = static_cast<IDispatch*>(this);
-    else {
-        *ppv = nullptr;
-        return E_NOINTERFACE;
-    }
-    AddRef();
-    return S_OK;
-}
-
-STDMETHODIMP_(ULONG) ControlHost::AddRef() {
-    return ++references_;
-}
-
-STDMETHODIMP_(ULONG) ControlHost::Release() {
-    const ULONG left = --references_;
-    if (left == 0) delete this;
-    return left;
-}
+const winbase::Interface ControlHost::kInterfaces[] = {
+    winbase::Row<ControlHost, IOleClientSite>(IID_IUnknown),
+    winbase::Row<ControlHost, IOleClientSite>(IID_IOleClientSite),
+    winbase::Row<ControlHost, IOleInPlaceSite>(IID_IOleWindow),
+    winbase::Row<ControlHost, IOleInPlaceSite>(IID_IOleInPlaceSite),
+    winbase::Row<ControlHost, IDispatch>(IID_IDispatch),
+    {}};
 
 STDMETHODIMP ControlHost::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
     if (moniker) *moniker = nullptr;
@@ -193,15 +153,12 @@ STDMETHODIMP ControlHost::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS
     return S_OK;
 }
 
+const winbase::Interface ControlHost::EventSink::kInterfaces[] = {
+    winbase::Row<EventSink, IDispatch>(IID_IUnknown), winbase::Row<EventSink, IDispatch>(IID_IDispatch), {}};
+
 STDMETHODIMP ControlHost::EventSink::QueryInterface(REFIID riid, void** ppv) {
-    if (!ppv) return E_POINTER;
-    if (riid == IID_IUnknown || riid == IID_IDispatch || (riid == host_.eventsIid_ && riid != GUID_NULL)) {
-        *ppv = static_cast<IDispatch*>(this);
-        AddRef();
-        return S_OK;
-    }
-    *ppv = nullptr;
-    return E_NOINTERFACE;
+    const bool events = riid == host_.eventsIid_ && riid != GUID_NULL;  // answered as IDispatch
+    return winbase::Query(this, kInterfaces, events ? IID_IDispatch : riid, ppv);
 }
 
 STDMETHODIMP ControlHost::EventSink::Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT* result,

@@ -4,6 +4,8 @@
 // in place inside a window, routes its events to a callback, and calls it late-bound by
 // dispatch id. The main window holds the tray icon control through it.
 
+#include "winbase/Com.h"
+
 #include <windows.h>
 #include <ole2.h>
 #include <ocidl.h>
@@ -25,17 +27,19 @@ class ControlHost : public IOleClientSite, public IOleInPlaceSite, public IDispa
     // Disconnects the events, closes the control (a shown icon goes with it) and lets it go.
     void Destroy();
 
-    IDispatch* Control() const { return control_; }
+    IDispatch* Control() const { return control_.get(); }
     const RECT& Rect() const { return rect_; }
 
     HRESULT Put(DISPID id, const VARIANT& value);
     HRESULT Get(DISPID id, VARIANT* value);
     HRESULT Call(DISPID id);
 
-    // IUnknown
-    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
-    STDMETHODIMP_(ULONG) AddRef() override;
-    STDMETHODIMP_(ULONG) Release() override;
+    // IUnknown: winbase::Com answers it from kInterfaces. Named here (pure) only so that a
+    // ControlHost* (or a ComPtr<ControlHost>) has one IUnknown, not one per interface.
+    static const winbase::Interface kInterfaces[];
+    STDMETHODIMP QueryInterface(REFIID iid, void** out) override = 0;
+    STDMETHODIMP_(ULONG) AddRef() override = 0;
+    STDMETHODIMP_(ULONG) Release() override = 0;
 
     // IOleClientSite
     STDMETHODIMP SaveObject() override { return E_NOTIMPL; }
@@ -68,12 +72,17 @@ class ControlHost : public IOleClientSite, public IOleInPlaceSite, public IDispa
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
                         UINT*) override;
 
+  protected:
+    ControlHost(HWND parent, const RECT& rect, EventHandler onEvent);
+    virtual ~ControlHost();
+
   private:
     // The control's events arrive here: an object of its own, answering for the event
     // interface's id as well as IDispatch, and sharing the host's count.
     class EventSink : public IDispatch {
       public:
         explicit EventSink(ControlHost& host) : host_(host) {}
+        static const winbase::Interface kInterfaces[];
         STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override;
         STDMETHODIMP_(ULONG) AddRef() override { return host_.AddRef(); }
         STDMETHODIMP_(ULONG) Release() override { return host_.Release(); }
@@ -87,15 +96,11 @@ class ControlHost : public IOleClientSite, public IOleInPlaceSite, public IDispa
         ControlHost& host_;
     };
 
-    ControlHost(HWND parent, const RECT& rect, EventHandler onEvent);
-    virtual ~ControlHost();
-
-    ULONG references_ = 1;
     HWND parent_;
     RECT rect_;
     EventHandler onEvent_;
-    IDispatch* control_ = nullptr;
-    IConnectionPoint* events_ = nullptr;
+    winbase::ComPtr<IDispatch> control_;
+    winbase::ComPtr<IConnectionPoint> events_;
     DWORD cookie_ = 0;
     IID eventsIid_ = GUID_NULL;
     EventSink sink_{*this};

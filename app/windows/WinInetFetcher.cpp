@@ -1,6 +1,7 @@
 #include "app/windows/WinInetFetcher.h"
 
 #include "app/console/MessagePump.h"
+#include "winbase/Own.h"
 
 #include <wininet.h>
 
@@ -21,29 +22,21 @@ constexpr int kMostRedirects = 5;
 // blocked inside WinINet is ended.
 class Transfer {
   public:
-    Transfer() : done_(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {}
-    ~Transfer() {
-        Close();
-        if (done_) CloseHandle(done_);
-    }
-    HANDLE done() const { return done_; }
+    ~Transfer() { Close(); }
+    HANDLE done() const { return done_.get(); }
     // Keeps `handle` to be closed with the rest; false (and closed) when the fetch was given up.
     bool Keep(HINTERNET handle) {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (!handle) return false;
-        if (abandoned_) {
-            InternetCloseHandle(handle);
-            return false;
-        }
-        handles_.push_back(handle);
+        winbase::InternetHandle kept(handle);
+        if (!handle || abandoned_) return false;
+        handles_.push_back(std::move(kept));
         return true;
     }
     // Closes the handles from the newest; the fetch goes on with fresh ones unless abandoned.
     void Close(bool abandon = false) {
         std::lock_guard<std::mutex> lock(mutex_);
         abandoned_ = abandoned_ || abandon;
-        for (auto at = handles_.rbegin(); at != handles_.rend(); ++at) InternetCloseHandle(*at);
-        handles_.clear();
+        while (!handles_.empty()) handles_.pop_back();
     }
     // Reads what has come; under the lock, so that handles closed by the other side (and their
     // numbers perhaps given to another fetch) are never read.
@@ -57,7 +50,7 @@ class Transfer {
             body_ = std::move(body);
         }
         Close();
-        SetEvent(done_);
+        SetEvent(done_.get());
     }
     std::optional<std::string> Body() {
         std::lock_guard<std::mutex> lock(mutex_);
@@ -66,8 +59,8 @@ class Transfer {
 
   private:
     std::mutex mutex_;
-    HANDLE done_;
-    std::vector<HINTERNET> handles_;
+    winbase::Handle done_{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    std::vector<winbase::InternetHandle> handles_;
     bool abandoned_ = false;
     std::optional<std::string> body_;
 };

@@ -1,6 +1,8 @@
 // procstat NAME: one line for each running process of that image name: working set and private
 // bytes (KiB) and the handle count, as Windows reports them; GDI and USER object counts too,
 // which Wine does not keep (it answers 0). The soak script samples Zarvik.exe with it.
+#include "winbase/Own.h"
+
 #include <windows.h>
 
 #include <psapi.h>
@@ -14,28 +16,29 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: procstat NAME.exe\n");
         return 2;
     }
-    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    const winbase::FileHandle snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof entry;
     int found = 0;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    for (BOOL more = Process32First(snapshot.get(), &entry); more;
+         more = Process32Next(snapshot.get(), &entry)) {
         if (_stricmp(entry.szExeFile, argv[1]) != 0) continue;
-        HANDLE process = OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, entry.th32ProcessID);
+        const winbase::Handle process(
+            OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, entry.th32ProcessID));
         if (!process) continue;
         PROCESS_MEMORY_COUNTERS_EX memory = {};
         memory.cb = sizeof memory;
-        GetProcessMemoryInfo(process, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
+        GetProcessMemoryInfo(process.get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
+                             sizeof memory);
         DWORD handles = 0;
-        GetProcessHandleCount(process, &handles);
+        GetProcessHandleCount(process.get(), &handles);
         std::printf("working_set_kib=%lu private_kib=%lu handles=%lu gdi=%lu user=%lu\n",
                     static_cast<unsigned long>(memory.WorkingSetSize / 1024),
                     static_cast<unsigned long>(memory.PrivateUsage / 1024),
                     static_cast<unsigned long>(handles),
-                    static_cast<unsigned long>(GetGuiResources(process, GR_GDIOBJECTS)),
-                    static_cast<unsigned long>(GetGuiResources(process, GR_USEROBJECTS)));
-        CloseHandle(process);
+                    static_cast<unsigned long>(GetGuiResources(process.get(), GR_GDIOBJECTS)),
+                    static_cast<unsigned long>(GetGuiResources(process.get(), GR_USEROBJECTS)));
         ++found;
     }
-    CloseHandle(snapshot);
     return found ? 0 : 1;
 }

@@ -8,6 +8,8 @@
 #include "GameConsole.h"
 #include "Scenario.h"
 #include "Transcript.h"
+#include "winbase/Own.h"
+#include "winbase/Window.h"
 
 #include <windows.h>
 
@@ -17,8 +19,9 @@
 
 namespace zarvik::sim {
 
-class SimWindow : public World {
-public:
+class SimWindow : public World, public winbase::Window<SimWindow> {
+  public:
+    static constexpr const char* kClassName = "JK2MP WinConsole";
     struct Options {
         bool visible = true;
         long frameMs = 5;  // a typed command runs at least this much later
@@ -30,15 +33,14 @@ public:
     using Frame = std::function<void()>;
 
     SimWindow(Options options, Transcript& transcript);
-    ~SimWindow() override;
-    SimWindow(const SimWindow&) = delete;
-    SimWindow& operator=(const SimWindow&) = delete;
+    // Gone while this object still answers its input line.
+    ~SimWindow() override { Destroy(); }
 
     void OnReceived(Received handler) { received_ = std::move(handler); }
     void OnFrame(Frame handler) { frame_ = std::move(handler); }
     void OnClosed(std::function<void()> handler) { closed_ = std::move(handler); }
 
-    HWND window() const { return window_; }
+    HWND window() const { return hwnd(); }
     HWND input() const { return input_; }
     HWND buffer() const { return buffer_; }
 
@@ -49,10 +51,13 @@ public:
     std::optional<std::vector<std::string>> ReadLines(const std::string& path) override;
     std::string IniValue(const std::string& file, const std::string& key) override;
 
-private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK InputProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    // The input line's messages, before the edit control's own (winbase::Subclass).
+    LRESULT OnControlMessage(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+
+  private:
+    friend Window;
+    static void Describe(WNDCLASSEXA& wc) { wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW); }
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void Print(const std::string& text);
     void Enter(const std::string& line);
     void RunFrame();
@@ -67,11 +72,9 @@ private:
     Transcript& transcript_;
     ConsoleBuffer conbuf_;
     GameConsole game_;
-    HWND window_ = nullptr;
     HWND input_ = nullptr;
     HWND buffer_ = nullptr;
-    HFONT font_ = nullptr;
-    WNDPROC editProc_ = nullptr;
+    winbase::Font font_;
     std::deque<Queued> queue_;
     long stallMs_ = 0;  // stops reading for this long once it next takes input
     Received received_;

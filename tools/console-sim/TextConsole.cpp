@@ -8,14 +8,14 @@
 namespace zarvik::sim {
 namespace {
 
-constexpr char kClass[] = "ConsoleSimFrames";
 constexpr UINT_PTR kFrameTimer = 1;
 constexpr DWORD kDropAt = 256;          // this many waiting events or more: one is dropped a frame
 constexpr std::size_t kLineLimit = 255;  // what the input line holds
 
-HANDLE Open(const char* name) {
-    return CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                       0, nullptr);
+winbase::FileHandle Open(const char* name) {
+    return winbase::FileHandle(CreateFileA(name, GENERIC_READ | GENERIC_WRITE,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                           nullptr));
 }
 
 }  // namespace
@@ -28,47 +28,35 @@ TextConsole::TextConsole(Options options, Transcript& transcript)
     if (AttachConsole(ATTACH_PARENT_PROCESS) || GetLastError() == ERROR_ACCESS_DENIED) {
         in_ = Open("CONIN$");
         out_ = Open("CONOUT$");
-        if (in_ == INVALID_HANDLE_VALUE || out_ == INVALID_HANDLE_VALUE) {
-            if (in_ != INVALID_HANDLE_VALUE) CloseHandle(in_);
-            if (out_ != INVALID_HANDLE_VALUE) CloseHandle(out_);
-            in_ = out_ = INVALID_HANDLE_VALUE;
+        if (!in_ || !out_) {
+            in_.reset();
+            out_.reset();
         }
     }
     if (Attached()) {
         SetConsoleTitleA("Jedi Outcast Console");
         DWORD mode = 0;
-        if (GetConsoleMode(in_, &mode)) SetConsoleMode(in_, mode & ~static_cast<DWORD>(ENABLE_MOUSE_INPUT));
+        if (GetConsoleMode(in_.get(), &mode))
+            SetConsoleMode(in_.get(), mode & ~static_cast<DWORD>(ENABLE_MOUSE_INPUT));
     }
     transcript_.Note("start", Attached() ? "text console attached" : "no console: nothing printed or read");
 
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.lpszClassName = kClass;
-    RegisterClassA(&wc);
-    window_ = CreateWindowExA(0, kClass, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, instance, this);
-    SetTimer(window_, kFrameTimer, static_cast<UINT>(std::max(options_.frameMs, 5L)), nullptr);
-}
-
-TextConsole::~TextConsole() {
-    if (IsWindow(window_)) DestroyWindow(window_);
-    if (in_ != INVALID_HANDLE_VALUE) CloseHandle(in_);
-    if (out_ != INVALID_HANDLE_VALUE) CloseHandle(out_);
+    Create(0, "", 0, 0, 0, 0, 0, HWND_MESSAGE);
+    SetTimer(hwnd(), kFrameTimer, static_cast<UINT>(std::max(options_.frameMs, 5L)), nullptr);
 }
 
 void TextConsole::BlankInputRow() {
     CONSOLE_SCREEN_BUFFER_INFO info;
-    if (!GetConsoleScreenBufferInfo(out_, &info)) return;
+    if (!GetConsoleScreenBufferInfo(out_.get(), &info)) return;
     const COORD start = {0, info.dwCursorPosition.Y};
     DWORD written = 0;
-    FillConsoleOutputCharacterA(out_, ' ', static_cast<DWORD>(info.dwSize.X), start, &written);
-    SetConsoleCursorPosition(out_, start);
+    FillConsoleOutputCharacterA(out_.get(), ' ', static_cast<DWORD>(info.dwSize.X), start, &written);
+    SetConsoleCursorPosition(out_.get(), start);
 }
 
 void TextConsole::DrawInputRow() {
     CONSOLE_SCREEN_BUFFER_INFO info;
-    if (!GetConsoleScreenBufferInfo(out_, &info)) return;
+    if (!GetConsoleScreenBufferInfo(out_.get(), &info)) return;
     const SHORT width = info.dwSize.X;
     // A line wider than the row shows its end, as the client does.
     const std::size_t shift = line_.size() >= static_cast<std::size_t>(width) ? line_.size() - width + 1 : 0;
@@ -76,8 +64,8 @@ void TextConsole::DrawInputRow() {
     row.resize(static_cast<std::size_t>(width), ' ');
     const COORD start = {0, info.dwCursorPosition.Y};
     DWORD written = 0;
-    WriteConsoleOutputCharacterA(out_, row.data(), static_cast<DWORD>(row.size()), start, &written);
-    SetConsoleCursorPosition(out_, {static_cast<SHORT>(cursor_ - shift), start.Y});
+    WriteConsoleOutputCharacterA(out_.get(), row.data(), static_cast<DWORD>(row.size()), start, &written);
+    SetConsoleCursorPosition(out_.get(), {static_cast<SHORT>(cursor_ - shift), start.Y});
 }
 
 void TextConsole::Print(const std::string& text) {
@@ -94,7 +82,7 @@ void TextConsole::Print(const std::string& text) {
     // pieces (echo prints word by word), the row stays the print's until the line ends.
     if (!midLine_) BlankInputRow();
     DWORD written = 0;
-    WriteConsoleA(out_, shown.data(), static_cast<DWORD>(shown.size()), &written, nullptr);
+    WriteConsoleA(out_.get(), shown.data(), static_cast<DWORD>(shown.size()), &written, nullptr);
     midLine_ = shown.back() != '\n';
     if (!midLine_) DrawInputRow();
 }
@@ -111,15 +99,15 @@ void TextConsole::TypeAsPlayer(const std::string& line) {
 
 bool TextConsole::ReadKeys() {
     DWORD waiting = 0;
-    if (!Attached() || !GetNumberOfConsoleInputEvents(in_, &waiting) || waiting == 0) return false;
+    if (!Attached() || !GetNumberOfConsoleInputEvents(in_.get(), &waiting) || waiting == 0) return false;
     std::vector<INPUT_RECORD> events(waiting >= kDropAt ? 1 : waiting);
     DWORD got = 0;
-    if (!ReadConsoleInputA(in_, events.data(), static_cast<DWORD>(events.size()), &got)) return false;
+    if (!ReadConsoleInputA(in_.get(), events.data(), static_cast<DWORD>(events.size()), &got)) return false;
     if (waiting >= kDropAt) {
         transcript_.Note("lost", "one input event of " + std::to_string(waiting) + " waiting");
         return true;
     }
-    FlushConsoleInputBuffer(in_);
+    FlushConsoleInputBuffer(in_.get());
     events.resize(got);
     for (const INPUT_RECORD& event : events) {
         if (event.EventType != KEY_EVENT || !event.Event.KeyEvent.bKeyDown) continue;
@@ -186,23 +174,17 @@ std::string TextConsole::IniValue(const std::string& file, const std::string& ke
     return ReadIniValue(file, key);
 }
 
-LRESULT CALLBACK TextConsole::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<TextConsole*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<TextConsole*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (self && msg == WM_TIMER && wParam == kFrameTimer) {
-        self->RunFrame();
+LRESULT TextConsole::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_TIMER && wParam == kFrameTimer) {
+        RunFrame();
         return 0;
     }
-    if (self && msg == WM_DESTROY) {
-        KillTimer(hwnd, kFrameTimer);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, 0);
-        if (self->closed_) self->closed_();
+    if (msg == WM_DESTROY) {
+        KillTimer(hwnd(), kFrameTimer);
+        if (closed_) closed_();
         return 0;
     }
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
+    return Default(msg, wParam, lParam);
 }
 
 }  // namespace zarvik::sim

@@ -9,6 +9,8 @@
 #include "GameConsole.h"
 #include "Scenario.h"
 #include "Transcript.h"
+#include "winbase/Own.h"
+#include "winbase/Window.h"
 
 #include <windows.h>
 
@@ -19,8 +21,9 @@
 
 namespace zarvik::sim {
 
-class TextConsole : public World {
-public:
+class TextConsole : public World, public winbase::Window<TextConsole> {
+  public:
+    static constexpr const char* kClassName = "ConsoleSimFrames";
     struct Options {
         long frameMs = 5;  // a typed command runs this much later; 0: in the frame that takes it
         GameVersion version = GameVersion::V102;
@@ -29,16 +32,13 @@ public:
     using Frame = std::function<void()>;
 
     TextConsole(Options options, Transcript& transcript);
-    ~TextConsole() override;
-    TextConsole(const TextConsole&) = delete;
-    TextConsole& operator=(const TextConsole&) = delete;
 
-    bool Attached() const { return out_ != INVALID_HANDLE_VALUE; }
+    bool Attached() const { return bool(out_); }
     void OnReceived(Received handler) { received_ = std::move(handler); }
     void OnFrame(Frame handler) { frame_ = std::move(handler); }
     void OnClosed(std::function<void()> handler) { closed_ = std::move(handler); }
     // The frame clock's window (message-only); destroying it ends the game.
-    HWND window() const { return window_; }
+    HWND window() const { return hwnd(); }
 
     // World
     GameConsole& Game() override { return game_; }
@@ -47,8 +47,9 @@ public:
     std::optional<std::vector<std::string>> ReadLines(const std::string& path) override;
     std::string IniValue(const std::string& file, const std::string& key) override;
 
-private:
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+  private:
+    friend Window;
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     void RunFrame();
     bool ReadKeys();  // true when it took any events
     void Print(const std::string& text);
@@ -64,9 +65,8 @@ private:
     Options options_;
     Transcript& transcript_;
     GameConsole game_;
-    HANDLE in_ = INVALID_HANDLE_VALUE;
-    HANDLE out_ = INVALID_HANDLE_VALUE;
-    HWND window_ = nullptr;
+    winbase::FileHandle in_;
+    winbase::FileHandle out_;
     std::string line_;  // being typed
     std::size_t cursor_ = 0;
     bool midLine_ = false;  // the last print did not end its line

@@ -9,6 +9,7 @@
 // --measure draws every frame of both movies off screen at each quality and prints the time a
 // frame takes, then ends.
 #include "app/windows/movie/MoviePlayer.h"
+#include "winbase/Window.h"
 
 #include <windows.h>
 
@@ -26,65 +27,48 @@ int Pixels(int twips, int dpi) {
     return MulDiv(twips, dpi, 1440);
 }
 
-class DemoWindow {
+class DemoWindow : public winbase::Window<DemoWindow> {
   public:
+    static constexpr const char* kClassName = "MovieShowcase";
+    static void Describe(WNDCLASSEXA& wc) { wc.hbrBackground = nullptr; }
+
     DemoWindow(const char* caption, DWORD style, int x, int y, int clientWidth, int clientHeight,
                COLORREF background, bool border)
         : background_(CreateSolidBrush(background)), border_(border) {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = Proc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-        wc.lpszClassName = "MovieShowcase";
-        RegisterClassA(&wc);
         RECT outer = {0, 0, clientWidth, clientHeight};
         AdjustWindowRect(&outer, style, FALSE);
-        CreateWindowExA(0, "MovieShowcase", caption, style, x, y, outer.right - outer.left,
-                        outer.bottom - outer.top, nullptr, nullptr, wc.hInstance, this);
+        Create(0, caption, style, x, y, outer.right - outer.left, outer.bottom - outer.top, nullptr);
     }
-    ~DemoWindow() {
-        player.reset();
-        if (window_) DestroyWindow(window_);
-    }
-    DemoWindow(const DemoWindow&) = delete;
-    DemoWindow& operator=(const DemoWindow&) = delete;
+    ~DemoWindow() { player.reset(); }  // the player's window goes while this one still answers
 
-    HWND window() const { return window_; }
+    HWND window() const { return hwnd(); }
     std::unique_ptr<zarvik::MoviePlayer> player;
 
   private:
-    static LRESULT CALLBACK Proc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-        if (msg == WM_NCCREATE) {
-            auto* self = static_cast<DemoWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-            self->window_ = hwnd;
-            SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-        }
-        auto* self = reinterpret_cast<DemoWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-        return self ? self->Handle(msg, wParam, lParam) : DefWindowProcA(hwnd, msg, wParam, lParam);
-    }
+    friend Window;
 
     // The main window's look: its background and, 15 twips inside every edge, a dark red frame.
     void Paint(HDC dc) {
         RECT client;
-        GetClientRect(window_, &client);
+        GetClientRect(hwnd(), &client);
         FillRect(dc, &client, background_.get());
         if (!border_) return;
         HDC screen = GetDC(nullptr);
         const int inset = Pixels(15, GetDeviceCaps(screen, LOGPIXELSX));
         ReleaseDC(nullptr, screen);
-        const zarvik::movie::GdiPtr<HBRUSH> red(CreateSolidBrush(RGB(150, 0, 0)));
+        const winbase::Brush red(CreateSolidBrush(RGB(150, 0, 0)));
         RECT frame = {inset, inset, client.right - inset, client.bottom - inset};
         FrameRect(dc, &frame, red.get());
     }
 
-    LRESULT Handle(UINT msg, WPARAM wParam, LPARAM lParam) {
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         switch (msg) {
             case WM_ERASEBKGND:
                 return 1;
             case WM_PAINT: {
                 PAINTSTRUCT ps;
-                Paint(BeginPaint(window_, &ps));
-                EndPaint(window_, &ps);
+                Paint(BeginPaint(hwnd(), &ps));
+                EndPaint(hwnd(), &ps);
                 return 0;
             }
             case WM_PRINTCLIENT:
@@ -96,15 +80,11 @@ class DemoWindow {
             case WM_CLOSE:
                 PostQuitMessage(0);
                 return 0;
-            case WM_NCDESTROY:
-                window_ = nullptr;
-                break;
         }
-        return DefWindowProcA(window_, msg, wParam, lParam);
+        return Default(msg, wParam, lParam);
     }
 
-    HWND window_ = nullptr;
-    zarvik::movie::GdiPtr<HBRUSH> background_;
+    winbase::Brush background_;
     bool border_;
 };
 

@@ -38,7 +38,7 @@ void DrawLabel(HDC dc, const Drawn& d, const Mapper& map, bool smooth, FontCache
     const Item& item = *d.item;
     HFONT font = fonts.Get(item.font.empty() ? kDefaultFace : item.font, height, item.bold, smooth);
     if (!font) return;
-    ScopedSelect select(dc, font);
+    winbase::Selected select(dc, font);
     const std::vector<TextRun> runs = SplitColourCodes(item.text, d.colour);
     std::vector<int> widths;
     int total = 0;
@@ -67,10 +67,10 @@ HFONT FontCache::Get(const std::string& face, int height, bool bold, bool smooth
     const auto key = std::make_tuple(face, height, bold, smooth);
     if (const auto found = fonts_.find(key); found != fonts_.end()) return found->second.get();
     if (fonts_.size() >= kMostFonts) fonts_.clear();
-    FontPtr font(CreateFontA(-height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
-                             OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
-                             smooth ? ANTIALIASED_QUALITY : NONANTIALIASED_QUALITY, VARIABLE_PITCH | FF_SWISS,
-                             face.c_str()));
+    winbase::Font font(CreateFontA(-height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                                   ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                   smooth ? ANTIALIASED_QUALITY : NONANTIALIASED_QUALITY,
+                                   VARIABLE_PITCH | FF_SWISS, face.c_str()));
     HFONT made = font.get();
     if (made) fonts_.emplace(key, std::move(font));
     return made;
@@ -94,7 +94,7 @@ void DrawFrame(HDC dc, const std::vector<Drawn>& shown, const Placement& place, 
             }
             case Shape::Ellipse: {
                 SetDCBrushColor(dc, colour);
-                ScopedSelect pen(dc, GetStockObject(NULL_PEN));
+                winbase::Selected pen(dc, GetStockObject(NULL_PEN));
                 // A null pen leaves out the right and bottom edge.
                 Ellipse(dc, box.left, box.top, box.right + 1, box.bottom + 1);
                 break;
@@ -102,9 +102,9 @@ void DrawFrame(HDC dc, const std::vector<Drawn>& shown, const Placement& place, 
             case Shape::Line: {
                 const int width =
                     std::max(1, int(std::lround(d.item->pen * std::min(map.scaleX(), map.scaleY()))));
-                PenPtr pen(CreatePen(PS_SOLID, width, colour));
+                winbase::Pen pen(CreatePen(PS_SOLID, width, colour));
                 if (!pen) break;
-                ScopedSelect use(dc, pen.get());
+                winbase::Selected use(dc, pen.get());
                 MoveToEx(dc, map.X(d.values[kX]), map.Y(d.values[kY]), nullptr);
                 LineTo(dc, map.X(d.values[kX] + d.values[kW]), map.Y(d.values[kY] + d.values[kH]));
                 break;

@@ -4,12 +4,10 @@
 #include "app/windows/movie/Supersample.h"
 
 #include <algorithm>
-#include <exception>
 
 namespace zarvik {
 namespace {
 
-constexpr char kClass[] = "ZarvikMoviePlayer";
 constexpr UINT_PTR kFrameTimer = 1;
 constexpr UINT kUnseenCheckMs = 500;
 constexpr UINT kDeliverEvents = WM_USER + 1;
@@ -17,18 +15,13 @@ constexpr DWORD kReadChunk = 16 * 1024;
 // Larger players draw at 1:1: the enlarged copy would take too much memory and time.
 constexpr int kMostSmoothedPixels = 1024 * 1024;
 
-struct HandleCloser {
-    void operator()(HANDLE handle) const { CloseHandle(handle); }
-};
-using FilePtr = std::unique_ptr<std::remove_pointer_t<HANDLE>, HandleCloser>;
-
 // The whole file, or nothing when it cannot be read or is larger than any movie may be.
 // `progress` hears the percentage read after each piece.
 std::optional<std::string> ReadMovieFile(const std::string& path, const std::function<void(int)>& progress) {
-    HANDLE opened = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
-    if (opened == INVALID_HANDLE_VALUE) return std::nullopt;
-    FilePtr file(opened);
+    const winbase::FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                               nullptr, OPEN_EXISTING,
+                                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return std::nullopt;
     LARGE_INTEGER size = {};
     if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > LONGLONG(movie::kMaxMovieBytes))
         return std::nullopt;
@@ -48,20 +41,8 @@ std::optional<std::string> ReadMovieFile(const std::string& path, const std::fun
 }  // namespace
 
 MoviePlayer::MoviePlayer(HWND parent, const RECT& pixels, int id) {
-    HINSTANCE instance = GetModuleHandleA(nullptr);
-    WNDCLASSA wc = {};
-    wc.lpfnWndProc = WindowProc;
-    wc.hInstance = instance;
-    wc.hCursor = LoadCursor(nullptr, IDC_ARROW);
-    wc.lpszClassName = kClass;  // no background brush: every pixel is painted from the buffer
-    RegisterClassA(&wc);        // already there for the second player of the process
-    CreateWindowExA(0, kClass, "", WS_CHILD | WS_VISIBLE, pixels.left, pixels.top, pixels.right - pixels.left,
-                    pixels.bottom - pixels.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
-                    instance, this);
-}
-
-MoviePlayer::~MoviePlayer() {
-    if (window_) DestroyWindow(window_);
+    Create(0, "", WS_CHILD | WS_VISIBLE, pixels.left, pixels.top, pixels.right - pixels.left,
+           pixels.bottom - pixels.top, parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)));
 }
 
 bool MoviePlayer::LoadMovie(int layer, const std::string& path) {
@@ -137,24 +118,24 @@ bool MoviePlayer::SetScaleMode(std::string_view mode) {
 
 // The picture may differ and the timer may be due or not needed any more.
 void MoviePlayer::Changed() {
-    if (!window_) return;
-    InvalidateRect(window_, nullptr, FALSE);
+    if (!hwnd()) return;
+    InvalidateRect(hwnd(), nullptr, FALSE);
     ScheduleFrame();
 }
 
 // The timer runs only while a movie plays, and wakes once per frame.
 void MoviePlayer::ScheduleFrame() {
-    if (!window_) return;
+    if (!hwnd()) return;
     if (playhead_.Running())
-        SetTimer(window_, kFrameTimer, playhead_.MsToNextFrame(GetTickCount()), nullptr);
+        SetTimer(hwnd(), kFrameTimer, playhead_.MsToNextFrame(GetTickCount()), nullptr);
     else
-        KillTimer(window_, kFrameTimer);
+        KillTimer(hwnd(), kFrameTimer);
 }
 
 void MoviePlayer::Raise(bool progress, int value) {
-    if (!window_) return;
+    if (!hwnd()) return;
     events_.push_back({progress, value});
-    if (!deliveryPosted_) deliveryPosted_ = PostMessageA(window_, kDeliverEvents, 0, 0) != FALSE;
+    if (!deliveryPosted_) deliveryPosted_ = PostMessageA(hwnd(), kDeliverEvents, 0, 0) != FALSE;
 }
 
 void MoviePlayer::Deliver() {
@@ -174,10 +155,10 @@ void MoviePlayer::Deliver() {
 void MoviePlayer::PaintParentBackground(HDC dc, int width, int height) {
     const RECT all = {0, 0, width, height};
     FillRect(dc, &all, GetSysColorBrush(COLOR_3DFACE));  // for a parent that paints nothing
-    HWND parent = GetParent(window_);
+    HWND parent = GetParent(hwnd());
     if (!parent) return;
     POINT origin = {0, 0};
-    MapWindowPoints(window_, parent, &origin, 1);
+    MapWindowPoints(hwnd(), parent, &origin, 1);
     const int saved = SaveDC(dc);
     OffsetViewportOrgEx(dc, -origin.x, -origin.y, nullptr);
     SendMessageA(parent, WM_ERASEBKGND, reinterpret_cast<WPARAM>(dc), 0);
@@ -187,7 +168,7 @@ void MoviePlayer::PaintParentBackground(HDC dc, int width, int height) {
 
 void MoviePlayer::Render(HDC target) {
     RECT client = {};
-    GetClientRect(window_, &client);
+    GetClientRect(hwnd(), &client);
     const int width = client.right, height = client.bottom;
     if (width <= 0 || height <= 0 || !back_.Ensure(width, height)) return;
     HDC back = back_.dc();
@@ -244,65 +225,44 @@ void MoviePlayer::Render(HDC target) {
     BitBlt(target, 0, 0, width, height, back, 0, 0, SRCCOPY);
 }
 
-LRESULT CALLBACK MoviePlayer::WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
-        auto* self = static_cast<MoviePlayer*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        self->window_ = hwnd;
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
-    }
-    auto* self = reinterpret_cast<MoviePlayer*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (!self) return DefWindowProcA(hwnd, msg, wParam, lParam);
-    try {
-        return self->HandleMessage(msg, wParam, lParam);
-    } catch (const std::exception& failure) {
-        // Out of memory while drawing, or an event handler that threw: the message is dropped.
-        OutputDebugStringA((std::string("MoviePlayer: ") + failure.what() + "\n").c_str());
-        return 0;
-    }
-}
-
-LRESULT MoviePlayer::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT MoviePlayer::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
         case WM_ERASEBKGND:
             return 1;  // painted with the frame, from the buffer
         case WM_PAINT: {
             PAINTSTRUCT ps;
-            HDC dc = BeginPaint(window_, &ps);
+            HDC dc = BeginPaint(hwnd(), &ps);
             Render(dc);
-            EndPaint(window_, &ps);
+            EndPaint(hwnd(), &ps);
             return 0;
         }
         case WM_PRINTCLIENT:
             Render(reinterpret_cast<HDC>(wParam));
             return 0;
         case WM_SIZE:
-            InvalidateRect(window_, nullptr, FALSE);
+            InvalidateRect(hwnd(), nullptr, FALSE);
             return 0;
         case WM_TIMER:
             if (wParam != kFrameTimer) break;
-            if (!IsWindowVisible(window_) || IsIconic(GetAncestor(window_, GA_ROOT))) {
+            if (!IsWindowVisible(hwnd()) || IsIconic(GetAncestor(hwnd(), GA_ROOT))) {
                 // Nobody can see it (sent to the tray, minimized): look in now and then instead
                 // of twenty times a second, and go on from here once it shows again.
-                SetTimer(window_, kFrameTimer, kUnseenCheckMs, nullptr);
+                SetTimer(hwnd(), kFrameTimer, kUnseenCheckMs, nullptr);
                 return 0;
             }
-            if (playhead_.Tick(GetTickCount())) InvalidateRect(window_, nullptr, FALSE);
+            if (playhead_.Tick(GetTickCount())) InvalidateRect(hwnd(), nullptr, FALSE);
             ScheduleFrame();
             return 0;
         case kDeliverEvents:
             Deliver();
             return 0;
-        case WM_NCDESTROY: {
+        case WM_NCDESTROY:
             // Destroyed with its parent, or by us: from here on every call is harmless.
-            HWND gone = window_;
-            SetWindowLongPtrA(gone, GWLP_USERDATA, 0);
-            window_ = nullptr;
             events_.clear();
             deliveryPosted_ = false;
-            return DefWindowProcA(gone, msg, wParam, lParam);
-        }
+            break;
     }
-    return DefWindowProcA(window_, msg, wParam, lParam);
+    return Default(msg, wParam, lParam);
 }
 
 }  // namespace zarvik

@@ -12,11 +12,11 @@
 // clip its siblings, so a transparent window laid over it still shows the movie.
 
 #include "app/windows/movie/FrameCache.h"
-#include "app/windows/movie/GdiHandles.h"
 #include "app/windows/movie/Movie.h"
 #include "app/windows/movie/MovieCanvas.h"
 #include "app/windows/movie/Playhead.h"
 #include "app/windows/movie/Stage.h"
+#include "winbase/Window.h"
 
 #include <windows.h>
 
@@ -29,7 +29,7 @@
 
 namespace zarvik {
 
-class MoviePlayer {
+class MoviePlayer : public winbase::Window<MoviePlayer> {
   public:
     // The Flash control's ready states.
     enum ReadyState { kLoading = 0, kUninitialized = 1, kLoaded = 2, kInteractive = 3, kComplete = 4 };
@@ -37,11 +37,8 @@ class MoviePlayer {
     // A visible child of `parent` at `pixels` (client coordinates: the window converts its twips
     // with the screen's DPI), empty until a movie is loaded. The movie is drawn to fit at any size.
     MoviePlayer(HWND parent, const RECT& pixels, int id = 0);
-    ~MoviePlayer();
-    MoviePlayer(const MoviePlayer&) = delete;
-    MoviePlayer& operator=(const MoviePlayer&) = delete;
 
-    HWND window() const { return window_; }
+    HWND window() const { return hwnd(); }
 
     // 100 once a movie is in; 0 when there is none (never loaded, or the last load failed).
     int PercentLoaded() const { return percent_; }
@@ -83,13 +80,16 @@ class MoviePlayer {
     bool SetScaleMode(std::string_view mode);
 
   private:
+    friend Window;
     struct Event {
         bool progress;
         int value;
     };
 
-    static LRESULT CALLBACK WindowProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    LRESULT HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam);
+    static constexpr const char* kClassName = "ZarvikMoviePlayer";
+    // No background brush: every pixel is painted from the buffer.
+    static void Describe(WNDCLASSEXA& wc) { wc.hbrBackground = nullptr; }
+    LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
     bool Accept(std::optional<movie::Movie> movie);
     void Raise(bool progress, int value);
     void Deliver();
@@ -98,7 +98,6 @@ class MoviePlayer {
     void Render(HDC target);
     void PaintParentBackground(HDC dc, int width, int height);
 
-    HWND window_ = nullptr;
     std::optional<movie::Movie> movie_;
     movie::Playhead playhead_;
     int percent_ = 0;
