@@ -146,7 +146,8 @@ void MainWindow::StartGame() {
 }
 
 void MainWindow::Exit() {
-    // Closed, the control takes its icon away; it goes before the window it lives in.
+    // Closed while its window stands, the control lets go of its site before OLE goes. Its icon
+    // would go with the window anyway: the control removes it when Picture1 is destroyed.
     if (tray_) tray_->Destroy();
     RECT r;
     GetWindowRect(hwnd(), &r);

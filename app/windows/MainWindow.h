@@ -57,7 +57,7 @@ class MainWindow : public MainWindowPlacement, public winbase::Window<MainWindow
     void OnCommand(const std::string& name, int code);
     void OnTrayEvent(DISPID event);
     void Paint(HDC dc);
-    // The icon taken away, the place saved, the window destroyed: the message loop ends.
+    // The control closed, the place saved, the window destroyed (the icon with it): the loop ends.
     void Exit();
     int Twips(int pixels) const;
 
