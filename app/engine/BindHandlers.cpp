@@ -114,7 +114,7 @@ void Engine::LoadRequest() {
     state_.LoadPending = true;
 }
 
-Engine::Flow Engine::LoadNow() {
+void Engine::LoadNow() {
     // LoadMap is empty before any map name reply, and only a usable name is ever kept: with
     // no map there is no data.
     std::vector<std::string> lines;
@@ -129,7 +129,7 @@ Engine::Flow Engine::LoadNow() {
         Submit("^1No ^3Data", false);
         Submit("^1Unable ^2to load binds", false);
         if (turnOff) Submit("echo !off", true);
-        return Flow::EndTick;
+        return;
     }
     for (const std::string& line : lines) {
         Submit(line, true);
@@ -140,7 +140,6 @@ Engine::Flow Engine::LoadNow() {
     // The success echo empties the console before any tick can see the game's "!off": switch
     // off here, as "!off" would have.
     if (turnOff) PowerOff();
-    return Flow::Continue;
 }
 
 void Engine::NameReply() {

@@ -76,7 +76,7 @@ void Engine::Examine() {
     if (BeginsWith(Line(), Name() + ": !date") && io_.options.IsOn(Option::Date)) DateReply();
     if (BeginsWith(Line(), Name() + ": !about")) AboutReply();
     if (BeginsWith(Line(), Name() + ": !time") && io_.options.IsOn(Option::Time)) TimeReply();
-    if (Contains(Line(), "!loadnow") && LoadNow() == Flow::EndTick) return;
+    if (Contains(Line(), "!loadnow")) LoadNow();
     if (Contains(Line(), "!load")) LoadRequest();
     if (BeginsWith(Line(), Name() + ": !name")) NameReplyToPlayer();
     if (BeginsWith(Line(), Name() + ": !mapname")) AskMapName();

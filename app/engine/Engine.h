@@ -38,8 +38,6 @@ public:
     void Tick();
 
 private:
-    enum class Flow { Continue, EndTick };
-
     void Examine();
     void Submit(const std::string& text, bool asCommand);
     bool RefuseMapName(const std::string& map);
@@ -65,7 +63,7 @@ private:
     void ClientMapNameReply();
     void ActOnMapName(const std::string& map);
     void SaveBind(const std::string& map);
-    Flow LoadNow();
+    void LoadNow();
     void LoadRequest();
     void BindRequest();
 
