@@ -4,7 +4,7 @@
 set -euo pipefail
 
 packages=(
-  cmake ninja-build g++ clang-14 libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev nsis
+  cmake ninja-build g++ clang-14 clang-format-14 libclang-rt-14-dev googletest libgtest-dev libbenchmark-dev nsis
   g++-mingw-w64-i686-posix gcc-mingw-w64-i686-posix mingw-w64-tools
   g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix
   wine wine32:i386 wine64 fonts-wine xvfb xauth x11-utils imagemagick
