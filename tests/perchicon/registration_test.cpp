@@ -2,6 +2,7 @@
 // register for the user alone). Runs in a 64-bit prefix of its own, which has the other registry
 // view: it unregisters what others rely on.
 #include "tests/windows/win_test.h"
+#include "winbase/Own.h"
 
 #include <aclapi.h>
 #include <sddl.h>
@@ -23,13 +24,9 @@ DWORD Regsvr32(const std::wstring& options, const std::filesystem::path& library
     STARTUPINFOW si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 999;
-    WaitForSingleObject(pi.hProcess, 30000);
-    DWORD code = 998;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return code;
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 998;
+    winbase::Handle process(pi.hProcess), thread(pi.hThread);
+    return ExitCode(process.get(), 30000);
 }
 
 // What COM and a form designer look up below a classes key, or nothing of it.
@@ -77,16 +74,15 @@ TEST(Registration, ForTheMachineAndBackLeavesOnlyWhatWasThere) {
 
 // Sets a folder's own list of who may do what, as an administrator would in its properties.
 void SetFolderAccess(const fs::path& folder, const wchar_t* sddl) {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr));
+    winbase::Owner<PSECURITY_DESCRIPTOR, &LocalFree> descriptor;
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, descriptor.put(), nullptr));
     BOOL present = FALSE, defaulted = FALSE;
     PACL dacl = nullptr;
-    GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
+    GetSecurityDescriptorDacl(descriptor.get(), &present, &dacl, &defaulted);
     EXPECT_EQ(SetNamedSecurityInfoW(const_cast<wchar_t*>(folder.c_str()), SE_FILE_OBJECT,
                                     DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
                                     dacl, nullptr),
               0u);
-    LocalFree(descriptor);
 }
 
 // Wine keeps only what the file system's modes can hold: a grant to everyone. Windows also
@@ -108,14 +104,13 @@ TEST(Registration, ForTheMachineOnlyFromAFolderOrdinaryUsersCannotChange) {
     auto registerServer =
         reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(library, "DllRegisterServer")));
     EXPECT_EQ(registerServer(), E_ACCESSDENIED);
-    IErrorInfo* info = nullptr;
-    BSTR text = nullptr;
-    ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
-    info->GetDescription(&text);
-    EXPECT_NE(std::wstring(text).find(L"C:\\Games\\Zarvik)"), std::wstring::npos) << text;
-    EXPECT_NE(std::wstring(text).find(L"/n /i:user"), std::wstring::npos) << text;
-    SysFreeString(text);
-    info->Release();
+    winbase::ComPtr<IErrorInfo> info;
+    winbase::Owner<BSTR, &SysFreeString> text;
+    ASSERT_EQ(GetErrorInfo(0, info.put()), S_OK);
+    info->GetDescription(text.put());
+    const std::wstring said = text.get();
+    EXPECT_NE(said.find(L"C:\\Games\\Zarvik)"), std::wstring::npos) << said;
+    EXPECT_NE(said.find(L"/n /i:user"), std::wstring::npos) << said;
     FreeLibrary(library);
 
     EXPECT_EQ(Regsvr32(L"/n /i:user", copy), 0u) << "for oneself, it is one's own risk";
@@ -143,13 +138,12 @@ TEST(Registration, UnregisteringKeepsWhatTheOtherViewsCopyStillNames) {
     // The other copy's registration, as its regsvr32 leaves it.
     const std::string other = "C:\\Program Files\\Zarvik\\Perchicon.ocx";
     for (const std::string& key : {std::string("Software\\Classes\\CLSID\\") + kControl + "\\InprocServer32", theirs}) {
-        HKEY opened;
+        winbase::RegKey opened;
         ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | otherView,
-                                  nullptr, &opened, nullptr),
+                                  nullptr, opened.put(), nullptr),
                   0);
-        RegSetValueExA(opened, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(other.c_str()),
+        RegSetValueExA(opened.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(other.c_str()),
                        static_cast<DWORD>(other.size() + 1));
-        RegCloseKey(opened);
     }
     ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, theirs)) << "the type library's key is one for both views";
 
@@ -161,10 +155,10 @@ TEST(Registration, UnregisteringKeepsWhatTheOtherViewsCopyStillNames) {
 
     // The other copy goes: nothing is left of either.
     const std::string otherClass = std::string("Software\\Classes\\CLSID\\") + kControl;
-    HKEY opened;
-    RegOpenKeyExA(HKEY_LOCAL_MACHINE, otherClass.c_str(), 0, KEY_ALL_ACCESS | otherView, &opened);
-    RegDeleteTreeA(opened, nullptr);
-    RegCloseKey(opened);
+    winbase::RegKey opened;
+    RegOpenKeyExA(HKEY_LOCAL_MACHINE, otherClass.c_str(), 0, KEY_ALL_ACCESS | otherView, opened.put());
+    RegDeleteTreeA(opened.get(), nullptr);
+    opened.reset();
     RegDeleteKeyExA(HKEY_LOCAL_MACHINE, otherClass.c_str(), otherView, 0);
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, theirs.c_str());
     ASSERT_EQ(Regsvr32(L""), 0u);
