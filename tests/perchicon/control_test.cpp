@@ -60,11 +60,6 @@ constexpr DISPID LeftClick = 1, RightClick = 2, MiddleDblClick = 6, MouseMove = 
 
 using Bstr = winbase::Owner<BSTR, &SysFreeString>;
 
-struct Call {
-    DWORD message;
-    NOTIFYICONDATAA record;
-};
-
 class ControlTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -85,9 +80,9 @@ protected:
         SendMessageA(control->Picture1(), WM_MOUSEMOVE, keys, mouseMessage);
     }
     void PutTip(const std::wstring& text) { control->put_Tip(Bstr(SysAllocString(text.c_str())).get()); }
-    std::string Tip(const NOTIFYICONDATAA& record) { return std::string(record.szTip, 64); }
+    std::string Tip() { return std::string(calls.back().second.szTip, 64); }
 
-    std::vector<Call> calls;
+    std::vector<std::pair<DWORD, NOTIFYICONDATAA>> calls;
     EventSink sink;
     DWORD cookie = 0;
     winbase::ComPtr<winbase::Com<Control>> control;
@@ -97,9 +92,9 @@ protected:
 TEST_F(ControlTest, TipsAreCutToSixtyFourBytesOnACharacter) {
     const std::string letters = "abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyzabcdefghijklmnopqr";
     PutTip(std::wstring(letters.begin(), letters.begin() + 63));
-    EXPECT_EQ(Tip(calls.back().record), letters.substr(0, 63) + '\0') << "whole, with its terminator";
+    EXPECT_EQ(Tip(), letters.substr(0, 63) + '\0') << "whole, with its terminator";
     PutTip(std::wstring(letters.begin(), letters.end()));
-    EXPECT_EQ(Tip(calls.back().record), letters.substr(0, 64)) << "its first 64 characters, no terminator";
+    EXPECT_EQ(Tip(), letters.substr(0, 64)) << "its first 64 characters, no terminator";
 
     // Where characters take two bytes: whole characters only, and the NUL always.
     std::string whole;
@@ -152,10 +147,7 @@ TEST_F(ControlTest, ANotificationDuringAHandlerIsDroppedAndWhatAHandlerThrowsSta
 TEST_F(ControlTest, PropertyChangesAreReportedToTheHost) {
     struct Changes : StackObject<IPropertyNotifySink> {
         std::vector<DISPID> ids;
-        STDMETHODIMP OnChanged(DISPID id) override {
-            ids.push_back(id);
-            return S_OK;
-        }
+        STDMETHODIMP OnChanged(DISPID id) override { return ids.push_back(id), S_OK; }
         STDMETHODIMP OnRequestEdit(DISPID) override { return S_OK; }
     } changes;
     ASSERT_EQ(control->FindConnectionPoint(IID_IPropertyNotifySink, point.put()), S_OK);
@@ -171,10 +163,8 @@ TEST_F(ControlTest, PropertyChangesAreReportedToTheHost) {
 
 // Every call with the first record layout; the icon added again whole.
 TEST_F(ControlTest, AShownIconIsAddedOnceWhenTheTaskbarComesBack) {
-    const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
-    auto broadcast = [&] {
-        SendMessageTimeoutA(HWND_BROADCAST, taskbarCreated, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
-    };
+    const UINT created = RegisterWindowMessageA("TaskbarCreated");
+    auto broadcast = [=] { SendMessageTimeoutA(HWND_BROADCAST, created, 0, 0, SMTO_NORMAL, 5000, nullptr); };
     broadcast();
     EXPECT_TRUE(calls.empty()) << "not shown: nothing to add";
     control->put_Icon(0x1234);
@@ -184,14 +174,14 @@ TEST_F(ControlTest, AShownIconIsAddedOnceWhenTheTaskbarComesBack) {
     control->Remove(nullptr);
     broadcast();
     ASSERT_EQ(calls.size(), 4u);
-    for (const Call& call : calls) {
-        EXPECT_EQ(call.record.cbSize, static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE));
-        EXPECT_EQ(call.record.hWnd, control->Picture1());
-        EXPECT_EQ(call.record.uID, 1u);
+    for (const auto& [message, record] : calls) {
+        EXPECT_EQ(record.cbSize, static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE));
+        EXPECT_EQ(record.hWnd, control->Picture1());
+        EXPECT_EQ(record.uID, 1u);
     }
-    EXPECT_EQ(calls[2].message, static_cast<DWORD>(NIM_ADD));
-    EXPECT_EQ(calls[2].record.hIcon, reinterpret_cast<HICON>(0x1234));
-    EXPECT_EQ(calls[3].message, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_EQ(calls[2].first, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(calls[2].second.hIcon, reinterpret_cast<HICON>(0x1234));
+    EXPECT_EQ(calls[3].first, static_cast<DWORD>(NIM_DELETE));
 }
 
 // A host shows the error info of a failed call: it must be that call's own, never an older one.
@@ -227,10 +217,7 @@ TEST(Control, HeldAndLetGoDuringItsDestructionItIsDeletedOnce) {
     int deletes = 0;
     auto notify = [&](DWORD message, NOTIFYICONDATAA*) {
         // As a site may when told of its deactivation.
-        if (message == NIM_DELETE && ++deletes == 1) {
-            control->AddRef();
-            control->Release();
-        }
+        if (message == NIM_DELETE && ++deletes == 1) winbase::ComPtr<winbase::Com<Control>>{control};
         return TRUE;
     };
     control = winbase::Make<Control>(notify).Detach();
@@ -255,9 +242,7 @@ TEST(PropertyPage, ActivatedAgainItKeepsOneWindow) {
 // and answers in the type it holds.
 struct Bag : StackObject<IPropertyBag> {
     std::map<std::wstring, VARIANT> values;
-    ~Bag() {
-        for (auto& [name, value] : values) VariantClear(&value);
-    }
+    ~Bag() { for (auto& [name, value] : values) VariantClear(&value); }
     STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
         auto it = values.find(name);
         if (it == values.end()) return E_INVALIDARG;

@@ -14,9 +14,7 @@ const char* const kPage = "{86A8A6A6-6FAE-4098-B593-78E60873ECF3}";
 const char* const kLibrary = "{0F4DC8B0-FA3D-4341-A3A3-5B8402FCD2DA}";
 const char* const kInterface = "{C8FB4154-330A-4B0B-BCF4-1037C3473E9E}";
 
-fs::path LibraryPath() {
-    return Tree() / "perchicon" / "Perchicon.ocx";
-}
+fs::path LibraryPath() { return Tree() / "perchicon" / "Perchicon.ocx"; }
 std::string Library() { return LibraryPath().string(); }
 
 DWORD Regsvr32(const std::wstring& options, const std::filesystem::path& library = LibraryPath()) {
@@ -75,7 +73,8 @@ TEST(Registration, ForTheMachineAndBackLeavesOnlyWhatWasThere) {
 // Sets a folder's own list of who may do what, as an administrator would in its properties.
 void SetFolderAccess(const fs::path& folder, const wchar_t* sddl) {
     winbase::Owner<PSECURITY_DESCRIPTOR, &LocalFree> descriptor;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, descriptor.put(), nullptr));
+    ASSERT_TRUE(
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, descriptor.put(), nullptr));
     BOOL present = FALSE, defaulted = FALSE;
     PACL dacl = nullptr;
     GetSecurityDescriptorDacl(descriptor.get(), &present, &dacl, &defaulted);
@@ -98,12 +97,10 @@ TEST(Registration, ForTheMachineOnlyFromAFolderOrdinaryUsersCannotChange) {
     EXPECT_NE(Regsvr32(L"", copy), 0u) << "anyone may put another library in its place";
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, server));
     // The reason, for a caller that asks.
-    HMODULE library = LoadLibraryW(copy.c_str());
-    ASSERT_NE(library, nullptr);
+    const winbase::Owner<HMODULE, &FreeLibrary> library(LoadLibraryW(copy.c_str()));
+    ASSERT_TRUE(library);
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    auto registerServer =
-        reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(library, "DllRegisterServer")));
-    EXPECT_EQ(registerServer(), E_ACCESSDENIED);
+    EXPECT_EQ(static_cast<HRESULT>(GetProcAddress(library.get(), "DllRegisterServer")()), E_ACCESSDENIED);
     winbase::ComPtr<IErrorInfo> info;
     winbase::Owner<BSTR, &SysFreeString> text;
     ASSERT_EQ(GetErrorInfo(0, info.put()), S_OK);
@@ -111,7 +108,6 @@ TEST(Registration, ForTheMachineOnlyFromAFolderOrdinaryUsersCannotChange) {
     const std::wstring said = text.get();
     EXPECT_NE(said.find(L"C:\\Games\\Zarvik)"), std::wstring::npos) << said;
     EXPECT_NE(said.find(L"/n /i:user"), std::wstring::npos) << said;
-    FreeLibrary(library);
 
     EXPECT_EQ(Regsvr32(L"/n /i:user", copy), 0u) << "for oneself, it is one's own risk";
     EXPECT_EQ(Regsvr32(L"/u /n /i:user", copy), 0u);
