@@ -71,14 +71,11 @@ protected:
     // A control whose calls to the shell are recorded in `calls`.
     winbase::ComPtr<winbase::Com<Control>> Recorded() {
         return winbase::Make<Control>([this](DWORD message, NOTIFYICONDATAA* record) {
-            calls.push_back({message, *record});
-            return TRUE;
+            return calls.push_back({message, *record}), TRUE;
         });
     }
 
-    void Notify(UINT mouseMessage, WPARAM keys = 1) {
-        SendMessageA(control->Picture1(), WM_MOUSEMOVE, keys, mouseMessage);
-    }
+    void Notify(UINT message, WPARAM keys = 1) { SendMessageA(control->Picture1(), WM_MOUSEMOVE, keys, message); }
     void PutTip(const std::wstring& text) { control->put_Tip(Bstr(SysAllocString(text.c_str())).get()); }
     std::string Tip() { return std::string(calls.back().second.szTip, 64); }
 
@@ -245,9 +242,7 @@ struct Bag : StackObject<IPropertyBag> {
     ~Bag() { for (auto& [name, value] : values) VariantClear(&value); }
     STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
         auto it = values.find(name);
-        if (it == values.end()) return E_INVALIDARG;
-        VariantClear(value);
-        return VariantCopy(value, &it->second);
+        return it == values.end() ? E_INVALIDARG : VariantCopy(value, &it->second);  // which clears `value` first
     }
     STDMETHODIMP Write(LPCOLESTR name, VARIANT* value) override { return VariantCopy(&values[name], value); }
 };

@@ -91,11 +91,10 @@ using Hook = winbase::Owner<HHOOK, &UnhookWindowsHookEx>;
 bool g_destroyed = false, g_ownerEnabledAtDestroy = false;
 
 LRESULT CALLBACK NoteOwnerAtDestroy(int code, WPARAM wParam, LPARAM lParam) {
-    char title[16] = {};
-    if (code == HCBT_DESTROYWND) GetWindowTextA(reinterpret_cast<HWND>(wParam), title, sizeof title);
-    if (std::string(title) == "About") {
+    const HWND box = reinterpret_cast<HWND>(wParam);
+    if (code == HCBT_DESTROYWND && box == FindWindowA(nullptr, "About")) {
         g_destroyed = true;
-        g_ownerEnabledAtDestroy = IsWindowEnabled(GetWindow(reinterpret_cast<HWND>(wParam), GW_OWNER));
+        g_ownerEnabledAtDestroy = IsWindowEnabled(GetWindow(box, GW_OWNER));
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -103,7 +102,7 @@ LRESULT CALLBACK NoteOwnerAtDestroy(int code, WPARAM wParam, LPARAM lParam) {
 // Closes the about box once it shows.
 void CALLBACK CloseWhenShown(HWND, UINT, UINT_PTR id, DWORD) {
     HWND shown = FindWindowA(nullptr, "About");
-    if (!shown || !IsWindowVisible(shown)) return;
+    if (!IsWindowVisible(shown)) return;
     KillTimer(nullptr, id);
     PostMessageA(shown, WM_CLOSE, 0, 0);
 }
