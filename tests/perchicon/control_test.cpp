@@ -81,7 +81,7 @@ protected:
 
     std::vector<std::pair<DWORD, NOTIFYICONDATAA>> calls;
     EventSink sink;
-    DWORD cookie = 0;
+    DWORD cookie = 0;  // of the latest Advise
     winbase::ComPtr<winbase::Com<Control>> control;
     winbase::ComPtr<IConnectionPoint> point;
 };
@@ -148,12 +148,11 @@ TEST_F(ControlTest, PropertyChangesAreReportedToTheHost) {
         STDMETHODIMP OnRequestEdit(DISPID) override { return S_OK; }
     } changes;
     ASSERT_EQ(control->FindConnectionPoint(IID_IPropertyNotifySink, point.put()), S_OK);
-    DWORD changesCookie;
-    ASSERT_EQ(point->Advise(&changes, &changesCookie), S_OK);
+    ASSERT_EQ(point->Advise(&changes, &cookie), S_OK);
     control->put_Icon(5);
     PutTip(L"x");
     EXPECT_EQ(changes.ids, (std::vector<DISPID>{0x68030000, 0x68030001}));
-    point->Unadvise(changesCookie);
+    point->Unadvise(cookie);
     control->put_Icon(6);
     EXPECT_EQ(changes.ids.size(), 2u) << "not after Unadvise";
 }

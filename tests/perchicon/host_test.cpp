@@ -131,6 +131,7 @@ TEST_F(Hosted, EveryMemberAnswersByNameAndDispatchId) {
         LPOLESTR name = const_cast<LPOLESTR>(member);
         EXPECT_EQ(control->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id), S_OK);
         EXPECT_EQ(id, expected);
+        EXPECT_EQ(control->GetIDsOfNames(IID_IDispatch, &name, 1, 0, &id), DISP_E_UNKNOWNINTERFACE);
     }
 
     // A box that cannot be made fails the call, with a message a script host can show.
