@@ -8,12 +8,8 @@ namespace {
 
 // Rows of width 8 (or `width`), padded with blanks as the console holds them.
 std::vector<std::string> Rows(std::initializer_list<const char*> texts, std::size_t width = 8) {
-    std::vector<std::string> rows;
-    for (const char* text : texts) {
-        std::string row = text;
-        row.resize(width, ' ');
-        rows.push_back(row);
-    }
+    std::vector<std::string> rows(texts.begin(), texts.end());
+    for (std::string& row : rows) row.resize(width, ' ');
     return rows;
 }
 

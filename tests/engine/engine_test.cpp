@@ -4,10 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <map>
-
 namespace zarvik {
 namespace {
 
@@ -71,10 +67,7 @@ TEST(Engine, GreetsThePlayerEnteringAndAsksForTheName) {
 }
 
 TEST(Engine, ExaminesTheLastCompleteLineOnly) {
-    const struct {
-        std::string copy;
-        bool answers;
-    } rows[] = {
+    const std::pair<std::string, bool> rows[] = {  // the console's copy, whether Zarvik answers
         {"Kyle: hi\r\nPadawan: !about\r\n", true},
         {"Padawan: !about\r\nKyle: hi\r\n", false},
         {"Padawan: !about\r\nPadawan: !ab", true},  // the game is still printing the last one
@@ -83,11 +76,11 @@ TEST(Engine, ExaminesTheLastCompleteLineOnly) {
         {"\r\nPadawan: !about\r\n\r\n", false},     // an empty line printed after it
         {"x\r\r\nPadawan: !about\r\n", true},       // a lone CR is no line break
     };
-    for (const auto& row : rows) {
+    for (const auto& [copy, answers] : rows) {
         Rig rig;
-        rig.console.output = row.copy;
+        rig.console.output = copy;
         rig.engine.Tick();
-        EXPECT_EQ(rig.console.sent.size(), row.answers ? 1u : 0u) << row.copy;
+        EXPECT_EQ(rig.console.sent.size(), answers ? 1u : 0u) << copy;
         EXPECT_EQ(rig.pump.runs, 1) << "window events run once a tick, however long the console";
     }
 }
@@ -138,11 +131,8 @@ std::map<std::string, std::string> Files(const std::string& folder) {
 const std::string kRefusedKey = "^1Cannot ^3add ^1that key: ^7a key has no blanks, quotes or semicolons";
 
 TEST(HostileInput, EachLineMayOnlyDoWhatItsRowAllows) {
-    const struct {
-        const char* what;
-        std::string line;  // the console's last complete line
-        Sends may;         // exactly what Zarvik may type for it
-    } rows[] = {
+    // What each row is, the console's last complete line, exactly what Zarvik may type for it.
+    std::vector<std::tuple<std::string, std::string, Sends>> rows = {
         {"a name that begins with the player's", "Padawan2: !about", {}},
         {"another player's !off", "Kyle: !off", {}},
         {"a name starting with the game's !off", "!offender: hi", {}},
@@ -160,7 +150,10 @@ TEST(HostileInput, EachLineMayOnlyDoWhatItsRowAllows) {
          {Echo("^1Error: ^35 ^1|^3 BindRequest ^1|^3 Invalid procedure call or argument")}},
         {"!add with only a blank: an empty key, asked as the game takes it", "Padawan: !add ", {Command("Bind ")}},
     };
-    auto check = [](const std::string& what, const std::string& line, const Sends& may) {
+    // Each of the player's commands quoted by another player.
+    for (const char* command : {"!about", "!date", "!time", "!name", "!mapname", "!off", "!add f5"})
+        rows.emplace_back("quoted "s + command, "Kyle: Padawan: "s + command, Sends{});
+    for (const auto& [what, line, may] : rows) {
         Rig rig;  // a capture waits for its value and map: a fake reply would complete it
         rig.engine.State().BindKey = "F5";
         rig.engine.State().SavePending = true;
@@ -175,11 +168,7 @@ TEST(HostileInput, EachLineMayOnlyDoWhatItsRowAllows) {
         EXPECT_EQ(rig.name.text, "Padawan") << what;
         EXPECT_EQ(rig.store.writes, std::vector<std::string>{}) << what;
         EXPECT_EQ(Files(rig.folder.path()), before) << what << ": no file made or changed";
-    };
-    for (const auto& row : rows) check(row.what, row.line, row.may);
-    // Each of the player's commands quoted by another player.
-    for (const char* command : {"!about", "!date", "!time", "!name", "!mapname", "!off", "!add f5"})
-        check("quoted "s + command, "Kyle: Padawan: "s + command, {});
+    }
 }
 
 }  // namespace

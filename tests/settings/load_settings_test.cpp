@@ -3,10 +3,6 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-#include <utility>
-#include <vector>
-
 namespace zarvik {
 namespace {
 

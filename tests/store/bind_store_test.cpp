@@ -4,8 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <tuple>
 
 namespace zarvik {
@@ -23,6 +21,7 @@ void Put(const std::string& path, const std::string& bytes) {
 // A program folder of its own per test, with its Data folder.
 class Store : public ::testing::Test {
   protected:
+    Store() { s.EnsureFolder(); }
     std::string File(const std::string& map = "ffa_bespin") const { return s.BindFilePath(map); }
     std::size_t RegularFiles() const {
         std::size_t n = 0;
@@ -31,11 +30,7 @@ class Store : public ::testing::Test {
     }
 
     testing::TempFolder folder;
-    BindStore s = [this] {
-        BindStore store(folder.path());
-        store.EnsureFolder();
-        return store;
-    }();
+    BindStore s{folder.path()};
 };
 
 TEST_F(Store, ReadersTakeEveryKindOfLineBreak) {

@@ -38,10 +38,8 @@ class ScriptedDialogs : public SuiteDialogs {
   private:
     template <typename T>
     static T Next(std::deque<T>& queue, T otherwise) {
-        if (queue.empty()) return otherwise;
-        T first = queue.front();
-        queue.pop_front();
-        return first;
+        if (!queue.empty()) otherwise = queue.front(), queue.pop_front();
+        return otherwise;
     }
 };
 
