@@ -26,8 +26,7 @@ using Sends = std::vector<Sent>;
 inline Sent Echo(const std::string& text) { return {text, false}; }
 inline Sent Command(const std::string& text) { return {text, true}; }
 
-class FakeConsole : public GameConsolePort {
-public:
+struct FakeConsole : GameConsolePort {
     std::string output;
     Sends sent;
     int reads = 0;
@@ -40,8 +39,7 @@ public:
     void Shows(const std::string& line) { output = "earlier\r\n" + line + "\r\n"; }
 };
 
-class FakePump : public EventPump {
-public:
+struct FakePump : EventPump {
     int runs = 0;
     std::function<void()> during;
     void RunPending() override {
@@ -49,8 +47,7 @@ public:
     }
 };
 
-class FakeOptions : public OptionState {
-public:
+struct FakeOptions : OptionState {
     std::map<Option, int> checks = {{Option::Power, 1}, {Option::AutoLoad, 1}, {Option::Date, 1},
                                     {Option::Time, 1},  {Option::GetName, 1},  {Option::TurnOff, 0}};
     std::string editor = "Notepad.exe";
@@ -62,15 +59,13 @@ public:
     void SetEditor(const std::string& e) override { editor = e; }
 };
 
-class FakeName : public NameBox {
-public:
+struct FakeName : NameBox {
     std::string text = "Padawan";
     std::string Text() const override { return text; }
     void SetText(const std::string& t) override { text = t; }
 };
 
-class FakeStore : public SettingsStore {
-public:
+struct FakeStore : SettingsStore {
     std::map<std::string, std::string> values;
     std::vector<std::string> writes;  // "Key=Value", in order
     std::string Read(const std::string& key) override { return values.count(key) ? values[key] : ""; }
@@ -80,15 +75,13 @@ public:
     }
 };
 
-class FakeClock : public Clock {
-public:
+struct FakeClock : Clock {
     std::function<std::string()> date = [] { return std::string("06/12/2026"); };
     std::string ShortDate() override { return date(); }
     std::string TimeOfDay() override { return "21:30:07"; }
 };
 
-class FakeErrors : public ErrorReport {
-public:
+struct FakeErrors : ErrorReport {
     std::vector<std::string> lines;
     bool throws = false;
     bool Append(const std::string& line) override {

@@ -19,8 +19,7 @@ void Put(const std::string& path, const std::string& bytes) {
 }
 
 // A program folder of its own per test, with its Data folder.
-class Store : public ::testing::Test {
-  protected:
+struct Store : ::testing::Test {
     Store() { s.EnsureFolder(); }
     std::string File(const std::string& map = "ffa_bespin") const { return s.BindFilePath(map); }
     std::size_t RegularFiles() const {

@@ -10,8 +10,7 @@ namespace {
 
 using Keys = std::vector<std::string>;
 
-class Suite : public ::testing::Test {
-  protected:
+struct Suite : ::testing::Test {
     std::string Data(const std::string& name) const { return folder.path() + "/Data/" + name; }
     std::string Read(const std::string& name) const { return testing::ReadFile(Data(name)); }
     void Write(const std::string& name, const std::string& text) {
