@@ -42,7 +42,7 @@ TEST(ReadMark, FollowsItsAnchorWhenTheBufferScrollsAndRestartsWhenItIsGone) {
     EXPECT_EQ(RelocateMark(mark, Rows({"four", "five", "six"})), 0) << "scrolled out: every row is new";
 }
 
-TEST(RowAfterEcho, PassesTheGamesEchoOfTheTypedLineAndKeepsAnAnswerAfterIt) {
+TEST(TypedEcho, IsPassedAndAnAnswerAfterItKept) {
     const auto lines = JoinRows(Rows({"Kyle: hi", "mapname", "\"mapname\" is:", "echo The Time", "The Time"}, 16), 16);
     EXPECT_EQ(RowAfterEcho(lines, "mapname", -1), 2) << "the answer printed already stays";
     EXPECT_EQ(RowAfterEcho(lines, "echo ^7The ^5Time", -1), 4) << "the echo shows without colour codes";
@@ -54,9 +54,8 @@ TEST(RowAfterEcho, PassesTheGamesEchoOfTheTypedLineAndKeepsAnAnswerAfterIt) {
     for (const char* shown : {"say x caf.", "say ^9x caf."})
         EXPECT_EQ(RowAfterEcho(JoinRows(Rows({shown, "answer"}, 16), 16), "say ^9x caf\xe9", -1), 1) << shown;
     EXPECT_EQ(RowAfterEcho(JoinRows(Rows({"say ^9x caf\xe9"}, 16), 16), "say ^9x caf\xe9", -1), -1);
-}
 
-TEST(EndOfTypedEcho, FindsTheEndOfTheLastEchoLineOnly) {
+    // In the window's console copy: the end of the last echo line only.
     constexpr std::size_t none = std::string_view::npos;
     EXPECT_EQ(EndOfTypedEcho("Padawan: !load\r\n]mapname\r\n\"mapname\" is:\"ffa_bespin\" default:\"nomap\"\r\n"), 26u);
     EXPECT_EQ(EndOfTypedEcho("Kyle: a]b\r\n"), none) << "a \"]\" inside a line is no echo";

@@ -151,8 +151,7 @@ TEST(RemoteServer, ACaptureAndALoadFollowTheClientsMapName) {
     EXPECT_EQ(rig.TickOn("!loadnow "), (Sends{Command("Bind F5 \"force_push\""), kLoaded}));
 
     // Nothing waits: neither reply does anything, as a bare mapname reply does nothing.
-    EXPECT_EQ(rig.TickOn(kNomap), Sends{});
-    EXPECT_EQ(rig.TickOn(kClientMap), Sends{});
+    for (const std::string& reply : {kNomap, kClientMap}) EXPECT_EQ(rig.TickOn(reply), Sends{});
 
     // On no server at all the client's name is empty: the bind goes to nomap, as before. A value
     // with semicolons is confirmed without its quotes, and kept with them.

@@ -66,7 +66,7 @@ TEST(Engine, GreetsThePlayerEnteringAndAsksForTheName) {
     EXPECT_EQ(nameless.TickOn("Kyle entered the game").size(), 2u);
 }
 
-TEST(Engine, ExaminesTheLastCompleteLineOnly) {
+TEST(Engine, ExaminesTheLastCompleteLineOnlyOnceATickAndTicksNeverNest) {
     const std::pair<std::string, bool> rows[] = {  // the console's copy, whether Zarvik answers
         {"Kyle: hi\r\nPadawan: !about\r\n", true},
         {"Padawan: !about\r\nKyle: hi\r\n", false},
@@ -83,9 +83,7 @@ TEST(Engine, ExaminesTheLastCompleteLineOnly) {
         EXPECT_EQ(rig.console.sent.size(), answers ? 1u : 0u) << copy;
         EXPECT_EQ(rig.pump.runs, 1) << "window events run once a tick, however long the console";
     }
-}
 
-TEST(Engine, TicksNeverNest) {
     Rig rig;
     rig.pump.during = [&] { rig.engine.Tick(); };  // the timer firing while the tick yields
     rig.TickOn("Padawan: !about");
@@ -98,14 +96,13 @@ TEST(Engine, TicksNeverNest) {
 TEST(ErrorTrap, ReportsAFailureInBothFormsEndsTheTickAndFallsBackToAPlaceThatTakesIt) {
     Rig rig;
     rig.clock.date = []() -> std::string { throw EngineError(57, "DateReply", "Device I/O error"); };
-    rig.TickOn("Padawan: !date");
+    const Sends echoed = {Echo("^1Error: ^357 ^1|^3 DateReply ^1|^3 Device I/O error")};
+    EXPECT_EQ(rig.TickOn("Padawan: !date"), echoed);
     EXPECT_EQ(rig.errors.lines, std::vector<std::string>{"Error: 57 | DateReply | Device I/O error"});
-    EXPECT_EQ(rig.console.sent, Sends{Echo("^1Error: ^357 ^1|^3 DateReply ^1|^3 Device I/O error")});
 
     // A report no file takes is still echoed, and the engine goes on.
     rig.errors.throws = true;
-    rig.TickOn("Padawan: !date");
-    EXPECT_EQ(rig.console.sent, Sends{Echo("^1Error: ^357 ^1|^3 DateReply ^1|^3 Device I/O error")});
+    EXPECT_EQ(rig.TickOn("Padawan: !date"), echoed);
     EXPECT_EQ(rig.TickOn("Padawan: !about"), Sends{Command(kAbout)});
 
     // The program's report falls back to the next place that takes the line.

@@ -10,7 +10,7 @@
 #include <functional>
 #include <iterator>
 #include <map>
-#include <random>
+#include <random>  // a folder name no other test process picks
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -105,9 +105,7 @@ public:
 
 private:
     std::string path_ =
-        (std::filesystem::temp_directory_path() / ("zarvik-test-" + std::to_string(std::random_device{}()) +
-                                                   "-" + std::to_string(std::random_device{}())))
-            .string();
+        (std::filesystem::temp_directory_path() / ("zarvik-test-" + std::to_string(std::random_device{}()))).string();
     std::error_code ignored_;
 };
 

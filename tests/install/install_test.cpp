@@ -69,12 +69,9 @@ class UserClassesSeenByWine {
                 Lay(sub + "\\" + name);
                 continue;
             }
-            HKEY target, source;
-            RegCreateKeyExA(HKEY_LOCAL_MACHINE, ("Software\\Classes\\" + child).c_str(), 0, nullptr, 0,
-                            KEY_ALL_ACCESS, nullptr, &target, nullptr);
-            RegOpenKeyExA(user, name, 0, KEY_READ, &source);
-            RegCopyTreeA(source, nullptr, target);
-            RegCloseKey(source);
+            HKEY target;
+            RegCreateKeyA(HKEY_LOCAL_MACHINE, ("Software\\Classes\\" + child).c_str(), &target);
+            RegCopyTreeA(user, name, target);
             RegCloseKey(target);
             laid_.push_back(child);
         }

@@ -14,7 +14,6 @@
 namespace zarvik {
 namespace {
 
-const std::string kDir = ZARVIK_MOVIE_DIR;
 constexpr std::uint32_t kHost = 0x0a141e, kMark = 0x960000;  // as 0xRRGGBB
 constexpr int kMarkRow = 31, kWidth = 305, kHeight = 65;  // the player's place in the window
 
@@ -76,12 +75,9 @@ Found Find(HWND player, std::uint32_t colour, int tolerance = 8) {
 
 struct PlayerTest : ::testing::Test {
     PlayerTest() {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = HostProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
         static const HBRUSH background = CreateSolidBrush(RGB(10, 20, 30));  // the class's, for the process
-        wc.hbrBackground = background;
-        wc.lpszClassName = "MovieTestHost";
+        WNDCLASSA wc = {.lpfnWndProc = HostProc, .hInstance = GetModuleHandleA(nullptr),
+                        .hbrBackground = background, .lpszClassName = "MovieTestHost"};
         RegisterClassA(&wc);
         host = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, 600, 400,
                                nullptr, nullptr, wc.hInstance, nullptr);
@@ -100,7 +96,7 @@ struct PlayerTest : ::testing::Test {
 };
 
 TEST_F(PlayerTest, TheTitleReadsZarvikInTheAboutColoursOverTheWindow) {
-    ASSERT_TRUE(player->LoadMovie(0, kDir + "title.swf"));
+    ASSERT_TRUE(player->LoadMovie(0, ZARVIK_MOVIE_DIR "title.swf"));
     EXPECT_EQ(Find(player->window(), 0x0000ff, 60).count, 0) << "frame 0: before the letters drop in";
     player->GotoFrame(64);
     const Found blue = Find(player->window(), 0x0000ff), magenta = Find(player->window(), 0xff00ff),
@@ -116,7 +112,7 @@ TEST_F(PlayerTest, TheTitleReadsZarvikInTheAboutColoursOverTheWindow) {
 }
 
 TEST_F(PlayerTest, PlaysByTheClockRestsUnseenAndNeedsNoTimerStopped) {
-    ASSERT_TRUE(player->LoadMovie(0, kDir + "title.swf"));
+    ASSERT_TRUE(player->LoadMovie(0, ZARVIK_MOVIE_DIR "title.swf"));
     player->Play();
     ASSERT_TRUE(RunUntil([&] { return player->CurrentFrame() >= 2; }, 5000));
     for (const int hide : {SW_HIDE, SW_MINIMIZE}) {  // in the tray, or minimized
