@@ -50,7 +50,6 @@ TEST(Engine, PowerOffSilencesAllButThePlayersPowerOn) {
 TEST(Engine, GreetsThePlayerEnteringAndAsksForTheName) {
     Rig rig;
     EXPECT_EQ(rig.TickOn("Padawan entered the game"), (Sends{Command(kGreeting), Command("name")}));
-    EXPECT_TRUE(rig.engine.State().LoadAfterName);
 
     Rig quiet;
     quiet.options.checks[Option::GetName] = 0;

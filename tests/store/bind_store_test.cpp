@@ -32,7 +32,18 @@ struct Store : ::testing::Test {
     BindStore s{folder.path()};
 };
 
-TEST_F(Store, ReadersTakeEveryKindOfLineBreak) {
+TEST_F(Store, AppendsNeverGlueLinesAndReadersTakeEveryKindOfLineBreak) {
+    // Appends write exact bytes and never glue lines.
+    s.AppendBind("ffa_bespin", "F5", "\"say hi; wait\"");
+    s.AppendBind("ffa_bespin", "\xE9\xFC", "\"\xE9t\xE9\"");
+    EXPECT_EQ(testing::ReadFile(File()), kBind + "\r\nBind \xE9\xFC \"\xE9t\xE9\"\r\n");
+    // A file saved by hand without its last line break.
+    for (const std::string last : {"Bind F5 a", "Bind F5 a\r"}) {  // a lone CR ends the line
+        Put(File(), last);
+        s.AppendBind("ffa_bespin", "F6", "b");
+        EXPECT_EQ(testing::ReadFile(File()), (last.back() == '\r' ? last : last + "\r\n") + "Bind F6 b\r\n");
+    }
+
     const std::tuple<std::string, Lines> cases[] = {
         {"", {}},
         {"\r\n\r\na\r\nb", {"", "", "a", "b"}},  // blank lines kept, no last break
@@ -45,18 +56,6 @@ TEST_F(Store, ReadersTakeEveryKindOfLineBreak) {
         EXPECT_EQ(s.ReadBindLines("ffa_bespin"), lines) << text;
         Put(s.IndexPath(), text);
         EXPECT_EQ(s.ListMaps(), lines) << text;
-    }
-}
-
-TEST_F(Store, AppendsWriteExactBytesAndNeverGlueLines) {
-    s.AppendBind("ffa_bespin", "F5", "\"say hi; wait\"");
-    s.AppendBind("ffa_bespin", "\xE9\xFC", "\"\xE9t\xE9\"");
-    EXPECT_EQ(testing::ReadFile(File()), kBind + "\r\nBind \xE9\xFC \"\xE9t\xE9\"\r\n");
-    // A file saved by hand without its last line break.
-    for (const std::string last : {"Bind F5 a", "Bind F5 a\r"}) {  // a lone CR ends the line
-        Put(File(), last);
-        s.AppendBind("ffa_bespin", "F6", "b");
-        EXPECT_EQ(testing::ReadFile(File()), (last.back() == '\r' ? last : last + "\r\n") + "Bind F6 b\r\n");
     }
 }
 

@@ -52,7 +52,6 @@ TEST(UpdateCheck, ComparesVersionsTakesOnlyWebAddressesAndAsksOnlyARealSite) {
     // A build that carries no site of its own asks nobody at all.
     for (const std::string site : {"http://zarvik.invalid/", "https://Mirror.INVALID:81/z/"}) {
         SiteFiles files;
-        files.files["updates/zarvik.txt"] = "101";
         const UpdateOutcome outcome = CheckForUpdate(files, site, 1, 0, 0);
         EXPECT_EQ(files.asked, 0) << site;
         EXPECT_EQ(outcome.status, "Unable to Get Update List") << site;
