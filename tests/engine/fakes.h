@@ -104,8 +104,8 @@ public:
     const std::string& path() const { return path_; }
 
 private:
-    std::string path_ =
-        (std::filesystem::temp_directory_path() / ("zarvik-test-" + std::to_string(std::random_device{}()))).string();
+    std::string path_ = (std::filesystem::temp_directory_path() / "zarvik-test-").string() +
+                        std::to_string(std::random_device{}());
     std::error_code ignored_;
 };
 

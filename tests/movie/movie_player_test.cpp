@@ -76,8 +76,8 @@ Found Find(HWND player, std::uint32_t colour, int tolerance = 8) {
 struct PlayerTest : ::testing::Test {
     PlayerTest() {
         static const HBRUSH background = CreateSolidBrush(RGB(10, 20, 30));  // the class's, for the process
-        const WNDCLASSA wc = {0, HostProc, 0, 0, GetModuleHandleA(nullptr), nullptr, nullptr, background, nullptr,
-                              "MovieTestHost"};
+        const WNDCLASSA wc = {0,       HostProc, 0,          0,       GetModuleHandleA(nullptr),
+                              nullptr, nullptr,  background, nullptr, "MovieTestHost"};
         RegisterClassA(&wc);
         host = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, 600, 400,
                                nullptr, nullptr, wc.hInstance, nullptr);
