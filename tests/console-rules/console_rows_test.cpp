@@ -8,12 +8,8 @@ namespace {
 
 // Rows of width 8 (or `width`), padded with blanks as the console holds them.
 std::vector<std::string> Rows(std::initializer_list<const char*> texts, std::size_t width = 8) {
-    std::vector<std::string> rows;
-    for (const char* text : texts) {
-        std::string row = text;
-        row.resize(width, ' ');
-        rows.push_back(row);
-    }
+    std::vector<std::string> rows(texts.begin(), texts.end());
+    for (std::string& row : rows) row.resize(width, ' ');
     return rows;
 }
 
@@ -46,7 +42,7 @@ TEST(ReadMark, FollowsItsAnchorWhenTheBufferScrollsAndRestartsWhenItIsGone) {
     EXPECT_EQ(RelocateMark(mark, Rows({"four", "five", "six"})), 0) << "scrolled out: every row is new";
 }
 
-TEST(RowAfterEcho, PassesTheGamesEchoOfTheTypedLineAndKeepsAnAnswerAfterIt) {
+TEST(TypedEcho, IsPassedAndAnAnswerAfterItKept) {
     const auto lines = JoinRows(Rows({"Kyle: hi", "mapname", "\"mapname\" is:", "echo The Time", "The Time"}, 16), 16);
     EXPECT_EQ(RowAfterEcho(lines, "mapname", -1), 2) << "the answer printed already stays";
     EXPECT_EQ(RowAfterEcho(lines, "echo ^7The ^5Time", -1), 4) << "the echo shows without colour codes";
@@ -58,9 +54,8 @@ TEST(RowAfterEcho, PassesTheGamesEchoOfTheTypedLineAndKeepsAnAnswerAfterIt) {
     for (const char* shown : {"say x caf.", "say ^9x caf."})
         EXPECT_EQ(RowAfterEcho(JoinRows(Rows({shown, "answer"}, 16), 16), "say ^9x caf\xe9", -1), 1) << shown;
     EXPECT_EQ(RowAfterEcho(JoinRows(Rows({"say ^9x caf\xe9"}, 16), 16), "say ^9x caf\xe9", -1), -1);
-}
 
-TEST(EndOfTypedEcho, FindsTheEndOfTheLastEchoLineOnly) {
+    // In the window's console copy: the end of the last echo line only.
     constexpr std::size_t none = std::string_view::npos;
     EXPECT_EQ(EndOfTypedEcho("Padawan: !load\r\n]mapname\r\n\"mapname\" is:\"ffa_bespin\" default:\"nomap\"\r\n"), 26u);
     EXPECT_EQ(EndOfTypedEcho("Kyle: a]b\r\n"), none) << "a \"]\" inside a line is no echo";

@@ -4,10 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <map>
-
 namespace zarvik {
 namespace {
 
@@ -54,7 +50,6 @@ TEST(Engine, PowerOffSilencesAllButThePlayersPowerOn) {
 TEST(Engine, GreetsThePlayerEnteringAndAsksForTheName) {
     Rig rig;
     EXPECT_EQ(rig.TickOn("Padawan entered the game"), (Sends{Command(kGreeting), Command("name")}));
-    EXPECT_TRUE(rig.engine.State().LoadAfterName);
 
     Rig quiet;
     quiet.options.checks[Option::GetName] = 0;
@@ -70,11 +65,8 @@ TEST(Engine, GreetsThePlayerEnteringAndAsksForTheName) {
     EXPECT_EQ(nameless.TickOn("Kyle entered the game").size(), 2u);
 }
 
-TEST(Engine, ExaminesTheLastCompleteLineOnly) {
-    const struct {
-        std::string copy;
-        bool answers;
-    } rows[] = {
+TEST(Engine, ExaminesTheLastCompleteLineOnlyOnceATickAndTicksNeverNest) {
+    const std::pair<std::string, bool> rows[] = {  // the console's copy, whether Zarvik answers
         {"Kyle: hi\r\nPadawan: !about\r\n", true},
         {"Padawan: !about\r\nKyle: hi\r\n", false},
         {"Padawan: !about\r\nPadawan: !ab", true},  // the game is still printing the last one
@@ -83,16 +75,14 @@ TEST(Engine, ExaminesTheLastCompleteLineOnly) {
         {"\r\nPadawan: !about\r\n\r\n", false},     // an empty line printed after it
         {"x\r\r\nPadawan: !about\r\n", true},       // a lone CR is no line break
     };
-    for (const auto& row : rows) {
+    for (const auto& [copy, answers] : rows) {
         Rig rig;
-        rig.console.output = row.copy;
+        rig.console.output = copy;
         rig.engine.Tick();
-        EXPECT_EQ(rig.console.sent.size(), row.answers ? 1u : 0u) << row.copy;
+        EXPECT_EQ(rig.console.sent.size(), answers ? 1u : 0u) << copy;
         EXPECT_EQ(rig.pump.runs, 1) << "window events run once a tick, however long the console";
     }
-}
 
-TEST(Engine, TicksNeverNest) {
     Rig rig;
     rig.pump.during = [&] { rig.engine.Tick(); };  // the timer firing while the tick yields
     rig.TickOn("Padawan: !about");
@@ -105,14 +95,13 @@ TEST(Engine, TicksNeverNest) {
 TEST(ErrorTrap, ReportsAFailureInBothFormsEndsTheTickAndFallsBackToAPlaceThatTakesIt) {
     Rig rig;
     rig.clock.date = []() -> std::string { throw EngineError(57, "DateReply", "Device I/O error"); };
-    rig.TickOn("Padawan: !date");
+    const Sends echoed = {Echo("^1Error: ^357 ^1|^3 DateReply ^1|^3 Device I/O error")};
+    EXPECT_EQ(rig.TickOn("Padawan: !date"), echoed);
     EXPECT_EQ(rig.errors.lines, std::vector<std::string>{"Error: 57 | DateReply | Device I/O error"});
-    EXPECT_EQ(rig.console.sent, Sends{Echo("^1Error: ^357 ^1|^3 DateReply ^1|^3 Device I/O error")});
 
     // A report no file takes is still echoed, and the engine goes on.
     rig.errors.throws = true;
-    rig.TickOn("Padawan: !date");
-    EXPECT_EQ(rig.console.sent, Sends{Echo("^1Error: ^357 ^1|^3 DateReply ^1|^3 Device I/O error")});
+    EXPECT_EQ(rig.TickOn("Padawan: !date"), echoed);
     EXPECT_EQ(rig.TickOn("Padawan: !about"), Sends{Command(kAbout)});
 
     // The program's report falls back to the next place that takes the line.
@@ -138,11 +127,8 @@ std::map<std::string, std::string> Files(const std::string& folder) {
 const std::string kRefusedKey = "^1Cannot ^3add ^1that key: ^7a key has no blanks, quotes or semicolons";
 
 TEST(HostileInput, EachLineMayOnlyDoWhatItsRowAllows) {
-    const struct {
-        const char* what;
-        std::string line;  // the console's last complete line
-        Sends may;         // exactly what Zarvik may type for it
-    } rows[] = {
+    // What each row is, the console's last complete line, exactly what Zarvik may type for it.
+    std::vector<std::tuple<std::string, std::string, Sends>> rows = {
         {"a name that begins with the player's", "Padawan2: !about", {}},
         {"another player's !off", "Kyle: !off", {}},
         {"a name starting with the game's !off", "!offender: hi", {}},
@@ -160,7 +146,10 @@ TEST(HostileInput, EachLineMayOnlyDoWhatItsRowAllows) {
          {Echo("^1Error: ^35 ^1|^3 BindRequest ^1|^3 Invalid procedure call or argument")}},
         {"!add with only a blank: an empty key, asked as the game takes it", "Padawan: !add ", {Command("Bind ")}},
     };
-    auto check = [](const std::string& what, const std::string& line, const Sends& may) {
+    // Each of the player's commands quoted by another player.
+    for (const char* command : {"!about", "!date", "!time", "!name", "!mapname", "!off", "!add f5"})
+        rows.emplace_back("quoted "s + command, "Kyle: Padawan: "s + command, Sends{});
+    for (const auto& [what, line, may] : rows) {
         Rig rig;  // a capture waits for its value and map: a fake reply would complete it
         rig.engine.State().BindKey = "F5";
         rig.engine.State().SavePending = true;
@@ -175,11 +164,7 @@ TEST(HostileInput, EachLineMayOnlyDoWhatItsRowAllows) {
         EXPECT_EQ(rig.name.text, "Padawan") << what;
         EXPECT_EQ(rig.store.writes, std::vector<std::string>{}) << what;
         EXPECT_EQ(Files(rig.folder.path()), before) << what << ": no file made or changed";
-    };
-    for (const auto& row : rows) check(row.what, row.line, row.may);
-    // Each of the player's commands quoted by another player.
-    for (const char* command : {"!about", "!date", "!time", "!name", "!mapname", "!off", "!add f5"})
-        check("quoted "s + command, "Kyle: Padawan: "s + command, {});
+    }
 }
 
 }  // namespace

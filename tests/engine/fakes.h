@@ -10,16 +10,10 @@
 #include <functional>
 #include <iterator>
 #include <map>
-#include <ostream>
+#include <random>  // a folder name no other test process picks
 #include <stdexcept>
 #include <string>
 #include <vector>
-
-#ifdef _WIN32
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace zarvik::testing {
 
@@ -28,24 +22,15 @@ struct Sent {
     bool asCommand;
     bool operator==(const Sent&) const = default;
 };
-
-inline void PrintTo(const Sent& s, std::ostream* os) { *os << (s.asCommand ? "command " : "echo ") << s.text; }
-
 using Sends = std::vector<Sent>;
-
 inline Sent Echo(const std::string& text) { return {text, false}; }
 inline Sent Command(const std::string& text) { return {text, true}; }
 
-class FakeConsole : public GameConsolePort {
-public:
+struct FakeConsole : GameConsolePort {
     std::string output;
-    std::vector<Sent> sent;
+    Sends sent;
     int reads = 0;
-
-    std::string ReadOutput() override {
-        ++reads;
-        return output;
-    }
+    std::string ReadOutput() override { return ++reads, output; }
     void Submit(const std::string& text, bool asCommand) override {
         sent.push_back({text, asCommand});
         output.clear();
@@ -54,67 +39,54 @@ public:
     void Shows(const std::string& line) { output = "earlier\r\n" + line + "\r\n"; }
 };
 
-class FakePump : public EventPump {
-public:
+struct FakePump : EventPump {
     int runs = 0;
     std::function<void()> during;
     void RunPending() override {
-        ++runs;
-        if (during) during();
+        if (++runs, during) during();
     }
 };
 
-class FakeOptions : public OptionState {
-public:
-    std::map<Option, int> checks = {{Option::Power, 1},   {Option::AutoLoad, 1}, {Option::Date, 1},
-                                    {Option::Time, 1},    {Option::GetName, 1},  {Option::TurnOff, 0}};
+struct FakeOptions : OptionState {
+    std::map<Option, int> checks = {{Option::Power, 1}, {Option::AutoLoad, 1}, {Option::Date, 1},
+                                    {Option::Time, 1},  {Option::GetName, 1},  {Option::TurnOff, 0}};
     std::string editor = "Notepad.exe";
     int Check(Option o) const override { return checks.at(o); }
     bool SetCheck(Option o, int state) override {
-        if (state < 0 || state > 2) return false;
-        checks[o] = state;
-        return true;
+        return state >= 0 && state <= 2 && (checks[o] = state, true);
     }
     std::string Editor() const override { return editor; }
     void SetEditor(const std::string& e) override { editor = e; }
 };
 
-class FakeName : public NameBox {
-public:
+struct FakeName : NameBox {
     std::string text = "Padawan";
     std::string Text() const override { return text; }
     void SetText(const std::string& t) override { text = t; }
 };
 
-class FakeStore : public SettingsStore {
-public:
+struct FakeStore : SettingsStore {
     std::map<std::string, std::string> values;
     std::vector<std::string> writes;  // "Key=Value", in order
-    std::string Read(const std::string& key) override {
-        auto it = values.find(key);
-        return it == values.end() ? "" : it->second;
-    }
+    std::string Read(const std::string& key) override { return values.count(key) ? values[key] : ""; }
     void Write(const std::string& key, const std::string& value) override {
         values[key] = value;
         writes.push_back(key + "=" + value);
     }
 };
 
-class FakeClock : public Clock {
-public:
+struct FakeClock : Clock {
     std::function<std::string()> date = [] { return std::string("06/12/2026"); };
     std::string ShortDate() override { return date(); }
     std::string TimeOfDay() override { return "21:30:07"; }
 };
 
-class FakeErrors : public ErrorReport {
-public:
+struct FakeErrors : ErrorReport {
     std::vector<std::string> lines;
     bool throws = false;
     bool Append(const std::string& line) override {
         if (throws) throw std::runtime_error("disk gone");
-        lines.push_back(line);
-        return true;
+        return lines.push_back(line), true;
     }
 };
 
@@ -127,22 +99,14 @@ inline std::string ReadFile(const std::string& path) {
 // A program folder of its own under the system's temporary folder, removed afterwards.
 class TempFolder {
 public:
-    TempFolder() {
-        static int count = 0;
-        path_ = (std::filesystem::temp_directory_path() /
-                 ("zarvik-test-" + std::to_string(::getpid()) + "-" + std::to_string(++count)))
-                    .string();
-        std::filesystem::remove_all(path_);
-        std::filesystem::create_directories(path_);
-    }
-    ~TempFolder() {
-        std::error_code ignored;
-        std::filesystem::remove_all(path_, ignored);
-    }
+    TempFolder() { std::filesystem::create_directories(path_); }
+    ~TempFolder() { std::filesystem::remove_all(path_, ignored_); }
     const std::string& path() const { return path_; }
 
 private:
-    std::string path_;
+    std::string path_ = (std::filesystem::temp_directory_path() / "zarvik-test-").string() +
+                        std::to_string(std::random_device{}());
+    std::error_code ignored_;
 };
 
 // An engine wired to fakes and a real bind store in a folder of its own (with its Data
@@ -163,8 +127,7 @@ struct Rig {
         engine.State().TurnedOn = true;
         binds.EnsureFolder();
     }
-
-    std::vector<Sent> TickOn(const std::string& line) {
+    Sends TickOn(const std::string& line) {
         console.Shows(line);
         console.sent.clear();
         engine.Tick();

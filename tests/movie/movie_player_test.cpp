@@ -14,9 +14,8 @@
 namespace zarvik {
 namespace {
 
-const std::string kDir = ZARVIK_MOVIE_DIR;
 constexpr std::uint32_t kHost = 0x0a141e, kMark = 0x960000;  // as 0xRRGGBB
-constexpr int kMarkRow = 31;
+constexpr int kMarkRow = 31, kWidth = 305, kHeight = 65;  // the player's place in the window
 
 // Painted with its class brush; asked to print, it draws a mark on one row, as the main window
 // draws its border, which a transparent player must show.
@@ -56,40 +55,33 @@ struct Found {
     bool mark = false;
 };
 Found Find(HWND player, std::uint32_t colour, int tolerance = 8) {
-    RECT client = {};
-    GetClientRect(player, &client);
-    const int width = client.right;
     movie::Surface surface;
     Found found;
-    if (!surface.Ensure(width, client.bottom)) return found;
+    if (!surface.Ensure(kWidth, kHeight)) return found;
     SendMessageA(player, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(surface.dc()), PRF_CLIENT);
     GdiFlush();
-    found.mark = (surface.bits()[kMarkRow * width] & 0xffffff) == kMark;
-    for (int i = 0; i < width * client.bottom; ++i) {
+    found.mark = (surface.bits()[kMarkRow * kWidth] & 0xffffff) == kMark;
+    for (int i = 0; i < kWidth * kHeight; ++i) {
         int distance = 0;
         for (int shift : {0, 8, 16})
             distance = std::max(distance, abs(int(surface.bits()[i] >> shift & 0xff) - int(colour >> shift & 0xff)));
         if (distance > tolerance) continue;
         ++found.count;
-        found.left = std::min(found.left, i % width);
-        found.right = std::max(found.right, i % width);
+        found.left = std::min(found.left, i % kWidth);
+        found.right = std::max(found.right, i % kWidth);
     }
     return found;
 }
 
-class PlayerTest : public ::testing::Test {
-  protected:
+struct PlayerTest : ::testing::Test {
     PlayerTest() {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = HostProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
         static const HBRUSH background = CreateSolidBrush(RGB(10, 20, 30));  // the class's, for the process
-        wc.hbrBackground = background;
-        wc.lpszClassName = "MovieTestHost";
+        const WNDCLASSA wc = {0,       HostProc, 0,          0,       GetModuleHandleA(nullptr),
+                              nullptr, nullptr,  background, nullptr, "MovieTestHost"};
         RegisterClassA(&wc);
         host = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP | WS_CLIPCHILDREN | WS_VISIBLE, 0, 0, 600, 400,
                                nullptr, nullptr, wc.hInstance, nullptr);
-        player = std::make_unique<MoviePlayer>(host, RECT{0, 0, 305, 65});
+        player = std::make_unique<MoviePlayer>(host, RECT{0, 0, kWidth, kHeight});
         player->SetWindowMode("Transparent");
         player->SetScaleMode("NoBorder");
         player->SetQuality("AutoHigh");
@@ -104,7 +96,7 @@ class PlayerTest : public ::testing::Test {
 };
 
 TEST_F(PlayerTest, TheTitleReadsZarvikInTheAboutColoursOverTheWindow) {
-    ASSERT_TRUE(player->LoadMovie(0, kDir + "title.swf"));
+    ASSERT_TRUE(player->LoadMovie(0, ZARVIK_MOVIE_DIR "title.swf"));
     EXPECT_EQ(Find(player->window(), 0x0000ff, 60).count, 0) << "frame 0: before the letters drop in";
     player->GotoFrame(64);
     const Found blue = Find(player->window(), 0x0000ff), magenta = Find(player->window(), 0xff00ff),
@@ -115,12 +107,12 @@ TEST_F(PlayerTest, TheTitleReadsZarvikInTheAboutColoursOverTheWindow) {
     EXPECT_LT(blue.right, red.left);
     EXPECT_LT(magenta.left, red.left) << "v before the i";
     EXPECT_GT(magenta.right, red.right) << "k after the i";
-    EXPECT_GT(host.count, 305 * 65 / 2) << "the window shows through";
+    EXPECT_GT(host.count, kWidth * kHeight / 2) << "the window shows through";
     EXPECT_TRUE(host.mark) << "and what the window draws itself";
 }
 
 TEST_F(PlayerTest, PlaysByTheClockRestsUnseenAndNeedsNoTimerStopped) {
-    ASSERT_TRUE(player->LoadMovie(0, kDir + "title.swf"));
+    ASSERT_TRUE(player->LoadMovie(0, ZARVIK_MOVIE_DIR "title.swf"));
     player->Play();
     ASSERT_TRUE(RunUntil([&] { return player->CurrentFrame() >= 2; }, 5000));
     for (const int hide : {SW_HIDE, SW_MINIMIZE}) {  // in the tray, or minimized
@@ -145,9 +137,9 @@ TEST_F(PlayerTest, QualityDecidesWhetherEdgesAreSmoothed) {
         int hard = 0;
         for (std::uint32_t colour : {kHost, kMark, 0x00ff00u}) hard += Find(player->window(), colour, 0).count;
         if (quality == "Low")
-            EXPECT_EQ(hard, 305 * 65) << "Low: hard edges only";
+            EXPECT_EQ(hard, kWidth * kHeight) << "Low: hard edges only";
         else
-            EXPECT_LT(hard, 305 * 65 - 40) << quality << ": edges blend (Ultra keeps High)";
+            EXPECT_LT(hard, kWidth * kHeight - 40) << quality << ": edges blend (Ultra keeps High)";
     }
 }
 

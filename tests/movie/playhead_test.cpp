@@ -28,7 +28,7 @@ Playhead Playing(int frames, int rate, std::uint32_t now, bool loop = true) {
     return head;
 }
 
-TEST(Playhead, FramesFollowTheClockLoopOrStopAtTheEndAndStopOrGotoFrameHold) {
+TEST(Playhead, FramesFollowTheClockLateTimersAndTheWrapLoopOrStopAtTheEndAndStopOrGotoFrameHold) {
     Playhead head = Playing(100, 10, 1000);
     EXPECT_EQ(FramesAt(head, {1099, 1100, 1350, 2000}), (std::vector<int>{0, 1, 3, 10}));
     Playhead loop = Playing(5, 10, 0);
@@ -52,13 +52,11 @@ TEST(Playhead, FramesFollowTheClockLoopOrStopAtTheEndAndStopOrGotoFrameHold) {
     EXPECT_EQ(held.frame(), 0);
     held.GotoFrame(500, 0);
     EXPECT_EQ(held.frame(), 79);
-}
 
-TEST(Playhead, LateTimersAndTheTickCountWrap) {
-    Playhead head = Playing(1000, 10, 0);
-    head.Tick(100);
-    EXPECT_EQ(FramesAt(head, {60000, 60099, 60100}), (std::vector<int>{2, 2, 3})) << "a minute late: on from here";
-    EXPECT_EQ(head.MsToNextFrame(60150), 50u);
+    Playhead late = Playing(1000, 10, 0);
+    late.Tick(100);
+    EXPECT_EQ(FramesAt(late, {60000, 60099, 60100}), (std::vector<int>{2, 2, 3})) << "a minute late: on from here";
+    EXPECT_EQ(late.MsToNextFrame(60150), 50u);
     // Hours of playing with a timer every 0.997 s, through the 32-bit millisecond counter's wrap.
     const std::uint32_t start = 0xFFFFFFFFu - 3600000u;
     Playhead wraps = Playing(1234, 20, start);

@@ -21,16 +21,6 @@ struct Shown {
     }
 };
 
-TEST(ConsoleBuffer, TurnsLineEndsIntoCrLfAndStripsColours) {
-    ConsoleBuffer buffer;
-    EXPECT_EQ(buffer.Add("a\n").text, "a\r\n");
-    EXPECT_EQ(buffer.Add("d\n\re").text, "d\r\ne");
-    EXPECT_EQ(buffer.Add("f\r\ng").text, "f\r\n\r\ng") << "the game makes two line ends of CR LF";
-    EXPECT_EQ(StripColours("a^^7b"), "a^b") << "\"^^\" is not a code: the first caret stays";
-    EXPECT_EQ(ConsoleBuffer(GameVersion::V104).Add("^7a^8b^9c^ad^^7e^0\n").text, "a^8b^9c^ad^e\r\n")
-        << "1.04 takes only a caret and a digit 0 to 7";
-}
-
 TEST(GameConsole, CvarAndBindRepliesInTheGamesForms) {
     Shown c;
     EXPECT_EQ(c.Run("NAME"), "\"name\" is:\"Padawan\" default:\"Padawan\"\r\n");
@@ -57,7 +47,15 @@ TEST(GameConsole, CvarAndBindRepliesInTheGamesForms) {
               "Padawan renamed to Kyle\n\"name\" is:\"Kyle\" default:\"Padawan\"\n");
 }
 
-TEST(GameConsole, EchoChatAndMatchEventsPrintTheGamesLines) {
+TEST(GameConsole, PrintsTheGamesLinesWithCrLfWithoutColoursForEchoChatAndMatchEvents) {
+    ConsoleBuffer buffer;
+    EXPECT_EQ(buffer.Add("a\n").text, "a\r\n");
+    EXPECT_EQ(buffer.Add("d\n\re").text, "d\r\ne");
+    EXPECT_EQ(buffer.Add("f\r\ng").text, "f\r\n\r\ng") << "the game makes two line ends of CR LF";
+    EXPECT_EQ(StripColours("a^^7b"), "a^b") << "\"^^\" is not a code: the first caret stays";
+    EXPECT_EQ(ConsoleBuffer(GameVersion::V104).Add("^7a^8b^9c^ad^^7e^0\n").text, "a^8b^9c^ad^e\r\n")
+        << "1.04 takes only a caret and a digit 0 to 7";
+
     Shown c;
     EXPECT_EQ(c.Run("echo ^7Zarvik is now ^2on"), "Zarvik is now on \r\n")
         << "each argument with a trailing blank";

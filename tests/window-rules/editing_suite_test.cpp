@@ -5,20 +5,16 @@
 
 #include <gtest/gtest.h>
 
-#include <fstream>
-
 namespace zarvik {
 namespace {
 
 using Keys = std::vector<std::string>;
 
-class Suite : public ::testing::Test {
-  protected:
-    std::string Folder() const { return folder.path(); }
-    std::string Data(const std::string& name) const { return Folder() + "/Data/" + name; }
+struct Suite : ::testing::Test {
+    std::string Data(const std::string& name) const { return folder.path() + "/Data/" + name; }
     std::string Read(const std::string& name) const { return testing::ReadFile(Data(name)); }
     void Write(const std::string& name, const std::string& text) {
-        std::filesystem::create_directories(Folder() + "/Data");
+        std::filesystem::create_directories(folder.path() + "/Data");
         std::ofstream(Data(name), std::ios::binary) << text;
     }
     // The map's keys, as List2 shows them after the map is clicked.
@@ -59,7 +55,7 @@ TEST_F(Suite, BrowsesMapsKeysAndValues) {
     EXPECT_EQ(dialogs.shown.back(),
               "Zarvik will not open the binds of map \"../evil\": the map name holds the character /.");
     EXPECT_TRUE(dialogs.started.empty());
-    EXPECT_FALSE(std::filesystem::exists(Folder() + "/evil.txt"));
+    EXPECT_FALSE(std::filesystem::exists(folder.path() + "/evil.txt"));
 }
 
 TEST_F(Suite, AnIndexThatTakesNoMapListsTheMapsBesideItAndSaysWhyOnce) {
@@ -124,7 +120,7 @@ TEST_F(Suite, ADeleteRemovesOnlyTheListedLineNeverThePlaceholderAndSaysWhenItFin
     dialogs.yes = {false};
     suite.Delete(46);
     EXPECT_EQ(Read("m.txt"), "Bind F5 a") << "No keeps it";
-    BindStore(Folder()).AppendBind("m", "F6", "\"force_pull\"");  // the engine's capture meanwhile
+    BindStore(folder.path()).AppendBind("m", "F6", "\"force_pull\"");  // the engine's capture meanwhile
     dialogs.yes = {true};
     suite.Delete(46);
     EXPECT_EQ(Read("m.txt"), "Bind F6 \"force_pull\"\r\n") << "the only bind listed: its line goes, no other";
@@ -161,7 +157,7 @@ TEST_F(Suite, StartsTheEditorWithPathsThatSurviveBlanks) {
     dialogs.yes = {true};
     dialogs.chosenEditor = "C:\\Windows\\notepad.exe";
     suite.EditFile();
-    const std::string file = QuotedIfBlank(Folder() + "/Data/ffa_bespin.txt");
+    const std::string file = QuotedIfBlank(folder.path() + "/Data/ffa_bespin.txt");
     EXPECT_EQ(dialogs.started, (std::vector<std::string>{"\"C:\\Program Files\\Notepad++\\notepad++.exe\" " + file,
                                                          "C:\\Windows\\notepad.exe " + file}));
     EXPECT_EQ(options.editor, "C:\\Windows\\notepad.exe") << "browsed";

@@ -10,8 +10,7 @@
 
 namespace zarvik {
 
-class ScriptedDialogs : public SuiteDialogs {
-  public:
+struct ScriptedDialogs : SuiteDialogs {
     std::deque<std::string> answers;  // input boxes, in order
     std::deque<bool> yes;             // questions
     std::deque<StartResult> starts;   // Started once they run out
@@ -35,13 +34,10 @@ class ScriptedDialogs : public SuiteDialogs {
         return Next(starts, StartResult::Started);
     }
 
-  private:
     template <typename T>
     static T Next(std::deque<T>& queue, T otherwise) {
-        if (queue.empty()) return otherwise;
-        T first = queue.front();
-        queue.pop_front();
-        return first;
+        if (!queue.empty()) otherwise = queue.front(), queue.pop_front();
+        return otherwise;
     }
 };
 
