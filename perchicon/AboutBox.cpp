@@ -11,7 +11,7 @@ namespace perchicon {
 namespace {
 
 class AboutBox : public winbase::Window<AboutBox> {
-public:
+  public:
     static constexpr const char* kClassName = kAboutClass;
 
     HRESULT Show(HWND owner);
@@ -27,7 +27,7 @@ public:
         return Default(msg, wParam, lParam);
     }
 
-private:
+  private:
     // The owner first: destroyed while its owner is still disabled, the box would hand the
     // activation to some other program's window.
     void Close() {

@@ -8,8 +8,8 @@ namespace perchicon {
 namespace {
 
 HFONT SansSerif(int points, bool bold = false) {
-    return CreateFontA(-MulDiv(points, ScreenDpi(LOGPIXELSY), 72), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE,
-                       FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+    return CreateFontA(-MulDiv(points, ScreenDpi(LOGPIXELSY), 72), 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE,
+                       FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
                        VARIABLE_PITCH | FF_SWISS, "MS Sans Serif");
 }
 

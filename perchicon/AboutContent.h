@@ -16,7 +16,7 @@ constexpr char kAuthor[] = "Zarvik project";
 constexpr char kWebsite[] = "https://zarvik.invalid/";
 
 class AboutContent {
-public:
+  public:
     // Creates the frame and its controls in `parent` at (left, top) twips.
     AboutContent(HWND parent, int leftTwips, int topTwips);
 
@@ -28,7 +28,7 @@ public:
 
     HWND Control(const char* name) const;
 
-private:
+  private:
     struct Made {
         std::string name;
         HWND hwnd;

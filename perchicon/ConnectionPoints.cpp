@@ -16,7 +16,7 @@ IUnknown* Unknown(const CONNECTDATA& connection) { return connection.pUnk; }
 // A snapshot of connection points or connections, each held until the enumerator goes.
 template <typename Enum, typename Item>
 class Enumerator : public Enum {
-public:
+  public:
     static inline const winbase::Interface kInterfaces[] = {
         winbase::Row<Enumerator, Enum>(IID_IUnknown), winbase::Row<Enumerator, Enum>(__uuidof(Enum)), {}};
 
@@ -49,13 +49,13 @@ public:
     }
     STDMETHODIMP Clone(Enum** copy) override { return Create(items_, at_, copy); }
 
-protected:
+  protected:
     Enumerator(const std::vector<Item>& items, std::size_t at) : items_(items), at_(at) {
         for (const Item& item : items_) held_.emplace_back(Unknown(item));
     }
     virtual ~Enumerator() = default;
 
-private:
+  private:
     std::vector<Item> items_;
     std::vector<winbase::ComPtr<IUnknown>> held_;  // every item, until the enumerator goes
     std::size_t at_;
@@ -63,9 +63,9 @@ private:
 
 }  // namespace
 
-const winbase::Interface EventPoint::kInterfaces[] = {
-    winbase::Row<EventPoint, IConnectionPoint>(IID_IUnknown),
-    winbase::Row<EventPoint, IConnectionPoint>(IID_IConnectionPoint), {}};
+const winbase::Interface EventPoint::kInterfaces[] = {winbase::Row<EventPoint, IConnectionPoint>(IID_IUnknown),
+                                                      winbase::Row<EventPoint, IConnectionPoint>(IID_IConnectionPoint),
+                                                      {}};
 
 STDMETHODIMP EventPoint::GetConnectionInterface(IID* iid) {
     if (!iid) return E_POINTER;

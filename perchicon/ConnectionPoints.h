@@ -15,7 +15,7 @@
 namespace perchicon {
 
 class EventPoint : public IConnectionPoint {
-public:
+  public:
     // `owner` is the control: the point lives and dies with it and shares its count.
     EventPoint(IUnknown& owner, const IID& iid) : owner_(owner), iid_(iid) {}
     EventPoint(const EventPoint&) = delete;
@@ -38,7 +38,7 @@ public:
     void Fire(DISPID dispid, DISPPARAMS& params);
     void Changed(DISPID dispid);
 
-private:
+  private:
     // Each sink, held: a handler may unadvise, or release the control, while it runs.
     std::vector<winbase::ComPtr<IUnknown>> Sinks() const;
 
@@ -50,7 +50,7 @@ private:
 
 // IUnknown is the control's; this part answers which connection points it has.
 class Connections : public IConnectionPointContainer, public IProvideClassInfo2 {
-public:
+  public:
     // IConnectionPointContainer
     STDMETHODIMP EnumConnectionPoints(IEnumConnectionPoints** points) override;
     STDMETHODIMP FindConnectionPoint(REFIID riid, IConnectionPoint** point) override;
@@ -59,7 +59,7 @@ public:
     STDMETHODIMP GetClassInfo(ITypeInfo** info) override;
     STDMETHODIMP GetGUID(DWORD kind, GUID* guid) override;
 
-protected:
+  protected:
     Connections() = default;
     virtual ~Connections() = default;
 

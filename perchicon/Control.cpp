@@ -237,7 +237,7 @@ void Control::RaiseWithButton(DISPID event, LONG button, short shift) {
 }
 
 void Control::OnPictureMouseMove(int x, WPARAM mouseKeys) {
-    if (busy_) return;  // a notification during a handler is dropped, not queued
+    if (busy_) return;                             // a notification during a handler is dropped, not queued
     const winbase::ComPtr<_Perchicon> held(this);  // a handler may release the control
     busy_ = true;
     struct Busy {
@@ -251,8 +251,8 @@ void Control::OnPictureMouseMove(int x, WPARAM mouseKeys) {
         LONG button;
     };
     static const Click kClicks[] = {
-        {WM_LBUTTONUP, 1, 9, 1},   {WM_LBUTTONDBLCLK, 4, 10, 1}, {WM_RBUTTONUP, 2, 9, 2},
-        {WM_RBUTTONDBLCLK, 5, 10, 2}, {WM_MBUTTONUP, 3, 9, 4},    {WM_MBUTTONDBLCLK, 6, 10, 4},
+        {WM_LBUTTONUP, 1, 9, 1},      {WM_LBUTTONDBLCLK, 4, 10, 1}, {WM_RBUTTONUP, 2, 9, 2},
+        {WM_RBUTTONDBLCLK, 5, 10, 2}, {WM_MBUTTONUP, 3, 9, 4},      {WM_MBUTTONDBLCLK, 6, 10, 4},
     };
     const Click* click = nullptr;
     for (const Click& c : kClicks)

@@ -28,24 +28,18 @@ class Control;
 
 // Picture1 and the watcher, windows of one class whose messages the control handles.
 class Picture : public winbase::Window<Picture> {
-public:
+  public:
     static constexpr const char* kClassName = kPictureClass;
-    static void Describe(WNDCLASSEXA& wc) {
-        wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH));
-    }
+    static void Describe(WNDCLASSEXA& wc) { wc.hbrBackground = static_cast<HBRUSH>(GetStockObject(LTGRAY_BRUSH)); }
     Picture(Control& control, const char* name);
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
-private:
+  private:
     Control& control_;
 };
 
-class Control : public _Perchicon,
-                public ISupportErrorInfo,
-                public Connections,
-                public Embedding,
-                public Persistence {
-public:
+class Control : public _Perchicon, public ISupportErrorInfo, public Connections, public Embedding, public Persistence {
+  public:
     static const winbase::Interface kInterfaces[];
     static HRESULT Create(REFIID riid, void** ppv);
 
@@ -75,14 +69,14 @@ public:
     // The messages of Picture1 and of the watcher; true when handled.
     bool OnMessage(const Picture& window, UINT msg, WPARAM wParam, LPARAM lParam);
 
-protected:
+  protected:
     explicit Control(NotifyCall notify = Shell_NotifyIconA);
     virtual ~Control();
     // The icon never outlives its control; told of the deactivation, a site may AddRef and
     // Release it.
     void Closing();
 
-private:
+  private:
     // A notification as Picture1 receives it: the shell's mouse message stands where the
     // pointer's horizontal position would.
     void OnPictureMouseMove(int x, WPARAM mouseKeys);

@@ -68,9 +68,7 @@ STDMETHODIMP Embedding::DoVerb(LONG verb, LPMSG, IOleClientSite* site, LONG, HWN
         case OLEIVERB_SHOW:
         case OLEIVERB_INPLACEACTIVATE:
         case OLEIVERB_UIACTIVATE: break;
-        case OLEIVERB_HIDE:
-            ShowWindow(picture_, SW_HIDE);
-            return S_OK;
+        case OLEIVERB_HIDE: ShowWindow(picture_, SW_HIDE); return S_OK;
         default: return OLEOBJ_S_INVALIDVERB;
     }
     if (inPlaceSite_) return S_OK;
@@ -114,7 +112,9 @@ STDMETHODIMP Embedding::GetUserClassID(CLSID* clsid) {
     return S_OK;
 }
 
-STDMETHODIMP Embedding::GetUserType(DWORD form, LPOLESTR* name) { return OleRegGetUserType(CLSID_Perchicon, form, name); }
+STDMETHODIMP Embedding::GetUserType(DWORD form, LPOLESTR* name) {
+    return OleRegGetUserType(CLSID_Perchicon, form, name);
+}
 
 STDMETHODIMP Embedding::SetExtent(DWORD aspect, SIZEL*) {
     // Any size asked for becomes the face's size plus one twip again.

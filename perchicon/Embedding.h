@@ -16,7 +16,7 @@ namespace perchicon {
 void PaintFace(HDC dc, const RECT& area);
 
 class Embedding : public IOleObject, public IOleInPlaceObject, public IOleControl, public IViewObject2 {
-public:
+  public:
     // IOleObject
     STDMETHODIMP SetClientSite(IOleClientSite* site) override;
     STDMETHODIMP GetClientSite(IOleClientSite** site) override;
@@ -64,7 +64,7 @@ public:
     STDMETHODIMP GetAdvise(DWORD* aspects, DWORD* flags, IAdviseSink** sink) override;
     STDMETHODIMP GetExtent(DWORD aspect, LONG index, DVTARGETDEVICE* device, LPSIZEL size) override;
 
-protected:
+  protected:
     Embedding() = default;
     virtual ~Embedding() = default;
 
@@ -77,7 +77,7 @@ protected:
     winbase::ComPtr<IAdviseSink> viewSink_;
     int frozen_ = 0;  // the host's FreezeEvents: events are not raised meanwhile
 
-private:
+  private:
     void PlaceFace(int left, int top);
 };
 

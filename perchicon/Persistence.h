@@ -13,7 +13,7 @@
 namespace perchicon {
 
 class Persistence : public IPersistStreamInit, public IPersistPropertyBag, public ISpecifyPropertyPages {
-public:
+  public:
     // IPersist, IPersistStreamInit and IPersistPropertyBag. Loading assigns the fields
     // directly and sends nothing to the shell.
     STDMETHODIMP GetClassID(CLSID* clsid) override;
@@ -28,7 +28,7 @@ public:
     // ISpecifyPropertyPages
     STDMETHODIMP GetPages(CAUUID* pages) override;
 
-protected:
+  protected:
     Persistence() = default;
     virtual ~Persistence() = default;
 

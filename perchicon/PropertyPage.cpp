@@ -7,9 +7,9 @@
 
 namespace perchicon {
 
-const winbase::Interface PropertyPage::kInterfaces[] = {
-    winbase::Row<PropertyPage, IPropertyPage>(IID_IUnknown),
-    winbase::Row<PropertyPage, IPropertyPage>(IID_IPropertyPage), {}};
+const winbase::Interface PropertyPage::kInterfaces[] = {winbase::Row<PropertyPage, IPropertyPage>(IID_IUnknown),
+                                                        winbase::Row<PropertyPage, IPropertyPage>(IID_IPropertyPage),
+                                                        {}};
 
 PropertyPage::~PropertyPage() {
     Deactivate();

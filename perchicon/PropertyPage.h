@@ -16,7 +16,7 @@
 namespace perchicon {
 
 class PropertyPage : public IPropertyPage, public winbase::Window<PropertyPage> {
-public:
+  public:
     static constexpr const char* kClassName = kPageClass;
     static const winbase::Interface kInterfaces[];
     static HRESULT Create(REFIID riid, void** ppv);
@@ -36,11 +36,11 @@ public:
     // The page window's messages.
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam);
 
-protected:
+  protected:
     PropertyPage() { ObjectCreated(); }
     virtual ~PropertyPage();
 
-private:
+  private:
     winbase::ComPtr<IPropertyPageSite> site_;
     std::unique_ptr<AboutContent> content_;
 };

@@ -18,7 +18,7 @@ namespace perchicon {
 namespace {
 
 class ClassFactory : public IClassFactory {
-public:
+  public:
     using Creator = HRESULT (*)(REFIID, void**);
     static const winbase::Interface kInterfaces[];
 
@@ -33,18 +33,18 @@ public:
         return S_OK;
     }
 
-protected:
+  protected:
     // A factory held keeps the library loaded, as a server lock does.
     explicit ClassFactory(Creator create) : create_(create) { ObjectCreated(); }
     virtual ~ClassFactory() { ObjectDestroyed(); }
 
-private:
+  private:
     Creator create_;
 };
 
-const winbase::Interface ClassFactory::kInterfaces[] = {
-    winbase::Row<ClassFactory, IClassFactory>(IID_IUnknown),
-    winbase::Row<ClassFactory, IClassFactory>(IID_IClassFactory), {}};
+const winbase::Interface ClassFactory::kInterfaces[] = {winbase::Row<ClassFactory, IClassFactory>(IID_IUnknown),
+                                                        winbase::Row<ClassFactory, IClassFactory>(IID_IClassFactory),
+                                                        {}};
 
 std::wstring GuidText(REFGUID guid) {
     wchar_t text[40];
@@ -106,10 +106,14 @@ std::wstring Fill(std::wstring text) {
     const wchar_t* platform = L"win32";
 #endif
     const std::pair<const wchar_t*, std::wstring> fields[] = {
-        {L"%CONTROL%", GuidText(CLSID_Perchicon)},     {L"%PAGE%", GuidText(CLSID_propMain)},
-        {L"%LIBID%", GuidText(LIBID_PerchiconControl)}, {L"%IID%", GuidText(IID__Perchicon)},
-        {L"%EVENTS%", GuidText(DIID___Perchicon)},     {L"%PAGEIID%", GuidText(IID__propMain)},
-        {L"%MODULE%", module},                          {L"%FOLDER%", module.substr(0, module.find_last_of(L'\\'))},
+        {L"%CONTROL%", GuidText(CLSID_Perchicon)},
+        {L"%PAGE%", GuidText(CLSID_propMain)},
+        {L"%LIBID%", GuidText(LIBID_PerchiconControl)},
+        {L"%IID%", GuidText(IID__Perchicon)},
+        {L"%EVENTS%", GuidText(DIID___Perchicon)},
+        {L"%PAGEIID%", GuidText(IID__propMain)},
+        {L"%MODULE%", module},
+        {L"%FOLDER%", module.substr(0, module.find_last_of(L'\\'))},
         {L"%PLATFORM%", platform}};
     for (const auto& [field, value] : fields)
         for (std::size_t at; (at = text.find(field)) != std::wstring::npos;) text.replace(at, wcslen(field), value);
@@ -126,8 +130,8 @@ const REGSAM kOtherView = KEY_WOW64_64KEY;
 
 winbase::RegKey ClassesKey(bool user) {
     winbase::RegKey key;
-    RegCreateKeyExW(user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, L"Software\\Classes", 0, nullptr, 0,
-                    KEY_ALL_ACCESS, nullptr, key.put(), nullptr);
+    RegCreateKeyExW(user ? HKEY_CURRENT_USER : HKEY_LOCAL_MACHINE, L"Software\\Classes", 0, nullptr, 0, KEY_ALL_ACCESS,
+                    nullptr, key.put(), nullptr);
     return key;
 }
 
@@ -191,8 +195,7 @@ LONG RemoveTypeLibrary(HKEY root, const std::wstring& top) {
     LONG status = RegDeleteTreeW(root, Fill(L"TypeLib\\%LIBID%\\1.0\\0\\%PLATFORM%").c_str());
     if (status != ERROR_SUCCESS && status != ERROR_FILE_NOT_FOUND) return status;
     winbase::RegKey other;
-    if (RegOpenKeyExW(root, (top + L"\\1.0\\0\\" + kOtherPlatform).c_str(), 0, KEY_READ, other.put()) ==
-        ERROR_SUCCESS)
+    if (RegOpenKeyExW(root, (top + L"\\1.0\\0\\" + kOtherPlatform).c_str(), 0, KEY_READ, other.put()) == ERROR_SUCCESS)
         return ERROR_SUCCESS;
     return RegDeleteTreeW(root, top.c_str());
 }
@@ -291,7 +294,7 @@ HRESULT Unregister(bool user) {
         const bool progId = top.find(L'\\') == std::wstring::npos;
         if (progId && otherView) continue;
         const LONG status = top.rfind(L"TypeLib\\", 0) == 0 ? RemoveTypeLibrary(root.get(), top)
-                                                                : RegDeleteTreeW(root.get(), top.c_str());
+                                                            : RegDeleteTreeW(root.get(), top.c_str());
         ok = ok && (status == ERROR_SUCCESS || status == ERROR_FILE_NOT_FOUND);
     }
     return ok ? S_OK : SELFREG_E_CLASS;
@@ -300,9 +303,11 @@ HRESULT Unregister(bool user) {
 HRESULT Register(bool user) {
     if (!user && ReplaceableByOrdinaryUsers()) {
         SetErrorText((L"Perchicon.ocx is not registered for all users: users who are not administrators can change "
-                      L"its folder (" + ModulePath().substr(0, ModulePath().find_last_of(L'\\')) +
+                      L"its folder (" +
+                      ModulePath().substr(0, ModulePath().find_last_of(L'\\')) +
                       L"). Copy it to a folder only administrators can change, or register it for yourself alone "
-                      L"with regsvr32 /n /i:user.").c_str());
+                      L"with regsvr32 /n /i:user.")
+                         .c_str());
         return E_ACCESSDENIED;
     }
     const winbase::RegKey root = ClassesKey(user);
@@ -322,7 +327,7 @@ using namespace perchicon;
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID riid, void** ppv) {
     if (!ppv) return E_POINTER;
     *ppv = nullptr;
-    const auto create = clsid == CLSID_Perchicon   ? Control::Create
+    const auto create = clsid == CLSID_Perchicon  ? Control::Create
                         : clsid == CLSID_propMain ? PropertyPage::Create
                                                   : nullptr;
     if (!create) return CLASS_E_CLASSNOTAVAILABLE;
@@ -336,9 +341,13 @@ STDAPI DllCanUnloadNow() {
     return S_OK;
 }
 
-STDAPI DllRegisterServer() { return Guarded([] { return Register(false); }); }
+STDAPI DllRegisterServer() {
+    return Guarded([] { return Register(false); });
+}
 
-STDAPI DllUnregisterServer() { return Guarded([] { return Unregister(false); }); }
+STDAPI DllUnregisterServer() {
+    return Guarded([] { return Unregister(false); });
+}
 
 // regsvr32 /n /i:user registers for the current user only, needing no administrator.
 STDAPI DllInstall(BOOL install, LPCWSTR commandLine) {

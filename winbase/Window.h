@@ -48,8 +48,8 @@ class Window {
     HWND Create(DWORD exStyle, const char* title, DWORD style, int x, int y, int width, int height, HWND parent,
                 HMENU menu = nullptr) {
         Register();
-        return CreateWindowExA(exStyle, Self::kClassName, title, style, x, y, width, height, parent, menu,
-                               ThisModule(), this);
+        return CreateWindowExA(exStyle, Self::kClassName, title, style, x, y, width, height, parent, menu, ThisModule(),
+                               this);
     }
     void Destroy() {
         if (!hwnd_) return;

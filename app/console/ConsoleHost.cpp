@@ -79,16 +79,15 @@ DWORD MakeConsole(bool attached) {
     // Only a console window shown: hiding one that a terminal took over would minimise it.
     if (IsWindowVisible(window)) ShowWindow(window, SW_HIDE);
     const winbase::FileHandle output(CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                                 0, nullptr));
+                                                 FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
+                                                 nullptr));
     if (output) SetConsoleScreenBufferSize(output.get(), {kWidth, kHeight});
     return 0;
 }
 
 // The record a Zarvik started later finds the game by; it goes when this process ends.
 DWORD KeepRecord(winbase::Handle& record) {
-    record.reset(
-        CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(DWORD), kGameRecordName));
+    record.reset(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(DWORD), kGameRecordName));
     if (!record) return GetLastError();
     if (GetLastError() == ERROR_ALREADY_EXISTS) return ERROR_ALREADY_EXISTS;  // a game of ours runs
     const winbase::MappedView id = View<DWORD>(record);
@@ -103,8 +102,7 @@ DWORD StartGame(const StartJob& job, winbase::Handle& game) {
     startup.cb = sizeof startup;
     PROCESS_INFORMATION made = {};
     // In our own folder, which is the game's.
-    if (!CreateProcessA(job.program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &made))
+    if (!CreateProcessA(job.program, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &made))
         return GetLastError();
     const winbase::Handle thread(made.hThread);
     game.reset(made.hProcess);
@@ -119,10 +117,10 @@ DWORD StartConsoleHost(const std::string& program, const std::string& arguments,
     if (program.size() >= MAX_PATH || commandLine.size() >= sizeof StartJob::commandLine)
         return ERROR_FILENAME_EXCED_RANGE;
     // Named, so that nothing of ours has to be inherited.
-    const std::string name = "Local\\Zarvik.GameStart." + std::to_string(GetCurrentProcessId()) + "." +
-                             std::to_string(GetTickCount());
-    const winbase::Handle mapping(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0,
-                                                     sizeof(StartJob), (name + ".Job").c_str()));
+    const std::string name =
+        "Local\\Zarvik.GameStart." + std::to_string(GetCurrentProcessId()) + "." + std::to_string(GetTickCount());
+    const winbase::Handle mapping(CreateFileMappingA(INVALID_HANDLE_VALUE, nullptr, PAGE_READWRITE, 0, sizeof(StartJob),
+                                                     (name + ".Job").c_str()));
     if (!mapping) return GetLastError();
     const winbase::MappedView view = View<StartJob>(mapping);
     auto* job = static_cast<StartJob*>(view.get());
@@ -140,8 +138,8 @@ DWORD StartConsoleHost(const std::string& program, const std::string& arguments,
         char system[MAX_PATH] = {};
         GetSystemDirectoryA(system, MAX_PATH);
         const std::string conhost = std::string(system) + "\\conhost.exe";
-        error = RunHost(conhost, "\"" + conhost + "\" " + host + kAttached + " " + name, 0, folder, *job,
-                        answered.get());
+        error =
+            RunHost(conhost, "\"" + conhost + "\" " + host + kAttached + " " + name, 0, folder, *job, answered.get());
         if (error) {
             ResetEvent(answered.get());
             error = RunHost(self, host + kOwn + " " + name, DETACHED_PROCESS, folder, *job, answered.get());

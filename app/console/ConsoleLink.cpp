@@ -24,8 +24,7 @@ constexpr DWORD kBusyLookMs = 50;
 void Send(HWND target, UINT message, WPARAM wParam, LPARAM lParam) {
     if (!target) return;
     DWORD_PTR result = 0;
-    SendMessageTimeoutA(target, message, wParam, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG, kSendTimeoutMs,
-                        &result);
+    SendMessageTimeoutA(target, message, wParam, lParam, SMTO_NORMAL | SMTO_ABORTIFHUNG, kSendTimeoutMs, &result);
 }
 
 // Lets this thread's windows work for up to `ms`; false when the program is quitting.
@@ -94,7 +93,7 @@ bool ReadEditText(HWND edit, std::string& text) {
     DWORD_PTR length = 0;
     if (!edit || !SendMessageTimeoutA(edit, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kSendTimeoutMs, &length))
         return false;
-    if (length == 0) return true;  // the usual idle case: one cross-process call less
+    if (length == 0) return true;                        // the usual idle case: one cross-process call less
     text.assign(static_cast<size_t>(length) + 1, '\0');  // one more for the terminating NUL
     DWORD_PTR copied = 0;
     if (!SendMessageTimeoutA(edit, WM_GETTEXT, static_cast<WPARAM>(text.size()), reinterpret_cast<LPARAM>(text.data()),
@@ -106,9 +105,7 @@ bool ReadEditText(HWND edit, std::string& text) {
     return true;
 }
 
-HWND FindGameConsoleWindow() {
-    return FindWindowA(kConsoleClass, nullptr);
-}
+HWND FindGameConsoleWindow() { return FindWindowA(kConsoleClass, nullptr); }
 
 HWND GetConsoleEdit(bool inputLine) {
     HWND console = FindGameConsoleWindow();
@@ -138,8 +135,8 @@ void SendToConsole(const std::string& text, bool asCommand, const std::function<
 
 std::string ReadIni(const std::string& section, const std::string& key, const std::string& file) {
     char buffer[255] = {};
-    const DWORD copied = GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer, sizeof buffer,
-                                                  file.c_str());
+    const DWORD copied =
+        GetPrivateProfileStringA(section.c_str(), key.c_str(), "", buffer, sizeof buffer, file.c_str());
     return std::string(buffer, copied);
 }
 

@@ -16,9 +16,7 @@ constexpr DWORD kEchoTimeoutMs = 2000;
 constexpr DWORD kBusyAfterMs = 1000;
 constexpr DWORD kBusyLookMs = 50;
 
-bool Passed(DWORD deadline) {
-    return static_cast<LONG>(GetTickCount() - deadline) >= 0;
-}
+bool Passed(DWORD deadline) { return static_cast<LONG>(GetTickCount() - deadline) >= 0; }
 
 INPUT_RECORD KeyDown(WORD key, char c, DWORD state) {
     INPUT_RECORD record = {};
@@ -48,9 +46,7 @@ std::vector<INPUT_RECORD> KeysOf(const std::string& line) {
 
 }  // namespace
 
-TextConsoleLink::~TextConsoleLink() {
-    End();
-}
+TextConsoleLink::~TextConsoleLink() { End(); }
 
 DWORD TextConsoleLink::Start(const std::string& program, const std::string& arguments) {
     if (Running()) return 0;
@@ -75,11 +71,11 @@ DWORD TextConsoleLink::Attach(DWORD hostId) {
     const auto failed = [] { return GetLastError() ? GetLastError() : ERROR_INVALID_HANDLE; };
     if (!AttachConsole(hostId)) return failed();
     attached_ = true;
-    input_.reset(CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             nullptr, OPEN_EXISTING, 0, nullptr));
+    input_.reset(CreateFileA("CONIN$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                             OPEN_EXISTING, 0, nullptr));
     if (!input_) return failed();
-    output_.reset(CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                              nullptr, OPEN_EXISTING, 0, nullptr));
+    output_.reset(CreateFileA("CONOUT$", GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr));
     return output_ ? 0 : failed();
 }
 
@@ -162,8 +158,7 @@ std::optional<std::string> TextConsoleLink::LastLine(const Screen& screen) {
         std::string text(static_cast<std::size_t>(screen.width) + 1, ' ');
         DWORD read = 0;
         ReadConsoleOutputCharacterA(output_.get(), text.data(), static_cast<DWORD>(text.size()),
-                                    {static_cast<SHORT>(screen.width - 1), static_cast<SHORT>(row - 1)},
-                                    &read);
+                                    {static_cast<SHORT>(screen.width - 1), static_cast<SHORT>(row - 1)}, &read);
         if (text.front() == ' ' && text.back() == ' ') return std::string(TrimRow(std::string_view(text).substr(1)));
     }
     // A long line: rows joined upwards until its start is among them.

@@ -43,8 +43,6 @@ void Win32GameConsole::Submit(const std::string& text, bool asCommand) {
     stale_ = true;  // emptied through the echo, perhaps by a message that clears the mark
 }
 
-void Win32EventPump::RunPending() {
-    PumpPendingMessages();
-}
+void Win32EventPump::RunPending() { PumpPendingMessages(); }
 
 }  // namespace zarvik

@@ -24,9 +24,9 @@ class Win32GameConsole : public GameConsolePort {
     // The output buffer found last time. Looking it up again costs three trips to the window
     // server a tick under Wine; a message to a closed window fails, and then we look again.
     HWND buffer_ = nullptr;
-    std::string copy_;        // the buffer's text at the last copy
-    DWORD copiedAt_ = 0;      // when it was copied
-    bool stale_ = true;       // we changed the console since
+    std::string copy_;    // the buffer's text at the last copy
+    DWORD copiedAt_ = 0;  // when it was copied
+    bool stale_ = true;   // we changed the console since
 };
 
 class Win32EventPump : public EventPump {

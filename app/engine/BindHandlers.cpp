@@ -47,7 +47,7 @@ void Engine::BindRequest() {
 }
 
 void Engine::BindReply() {
-    state_.BindValue = Line().substr(state_.BindKey.size() + 5);  // after "KEY" = 
+    state_.BindValue = Line().substr(state_.BindKey.size() + 5);  // after "KEY" =
     state_.LoadPending = false;
     state_.SavePending = true;
     Submit("\"mapname\"", true);

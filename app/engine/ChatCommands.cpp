@@ -29,9 +29,7 @@ void Engine::DateReply() { Submit("^7The ^5Date ^7is: ^1" + io_.clock.ShortDate(
 
 void Engine::TimeReply() { Submit("^7The ^5Time ^7is currently: ^1" + io_.clock.TimeOfDay(), false); }
 
-void Engine::AboutReply() {
-    Submit("say ^4Zar^6v^1i^6k ^7v" ZARVIK_VERSION_TEXT " ^6 by ^2[^1k^3I^1r^3!^2]", true);
-}
+void Engine::AboutReply() { Submit("say ^4Zar^6v^1i^6k ^7v" ZARVIK_VERSION_TEXT " ^6 by ^2[^1k^3I^1r^3!^2]", true); }
 
 void Engine::NameReplyToPlayer() { Submit("^1Your name is: ^7" + Name(), false); }
 

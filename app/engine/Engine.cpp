@@ -7,7 +7,9 @@
 namespace zarvik {
 namespace {
 
-bool BeginsWith(const std::string& line, const std::string& prefix) { return line.compare(0, prefix.size(), prefix) == 0; }
+bool BeginsWith(const std::string& line, const std::string& prefix) {
+    return line.compare(0, prefix.size(), prefix) == 0;
+}
 
 bool Contains(const std::string& line, const std::string& text) { return line.find(text) != std::string::npos; }
 

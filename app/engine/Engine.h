@@ -26,7 +26,7 @@ struct EnginePorts {
 };
 
 class Engine {
-public:
+  public:
     explicit Engine(EnginePorts ports) : io_(ports) {}
 
     EngineState& State() { return state_; }
@@ -37,7 +37,7 @@ public:
     // its submission is over.
     void Tick();
 
-private:
+  private:
     void Examine();
     void Submit(const std::string& text, bool asCommand);
     bool RefuseMapName(const std::string& map);

@@ -20,7 +20,7 @@
 namespace zarvik {
 
 class EngineError : public std::runtime_error {
-public:
+  public:
     EngineError(int number, std::string source, const std::string& description)
         : std::runtime_error(description), number_(number), source_(std::move(source)) {}
 
@@ -28,7 +28,7 @@ public:
     const std::string& Source() const { return source_; }
     std::string Description() const { return what(); }
 
-private:
+  private:
     int number_;
     std::string source_;
 };

@@ -15,7 +15,7 @@ struct EngineState {
     bool LoadAfterName = false;  // the player entered a game: the next name reply may start a load
     bool RenamePending = false;  // a rename line waits for the game's answer to "name"
 
-    std::string CurrentLine;     // the line this tick examines; every submission empties it
+    std::string CurrentLine;  // the line this tick examines; every submission empties it
 };
 
 }  // namespace zarvik

@@ -9,7 +9,7 @@ namespace zarvik {
 
 // The game's console window.
 class GameConsolePort {
-public:
+  public:
     virtual ~GameConsolePort() = default;
     // The whole text of the console's output buffer; "" when the game is not running.
     virtual std::string ReadOutput() = 0;
@@ -20,7 +20,7 @@ public:
 
 // Lets pending window events (clicks, other windows' messages, timers) run.
 class EventPump {
-public:
+  public:
     virtual ~EventPump() = default;
     virtual void RunPending() = 0;
 };
@@ -28,7 +28,7 @@ public:
 // The main window's name box: the player's name as the engine knows it. Every change of
 // its text is stored as the "Name" setting by the box itself.
 class NameBox {
-public:
+  public:
     virtual ~NameBox() = default;
     virtual std::string Text() const = 0;
     virtual void SetText(const std::string& text) = 0;
@@ -36,7 +36,7 @@ public:
 
 // The system's clock, formatted as the user's locale wants it.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual std::string ShortDate() = 0;
     virtual std::string TimeOfDay() = 0;
@@ -44,7 +44,7 @@ public:
 
 // Where the engine's failure reports are appended. Returns false when no place would take it.
 class ErrorReport {
-public:
+  public:
     virtual ~ErrorReport() = default;
     virtual bool Append(const std::string& line) = 0;
 };

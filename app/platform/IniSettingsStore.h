@@ -10,7 +10,7 @@
 namespace zarvik {
 
 class IniSettingsStore : public SettingsStore {
-public:
+  public:
     // `programFolder` without a trailing separator, as ProgramFolder() gives it.
     explicit IniSettingsStore(std::string programFolder);
 
@@ -20,7 +20,7 @@ public:
     // The folder of the running program; "" if Windows cannot say.
     static std::string ProgramFolder();
 
-private:
+  private:
     std::string File() const;
 
     std::string folder_;

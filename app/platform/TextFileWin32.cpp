@@ -17,8 +17,7 @@ bool FolderExists(const std::string& path) {
 }
 
 void CreateFolder(const std::string& path) {
-    if (!CreateDirectoryA(path.c_str(), nullptr) && !FolderExists(path))
-        Fail(75, "Path/File access error", path);
+    if (!CreateDirectoryA(path.c_str(), nullptr) && !FolderExists(path)) Fail(75, "Path/File access error", path);
 }
 
 bool IsReadOnly(const std::string& path) {
@@ -46,9 +45,9 @@ void ReplaceWhole(const std::string& path, const std::string& content) {
         CreateFileA(temp.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) Fail(75, "Path/File access error", temp);
     DWORD written = 0;
-    const bool ok = (content.empty() || (WriteFile(file.get(), content.data(),
-                                                   static_cast<DWORD>(content.size()), &written, nullptr) &&
-                                         written == content.size())) &&
+    const bool ok = (content.empty() ||
+                     (WriteFile(file.get(), content.data(), static_cast<DWORD>(content.size()), &written, nullptr) &&
+                      written == content.size())) &&
                     FlushFileBuffers(file.get());
     file.reset();  // closed before it replaces the old file
     if (!ok) {

@@ -29,8 +29,8 @@ std::optional<std::int64_t> Rounded(const std::string& text, const NumberFormat&
         if (IsDigit(c)) {
             whole = std::min(whole * 10 + (c - '0'), kCap);
             anyDigit = true;
-        } else if (c == format.thousands && c != format.decimal && anyDigit && IsDigit(text[i - 1]) &&
-                   i + 1 < end && IsDigit(text[i + 1])) {
+        } else if (c == format.thousands && c != format.decimal && anyDigit && IsDigit(text[i - 1]) && i + 1 < end &&
+                   IsDigit(text[i + 1])) {
             continue;
         } else {
             break;
@@ -44,8 +44,8 @@ std::optional<std::int64_t> Rounded(const std::string& text, const NumberFormat&
             anyDigit = true;
             bool up = text[first] > '5';
             if (text[first] == '5') {
-                const bool beyondHalf = std::any_of(text.begin() + first + 1, text.begin() + i,
-                                                    [](char c) { return c != '0'; });
+                const bool beyondHalf =
+                    std::any_of(text.begin() + first + 1, text.begin() + i, [](char c) { return c != '0'; });
                 up = beyondHalf || whole % 2 == 1;
             }
             if (up) ++whole;

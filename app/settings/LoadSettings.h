@@ -25,7 +25,7 @@ std::optional<std::int16_t> WholeNumber16(const std::string& text, const NumberF
 
 // The main window as LoadSettings places it; sizes and positions in twips.
 class MainWindowPlacement {
-public:
+  public:
     virtual ~MainWindowPlacement() = default;
     virtual void OuterSize(std::int32_t& width, std::int32_t& height) = 0;
     virtual void ScreenSize(std::int32_t& width, std::int32_t& height) = 0;

@@ -32,9 +32,7 @@ OptionModel::OptionModel(SettingsStore& store) : store_(store), checks_{1, 1, 1,
     static_assert(static_cast<int>(Option::Power) == 0 && static_cast<int>(Option::TurnOff) == kOptionCount - 1);
 }
 
-int OptionModel::Check(Option option) const {
-    return Known(option) ? checks_[static_cast<int>(option)] : 0;
-}
+int OptionModel::Check(Option option) const { return Known(option) ? checks_[static_cast<int>(option)] : 0; }
 
 bool OptionModel::SetCheck(Option option, int state) {
     if (!Known(option) || state < 0 || state > 2) return false;

@@ -16,7 +16,7 @@ enum class Option { Power, AutoLoad, Date, Time, GetName, TurnOff };
 const char* KeyOf(Option option);
 
 class OptionState {
-public:
+  public:
     virtual ~OptionState() = default;
 
     // 0 clear, 1 ticked, 2 grey.
@@ -37,7 +37,7 @@ public:
 // decimal text under its key; a change of the editor field stores "Editor". The editing
 // suite window shows this model and forwards the user's clicks to it.
 class OptionModel : public OptionState {
-public:
+  public:
     explicit OptionModel(SettingsStore& store);
 
     int Check(Option option) const override;
@@ -48,7 +48,7 @@ public:
     // Called after any change, so that a window can show it.
     void OnChanged(std::function<void()> listener) { changed_ = std::move(listener); }
 
-private:
+  private:
     SettingsStore& store_;
     int checks_[6];
     std::string editor_;

@@ -19,7 +19,8 @@ std::string Upper(std::string s) {
 }
 
 int CountEqual(const std::vector<TextLine>& lines, const std::string& line) {
-    return static_cast<int>(std::count_if(lines.begin(), lines.end(), [&](const TextLine& l) { return l.text == line; }));
+    return static_cast<int>(
+        std::count_if(lines.begin(), lines.end(), [&](const TextLine& l) { return l.text == line; }));
 }
 
 }  // namespace

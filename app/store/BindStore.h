@@ -19,7 +19,7 @@ struct ListedBind {
 };
 
 class BindStore {
-public:
+  public:
     // `programFolder` as the system reports it, without a trailing separator.
     explicit BindStore(std::string programFolder);
 
@@ -54,7 +54,7 @@ public:
                    const std::string& newValue) const;
     int DeleteBind(const std::string& map, const std::string& key, const std::string& value) const;
 
-private:
+  private:
     std::string folder_;
 };
 

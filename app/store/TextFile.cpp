@@ -32,9 +32,7 @@ void Fail(int number, const std::string& what, const std::string& path) {
 
 namespace {
 
-std::FILE* Open(const std::string& path, const char* mode) {
-    return std::fopen(path.c_str(), mode);
-}
+std::FILE* Open(const std::string& path, const char* mode) { return std::fopen(path.c_str(), mode); }
 
 }  // namespace
 

@@ -11,16 +11,13 @@ constexpr char kBlankMap[] = "Map Name was blank";
 constexpr char kSpaceInMap[] = "Map's Name is not allowed to contain any spaces";
 constexpr char kBlankKey[] = "Bind Key was blank.";
 constexpr char kSpaceInKey[] = "Bind Key is not allowed to contain any spaces";
-constexpr char kUnsafeKey[] =
-    "Bind Key is not allowed to contain double quotes, semicolons or control characters";
+constexpr char kUnsafeKey[] = "Bind Key is not allowed to contain double quotes, semicolons or control characters";
 constexpr char kBlankValue[] = "Bind Value is blank";
 constexpr char kMissingEditor[] =
     "The editor you have selected does not exists, has been moved, or renamed.  Would you like to select a "
     "different one now?";
 
-bool HasBlank(const std::string& text) {
-    return text.find(' ') != std::string::npos;
-}
+bool HasBlank(const std::string& text) { return text.find(' ') != std::string::npos; }
 
 // Why Add would refuse the map name, or nothing.
 std::optional<std::string> MapProblem(const std::string& map) {
@@ -30,9 +27,8 @@ std::optional<std::string> MapProblem(const std::string& map) {
 
 // Whether two map names name one bind file, as they do on Windows.
 bool SameFile(const std::string& a, const std::string& b) {
-    return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](unsigned char x, unsigned char y) {
-        return std::toupper(x) == std::toupper(y);
-    });
+    return std::equal(a.begin(), a.end(), b.begin(), b.end(),
+                      [](unsigned char x, unsigned char y) { return std::toupper(x) == std::toupper(y); });
 }
 
 // Whether the map's bind file holds a line that is not blank; one that cannot be read holds none.
@@ -153,8 +149,7 @@ void EditingSuite::SelectMap(int index) {
 }
 
 void EditingSuite::SelectKey(int index) {
-    const bool bind =
-        index >= 0 && index < static_cast<int>(view_.keys.size()) && view_.keys[index] != kNoData;
+    const bool bind = index >= 0 && index < static_cast<int>(view_.keys.size()) && view_.keys[index] != kNoData;
     view_.key = index >= 0 && index < static_cast<int>(view_.keys.size()) ? index : -1;
     view_.value = SelectedMap();
     view_.valueEnabled = view_.changeEnabled = bind;
@@ -284,8 +279,7 @@ void EditingSuite::EditFile() {
                                        ? StartResult::NotFound
                                        : dialogs_.Start(QuotedIfBlank(editor) + " " + QuotedIfBlank(file), false);
         if (result == StartResult::Started) return;
-        if (result == StartResult::Failed)
-            return dialogs_.Tell("The editor " + editor + " could not be started.");
+        if (result == StartResult::Failed) return dialogs_.Tell("The editor " + editor + " could not be started.");
         if (!dialogs_.Ask(kMissingEditor, "Zarvik")) return;
         Browse();
     }
@@ -296,12 +290,8 @@ void EditingSuite::Browse() {
     if (!chosen.empty()) options_.SetEditor(chosen);
 }
 
-void EditingSuite::ShowReadme() {
-    dialogs_.Start("explorer " + QuotedIfBlank(folder_ + "\\Readme.txt"), true);
-}
+void EditingSuite::ShowReadme() { dialogs_.Start("explorer " + QuotedIfBlank(folder_ + "\\Readme.txt"), true); }
 
-void EditingSuite::ShowCommandList() {
-    dialogs_.Tell(CommandListText());
-}
+void EditingSuite::ShowCommandList() { dialogs_.Tell(CommandListText()); }
 
 }  // namespace zarvik

@@ -24,8 +24,7 @@ class SuiteDialogs {
   public:
     virtual ~SuiteDialogs() = default;
     // The input box: the answer, "" when cancelled.
-    virtual std::string Input(const std::string& prompt, const std::string& title,
-                              const std::string& answer) = 0;
+    virtual std::string Input(const std::string& prompt, const std::string& title, const std::string& answer) = 0;
     // An OK box titled "Zarvik".
     virtual void Tell(const std::string& text) = 0;
     // A Yes/No question; true for Yes.

@@ -5,9 +5,7 @@
 namespace zarvik {
 namespace {
 
-bool IsBlankOrBreak(char c) {
-    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
-}
+bool IsBlankOrBreak(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
 
 // A whole number that fits 32 bits, optionally signed.
 std::optional<std::int32_t> WholeNumber(const std::string& text) {
@@ -82,8 +80,7 @@ UpdateOutcome CheckForUpdate(Fetcher& fetcher, const std::string& site, int majo
     }
     const std::optional<std::string> version = fetcher.Get(site + "updates/zarvik.txt", kMostVersionBytes);
     // Read as much as an address may be and a little more, so that a longer one is seen as such.
-    const std::optional<std::string> address =
-        fetcher.Get(site + "updates/zarvikurl.txt", kMostAddressChars + 16);
+    const std::optional<std::string> address = fetcher.Get(site + "updates/zarvikurl.txt", kMostAddressChars + 16);
     if (address) {
         // Only a web address on the site's own host: the download is opened with "explorer ",
         // which would start anything else it is given, and the player is told to run what it

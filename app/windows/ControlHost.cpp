@@ -7,9 +7,7 @@ namespace zarvik {
 ControlHost::ControlHost(HWND parent, const RECT& rect, EventHandler onEvent)
     : parent_(parent), rect_(rect), onEvent_(std::move(onEvent)) {}
 
-ControlHost::~ControlHost() {
-    Destroy();
-}
+ControlHost::~ControlHost() { Destroy(); }
 
 HRESULT ControlHost::Create(const wchar_t* progId, HWND parent, const RECT& rect, EventHandler onEvent,
                             ControlHost** result) {
@@ -41,11 +39,10 @@ HRESULT ControlHost::Create(const wchar_t* progId, HWND parent, const RECT& rect
     if (SUCCEEDED(hr)) {
         hr = object->SetClientSite(static_cast<IOleClientSite*>(host.get()));
         winbase::ComPtr<IPersistStreamInit> persist;
-        if (SUCCEEDED(hr) && SUCCEEDED(host->control_.As(IID_IPersistStreamInit, persist)))
-            persist->InitNew();
+        if (SUCCEEDED(hr) && SUCCEEDED(host->control_.As(IID_IPersistStreamInit, persist))) persist->InitNew();
         if (SUCCEEDED(hr))
-            hr = object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(host.get()),
-                                0, parent, &host->rect_);
+            hr = object->DoVerb(OLEIVERB_INPLACEACTIVATE, nullptr, static_cast<IOleClientSite*>(host.get()), 0, parent,
+                                &host->rect_);
     }
     if (FAILED(hr)) {
         host->Destroy();
@@ -70,15 +67,14 @@ HRESULT ControlHost::Put(DISPID id, const VARIANT& value) {
     VARIANT argument = value;
     DISPID named = DISPID_PROPERTYPUT;
     DISPPARAMS params = {&argument, &named, 1, 1};
-    return control_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr,
-                            nullptr, nullptr);
+    return control_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYPUT, &params, nullptr, nullptr,
+                            nullptr);
 }
 
 HRESULT ControlHost::Get(DISPID id, VARIANT* value) {
     if (!control_) return E_UNEXPECTED;
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
-    return control_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, value, nullptr,
-                            nullptr);
+    return control_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_PROPERTYGET, &none, value, nullptr, nullptr);
 }
 
 HRESULT ControlHost::Call(DISPID id) {
@@ -86,19 +82,18 @@ HRESULT ControlHost::Call(DISPID id) {
     DISPPARAMS none = {nullptr, nullptr, 0, 0};
     VARIANT ignored;
     VariantInit(&ignored);
-    const HRESULT hr = control_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, &ignored,
-                                        nullptr, nullptr);
+    const HRESULT hr =
+        control_->Invoke(id, IID_NULL, LOCALE_USER_DEFAULT, DISPATCH_METHOD, &none, &ignored, nullptr, nullptr);
     VariantClear(&ignored);
     return hr;
 }
 
-const winbase::Interface ControlHost::kInterfaces[] = {
-    winbase::Row<ControlHost, IOleClientSite>(IID_IUnknown),
-    winbase::Row<ControlHost, IOleClientSite>(IID_IOleClientSite),
-    winbase::Row<ControlHost, IOleInPlaceSite>(IID_IOleWindow),
-    winbase::Row<ControlHost, IOleInPlaceSite>(IID_IOleInPlaceSite),
-    winbase::Row<ControlHost, IDispatch>(IID_IDispatch),
-    {}};
+const winbase::Interface ControlHost::kInterfaces[] = {winbase::Row<ControlHost, IOleClientSite>(IID_IUnknown),
+                                                       winbase::Row<ControlHost, IOleClientSite>(IID_IOleClientSite),
+                                                       winbase::Row<ControlHost, IOleInPlaceSite>(IID_IOleWindow),
+                                                       winbase::Row<ControlHost, IOleInPlaceSite>(IID_IOleInPlaceSite),
+                                                       winbase::Row<ControlHost, IDispatch>(IID_IDispatch),
+                                                       {}};
 
 STDMETHODIMP ControlHost::GetMoniker(DWORD, DWORD, IMoniker** moniker) {
     if (moniker) *moniker = nullptr;
@@ -116,8 +111,8 @@ STDMETHODIMP ControlHost::GetWindow(HWND* window) {
     return S_OK;
 }
 
-STDMETHODIMP ControlHost::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document,
-                                           LPRECT position, LPRECT clip, LPOLEINPLACEFRAMEINFO info) {
+STDMETHODIMP ControlHost::GetWindowContext(IOleInPlaceFrame** frame, IOleInPlaceUIWindow** document, LPRECT position,
+                                           LPRECT clip, LPOLEINPLACEFRAMEINFO info) {
     if (!frame || !document || !position || !clip || !info) return E_POINTER;
     *frame = nullptr;
     *document = nullptr;
@@ -142,8 +137,7 @@ STDMETHODIMP ControlHost::GetTypeInfoCount(UINT* count) {
     return S_OK;
 }
 
-STDMETHODIMP ControlHost::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*,
-                                 UINT*) {
+STDMETHODIMP ControlHost::Invoke(DISPID id, REFIID, LCID, WORD flags, DISPPARAMS*, VARIANT* result, EXCEPINFO*, UINT*) {
     if (id != DISPID_AMBIENT_USERMODE) return DISP_E_MEMBERNOTFOUND;
     if (!(flags & DISPATCH_PROPERTYGET)) return DISP_E_MEMBERNOTFOUND;
     if (!result) return E_POINTER;

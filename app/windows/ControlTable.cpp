@@ -10,31 +10,22 @@ struct KindInfo {
 
 KindInfo InfoOf(ControlKind kind) {
     switch (kind) {
-        case ControlKind::Label:
-            return {"static", SS_LEFT | SS_NOTIFY};
-        case ControlKind::Button:
-            return {"button", BS_PUSHBUTTON | WS_TABSTOP};
-        case ControlKind::TextBox:
-            return {"edit", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP};
+        case ControlKind::Label: return {"static", SS_LEFT | SS_NOTIFY};
+        case ControlKind::Button: return {"button", BS_PUSHBUTTON | WS_TABSTOP};
+        case ControlKind::TextBox: return {"edit", ES_AUTOHSCROLL | WS_BORDER | WS_TABSTOP};
         case ControlKind::MultiLineTextBox:
             return {"edit", ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | WS_BORDER | WS_TABSTOP};
-        case ControlKind::CheckBox:
-            return {"button", BS_AUTOCHECKBOX | WS_TABSTOP};
-        case ControlKind::ListBox:
-            return {"listbox", LBS_NOTIFY | WS_VSCROLL | WS_BORDER | WS_TABSTOP};
-        case ControlKind::Frame:
-            return {"button", BS_GROUPBOX};
-        case ControlKind::Image:
-            return {"static", SS_NOTIFY};
+        case ControlKind::CheckBox: return {"button", BS_AUTOCHECKBOX | WS_TABSTOP};
+        case ControlKind::ListBox: return {"listbox", LBS_NOTIFY | WS_VSCROLL | WS_BORDER | WS_TABSTOP};
+        case ControlKind::Frame: return {"button", BS_GROUPBOX};
+        case ControlKind::Image: return {"static", SS_NOTIFY};
     }
     return {"static", 0};
 }
 
 }  // namespace
 
-int TwipsToPixels(int twips, int dpi) {
-    return MulDiv(twips, dpi, 1440);
-}
+int TwipsToPixels(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }
 
 winbase::Font SansFont(const char* face, int tenthsOfPoint, int weight, int dpi) {
     return winbase::Font(CreateFontA(-MulDiv(tenthsOfPoint, dpi, 720), 0, 0, 0, weight, FALSE, FALSE, FALSE,
@@ -50,11 +41,11 @@ ControlTable::ControlTable(HWND parent, const std::vector<ControlRow>& rows, int
     int id = 1000;
     for (const ControlRow& row : rows) {
         const KindInfo info = InfoOf(row.kind);
-        HWND control = CreateWindowExA(
-            0, info.windowClass, row.caption ? row.caption : "",
-            WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | info.style | row.extraStyle, TwipsToPixels(row.left, dpi),
-            TwipsToPixels(row.top, dpi), TwipsToPixels(row.width, dpi), TwipsToPixels(row.height, dpi),
-            parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(++id)), instance, nullptr);
+        HWND control = CreateWindowExA(0, info.windowClass, row.caption ? row.caption : "",
+                                       WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS | info.style | row.extraStyle,
+                                       TwipsToPixels(row.left, dpi), TwipsToPixels(row.top, dpi),
+                                       TwipsToPixels(row.width, dpi), TwipsToPixels(row.height, dpi), parent,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(++id)), instance, nullptr);
         SendMessageA(control, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         controls_[row.name] = control;
         ids_[row.name] = id;

@@ -23,8 +23,8 @@ class CreditsWindow : public winbase::Window<CreditsWindow> {
         const int dpi = ScreenDpi();
         const int width = TwipsToPixels(4335, dpi), height = TwipsToPixels(3735, dpi);
         // The window's outer size is the player's: its right and bottom edges lie under the border.
-        HWND window = Create(0, "", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, CW_USEDEFAULT,
-                             CW_USEDEFAULT, width, height, owner);
+        HWND window = Create(0, "", WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN, CW_USEDEFAULT, CW_USEDEFAULT,
+                             width, height, owner);
         player_ = std::make_unique<MoviePlayer>(window, RECT{0, 0, width, height});
         image1_ = CreateWindowExA(WS_EX_TRANSPARENT, "static", "", WS_CHILD | WS_VISIBLE | SS_NOTIFY, 0, 0,
                                   TwipsToPixels(5175, dpi), TwipsToPixels(4455, dpi), window, nullptr,
@@ -32,9 +32,8 @@ class CreditsWindow : public winbase::Window<CreditsWindow> {
         player_->SetWindowMode("Transparent");
         player_->SetQuality("AutoHigh");
         player_->SetScaleMode("ShowAll");
-        player_->OnProgress([window](int percent) {
-            SetWindowTextA(window, ("Loading... " + std::to_string(percent) + "%").c_str());
-        });
+        player_->OnProgress(
+            [window](int percent) { SetWindowTextA(window, ("Loading... " + std::to_string(percent) + "%").c_str()); });
         player_->OnReadyStateChange([window](int) { SetWindowTextA(window, "Credits"); });
         player_->LoadMovie(0, MovieFolder(programFolder) + "credits.swf");
         SetWindowTextA(window, "About Zarvik v" ZARVIK_VERSION_TEXT);
@@ -77,8 +76,6 @@ class CreditsWindow : public winbase::Window<CreditsWindow> {
 
 }  // namespace
 
-void ShowCredits(HWND owner, const std::string& programFolder) {
-    CreditsWindow(owner, programFolder).RunModal();
-}
+void ShowCredits(HWND owner, const std::string& programFolder) { CreditsWindow(owner, programFolder).RunModal(); }
 
 }  // namespace zarvik

@@ -47,8 +47,8 @@ void GameStarter::Start(HWND owner) {
     std::string game = settings_.Read("Game");
     if (game.empty() && (game = Choose(owner, "")).empty()) return;
     if (!IsFile(game)) {
-        const std::string question = "The game program was not found:\r\n" + game +
-                                     "\r\n\r\nDo you want to choose the game program now?";
+        const std::string question =
+            "The game program was not found:\r\n" + game + "\r\n\r\nDo you want to choose the game program now?";
         if (MessageBoxA(owner, question.c_str(), "Zarvik", MB_YESNO | MB_ICONWARNING) != IDYES) return;
         if ((game = Choose(owner, "")).empty()) return;
     }

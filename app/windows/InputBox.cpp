@@ -12,17 +12,16 @@ class Box : public winbase::Window<Box> {
   public:
     static constexpr const char* kClassName = "ZarvikInputBox";
 
-    std::string Ask(HWND owner, const std::string& prompt, const std::string& title,
-                    const std::string& answer) {
+    std::string Ask(HWND owner, const std::string& prompt, const std::string& title, const std::string& answer) {
         const int dpi = ScreenDpi();
         const DWORD style = WS_POPUP | WS_CAPTION | WS_SYSMENU;
         RECT rect = {0, 0, TwipsToPixels(5400, dpi), TwipsToPixels(1860, dpi)};
         AdjustWindowRectEx(&rect, style, FALSE, WS_EX_DLGMODALFRAME);
         const int width = rect.right - rect.left, height = rect.bottom - rect.top;
         // Centred on the owner's screen, as the system's box is.
-        if (!Create(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, title.empty() ? "Zarvik" : title.c_str(),
-                    style, (GetSystemMetrics(SM_CXSCREEN) - width) / 2,
-                    (GetSystemMetrics(SM_CYSCREEN) - height) / 3, width, height, owner))
+        if (!Create(WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT, title.empty() ? "Zarvik" : title.c_str(), style,
+                    (GetSystemMetrics(SM_CXSCREEN) - width) / 2, (GetSystemMetrics(SM_CYSCREEN) - height) / 3, width,
+                    height, owner))
             return "";
         const std::vector<ControlRow> rows = {
             {"prompt", ControlKind::Label, prompt.c_str(), 120, 120, 3960, 1080, SS_NOPREFIX},
@@ -53,8 +52,8 @@ class Box : public winbase::Window<Box> {
             ok_ = LOWORD(wParam) == IDOK;
             if (ok_) {
                 answer_.assign(static_cast<size_t>(GetWindowTextLengthA(edit_)) + 1, '\0');
-                answer_.resize(static_cast<size_t>(
-                    GetWindowTextA(edit_, answer_.data(), static_cast<int>(answer_.size()))));
+                answer_.resize(
+                    static_cast<size_t>(GetWindowTextA(edit_, answer_.data(), static_cast<int>(answer_.size()))));
             }
             done_ = true;
             return 0;
@@ -75,8 +74,7 @@ class Box : public winbase::Window<Box> {
 
 }  // namespace
 
-std::string InputBox(HWND owner, const std::string& prompt, const std::string& title,
-                     const std::string& answer) {
+std::string InputBox(HWND owner, const std::string& prompt, const std::string& title, const std::string& answer) {
     return Box().Ask(owner, prompt, title, answer);
 }
 

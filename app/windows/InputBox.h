@@ -10,7 +10,6 @@
 namespace zarvik {
 
 // The answer; "" when the user cancels. A box given no title is titled "Zarvik".
-std::string InputBox(HWND owner, const std::string& prompt, const std::string& title,
-                     const std::string& answer);
+std::string InputBox(HWND owner, const std::string& prompt, const std::string& title, const std::string& answer);
 
 }  // namespace zarvik

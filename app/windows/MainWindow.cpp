@@ -42,18 +42,17 @@ MainWindow::MainWindow(std::string programFolder)
       errors_({"C:\\Debug.txt", folder_ + "\\Debug.txt"}),
       binds_(folder_),
       engine_({consoles_, pump_, options_, name_, settings_, clock_, errors_, binds_}) {
-    HWND window = Create(WS_EX_APPWINDOW, "Zarvik", WS_POPUP | WS_CLIPCHILDREN, 0, 0,
-                         TwipsToPixels(4575, dpi_), TwipsToPixels(1905, dpi_), nullptr);
+    HWND window = Create(WS_EX_APPWINDOW, "Zarvik", WS_POPUP | WS_CLIPCHILDREN, 0, 0, TwipsToPixels(4575, dpi_),
+                         TwipsToPixels(1905, dpi_), nullptr);
     controls_ = std::make_unique<ControlTable>(window, Rows(), dpi_);
     titleFont_ = SansFont("MS Sans Serif", 120, FW_NORMAL, dpi_);
     SendMessageA((*controls_)["Label1"], WM_SETFONT, reinterpret_cast<WPARAM>(titleFont_.get()), FALSE);
-    const RECT titleArea = {0, TwipsToPixels(240, dpi_), TwipsToPixels(4575, dpi_),
-                            TwipsToPixels(240 + 975, dpi_)};
+    const RECT titleArea = {0, TwipsToPixels(240, dpi_), TwipsToPixels(4575, dpi_), TwipsToPixels(240 + 975, dpi_)};
     title_ = std::make_unique<MoviePlayer>(window, titleArea);
     // Image1: transparent, above the title, taking its clicks.
     image1_ = CreateWindowExA(WS_EX_TRANSPARENT, "static", "", WS_CHILD | WS_VISIBLE | SS_NOTIFY, 0,
-                              TwipsToPixels(240, dpi_), TwipsToPixels(4575, dpi_), TwipsToPixels(1095, dpi_),
-                              window, nullptr, winbase::ThisModule(), nullptr);
+                              TwipsToPixels(240, dpi_), TwipsToPixels(4575, dpi_), TwipsToPixels(1095, dpi_), window,
+                              nullptr, winbase::ThisModule(), nullptr);
     // Above the player, or the player would take the clicks meant for it; beneath the
     // controls, whose edges it overlaps.
     SetWindowPos(image1_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -87,31 +86,28 @@ void MainWindow::Start() {
     });
     optionsWindow_ = std::make_unique<OptionsWindow>(
         folder_, options_,
-        OptionsWindow::Actions{.show = [this] { ShowWindow(hwnd(), SW_SHOW); },
-                               .exit = [this] { ClickCommand(); },
-                               .loadSettings =
-                                   [this] {
-                                       LoadSettings(settings_, options_, engine_.State().TurnedOn, *this,
-                                                    SystemNumberFormat());
-                                   },
-                               .update =
-                                   [this] {
-                                       // "UpdateSite" in info.ini points the check elsewhere (a mirror, a
-                                       // test server).
-                                       if (!updater_)
-                                           updater_ = std::make_unique<UpdaterWindow>(
-                                               UpdateSite(settings_.Read("UpdateSite")), fetcher_);
-                                       updater_->Open();
-                                   },
-                               .credits = [this](HWND owner) { ShowCredits(owner, folder_); },
-                               .startGame = [this] { StartGame(); },
-                               .owner = hwnd()});
+        OptionsWindow::Actions{
+            .show = [this] { ShowWindow(hwnd(), SW_SHOW); },
+            .exit = [this] { ClickCommand(); },
+            .loadSettings =
+                [this] { LoadSettings(settings_, options_, engine_.State().TurnedOn, *this, SystemNumberFormat()); },
+            .update =
+                [this] {
+                    // "UpdateSite" in info.ini points the check elsewhere (a mirror, a
+                    // test server).
+                    if (!updater_)
+                        updater_ = std::make_unique<UpdaterWindow>(UpdateSite(settings_.Read("UpdateSite")), fetcher_);
+                    updater_->Open();
+                },
+            .credits = [this](HWND owner) { ShowCredits(owner, folder_); },
+            .startGame = [this] { StartGame(); },
+            .owner = hwnd()});
 
     // The tray icon: the window's own icon, the tip "Zarvik".
     const RECT unseen = {0, TwipsToPixels(2000, dpi_), 33, TwipsToPixels(2000, dpi_) + 33};
     if (SUCCEEDED(ControlHost::Create(
-            L"PerchiconControl.Perchicon", hwnd(), unseen,
-            [this](DISPID id, DISPPARAMS*) { OnTrayEvent(id); }, tray_.put()))) {
+            L"PerchiconControl.Perchicon", hwnd(), unseen, [this](DISPID id, DISPPARAMS*) { OnTrayEvent(id); },
+            tray_.put()))) {
         VARIANT icon;
         icon.vt = VT_I4;
         icon.lVal = static_cast<LONG>(
@@ -124,11 +120,10 @@ void MainWindow::Start() {
         VariantClear(&tip);
         tray_->Call(kAdd);
     } else {
-        MessageBoxA(
-            hwnd(),
-            "The tray icon control (Perchicon) is not registered, so Zarvik runs without a tray icon.\r\n"
-            "The \"-\" button minimizes Zarvik to the taskbar instead.",
-            "Zarvik", MB_OK | MB_ICONINFORMATION);
+        MessageBoxA(hwnd(),
+                    "The tray icon control (Perchicon) is not registered, so Zarvik runs without a tray icon.\r\n"
+                    "The \"-\" button minimizes Zarvik to the taskbar instead.",
+                    "Zarvik", MB_OK | MB_ICONINFORMATION);
     }
 
     name_.Fill(settings_.Read("Name"));
@@ -141,9 +136,7 @@ void MainWindow::ClickCommand() {
     if (MessageBoxA(hwnd(), kCloseQuestion, kCloseCaption, MB_YESNO) == IDYES) Exit();
 }
 
-void MainWindow::StartGame() {
-    gameStarter_.Start(hwnd());
-}
+void MainWindow::StartGame() { gameStarter_.Start(hwnd()); }
 
 void MainWindow::Exit() {
     // Closed while its window stands, the control lets go of its site before OLE goes. Its icon
@@ -156,9 +149,7 @@ void MainWindow::Exit() {
     DestroyWindow(hwnd());
 }
 
-int MainWindow::Twips(int pixels) const {
-    return MulDiv(pixels, 1440, dpi_);
-}
+int MainWindow::Twips(int pixels) const { return MulDiv(pixels, 1440, dpi_); }
 
 void MainWindow::OuterSize(std::int32_t& width, std::int32_t& height) {
     RECT r;
@@ -186,8 +177,7 @@ void MainWindow::OnCommand(const std::string& name, int code) {
     if (name == "Command1" && code == BN_CLICKED) ClickCommand();
     if (name == "Command5" && code == BN_CLICKED) ShowWindow(hwnd(), tray_ ? SW_HIDE : SW_MINIMIZE);
     if (name == "cmdOptions" && code == BN_CLICKED && optionsWindow_) optionsWindow_->Show();
-    if (name == "txtName" && code == EN_CHANGE && !updatingName_)
-        name_.SetText(TextOf((*controls_)["txtName"]));
+    if (name == "txtName" && code == EN_CHANGE && !updatingName_) name_.SetText(TextOf((*controls_)["txtName"]));
 }
 
 void MainWindow::Paint(HDC dc) {
@@ -242,8 +232,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
                 return 0;
             }
             if (controls_)
-                if (const std::string* name = controls_->NameOf(LOWORD(wParam)))
-                    OnCommand(*name, HIWORD(wParam));
+                if (const std::string* name = controls_->NameOf(LOWORD(wParam))) OnCommand(*name, HIWORD(wParam));
             return 0;
         case WM_PAINT: {
             PAINTSTRUCT ps;
@@ -251,9 +240,7 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             EndPaint(hwnd(), &ps);
             return 0;
         }
-        case WM_PRINTCLIENT:
-            Paint(reinterpret_cast<HDC>(wParam));
-            return 0;
+        case WM_PRINTCLIENT: Paint(reinterpret_cast<HDC>(wParam)); return 0;
         case WM_CTLCOLORSTATIC:
             if (reinterpret_cast<HWND>(lParam) == image1_) {
                 // Image1 shows nothing of its own: the title beneath it shows through.
@@ -261,20 +248,15 @@ LRESULT MainWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
                 return reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH));
             }
             break;
-        case kStartGameMessage:
-            StartGame();
-            return 0;
-        case WM_QUERYENDSESSION:
-            return TRUE;
+        case kStartGameMessage: StartGame(); return 0;
+        case WM_QUERYENDSESSION: return TRUE;
         case WM_ENDSESSION:
             if (wParam) Exit();
             return 0;
         case WM_CLOSE:  // closed from outside: the unload path, without asking
             Exit();
             return 0;
-        case WM_DESTROY:
-            PostQuitMessage(0);
-            return 0;
+        case WM_DESTROY: PostQuitMessage(0); return 0;
     }
     return Default(msg, wParam, lParam);
 }

@@ -31,8 +31,7 @@ std::vector<ControlRow> Rows() {
     return {
         {"Label4", ControlKind::Label, "To make changes, click Edit File.", 0, 120, 4335, 255},
         {"List1", ControlKind::ListBox, "", 120, 480, 1935, 4350, LBS_NOINTEGRALHEIGHT},
-        {"List2", ControlKind::ListBox, "", 2160, 480, 2055, 3960,
-         LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT},
+        {"List2", ControlKind::ListBox, "", 2160, 480, 2055, 3960, LBS_NOINTEGRALHEIGHT | LBS_WANTKEYBOARDINPUT},
         {"Text1", ControlKind::TextBox, "", 2160, 4560, 1575, 285},
         {"cmdEdit", ControlKind::Button, "+", 3840, 4560, 375, 255, WS_DISABLED},
         {"Command3", ControlKind::Button, "&Reload", 120, 5040, 1335, 315},
@@ -79,8 +78,7 @@ void Fill(HWND list, const std::vector<std::string>& entries, std::vector<std::s
 
 }  // namespace
 
-OptionsWindow::OptionsWindow(std::string programFolder, OptionModel& options, Actions actions,
-                             SuiteDialogs* dialogs)
+OptionsWindow::OptionsWindow(std::string programFolder, OptionModel& options, Actions actions, SuiteDialogs* dialogs)
     : options_(options),
       actions_(std::move(actions)),
       suite_(std::move(programFolder), options, dialogs ? *dialogs : ownDialogs_, actions_.loadSettings) {
@@ -106,8 +104,7 @@ OptionsWindow::OptionsWindow(std::string programFolder, OptionModel& options, Ac
 
 void OptionsWindow::Refresh() {
     refreshing_ = true;
-    for (const Box& box : kBoxes)
-        SendMessageA((*controls_)[box.name], BM_SETCHECK, options_.Check(box.option), 0);
+    for (const Box& box : kBoxes) SendMessageA((*controls_)[box.name], BM_SETCHECK, options_.Check(box.option), 0);
     HWND editor = (*controls_)["txtEdit"];
     if (options_.Editor() != TextOf(editor)) {
         SetWindowTextA(editor, options_.Editor().c_str());
@@ -156,9 +153,7 @@ void OptionsWindow::ShowModal() {
     if (disable) EnableWindow(actions_.owner, TRUE);
 }
 
-void OptionsWindow::ShowCommand() {
-    suite_.ShowCommandList();
-}
+void OptionsWindow::ShowCommand() { suite_.ShowCommandList(); }
 
 void OptionsWindow::PopUpTrayMenu(HWND owner) {
     HMENU menu = CreatePopupMenu();
@@ -183,15 +178,9 @@ void OptionsWindow::PopUpTrayMenu(HWND owner) {
         case kShow:
             if (actions_.show) actions_.show();
             break;
-        case kOptions:
-            ShowModal();
-            break;
-        case kCommands:
-            ShowCommand();
-            break;
-        case kReadme:
-            suite_.ShowReadme();
-            break;
+        case kOptions: ShowModal(); break;
+        case kCommands: ShowCommand(); break;
+        case kReadme: suite_.ShowReadme(); break;
         case kCredits:
             if (actions_.credits) actions_.credits(owner);
             break;
@@ -201,8 +190,7 @@ void OptionsWindow::PopUpTrayMenu(HWND owner) {
         case kExit:
             if (actions_.exit) actions_.exit();
             break;
-        default:
-            break;
+        default: break;
     }
 }
 

@@ -31,8 +31,7 @@ class OptionsWindow : public winbase::Window<OptionsWindow> {
     };
 
     // `dialogs` answers the boxes; the system's own when null.
-    OptionsWindow(std::string programFolder, OptionModel& options, Actions actions,
-                  SuiteDialogs* dialogs = nullptr);
+    OptionsWindow(std::string programFolder, OptionModel& options, Actions actions, SuiteDialogs* dialogs = nullptr);
 
     HWND window() const { return hwnd(); }
     HWND operator[](const std::string& name) const { return (*controls_)[name]; }

@@ -9,8 +9,7 @@ namespace zarvik {
 class SingleInstance {
   public:
     explicit SingleInstance(const char* name = "Local\\Zarvik.SingleInstance")
-        : mutex_(CreateMutexA(nullptr, FALSE, name)),
-          another_(mutex_ && GetLastError() == ERROR_ALREADY_EXISTS) {}
+        : mutex_(CreateMutexA(nullptr, FALSE, name)), another_(mutex_ && GetLastError() == ERROR_ALREADY_EXISTS) {}
 
     bool AnotherIsRunning() const { return another_; }
 

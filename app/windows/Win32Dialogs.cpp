@@ -55,8 +55,7 @@ bool Quitting() {
 
 }  // namespace
 
-std::string Win32SuiteDialogs::Input(const std::string& prompt, const std::string& title,
-                                     const std::string& answer) {
+std::string Win32SuiteDialogs::Input(const std::string& prompt, const std::string& title, const std::string& answer) {
     return Quitting() ? "" : InputBox(owner, prompt, title, answer);
 }
 

@@ -12,8 +12,7 @@ namespace zarvik {
 class Win32SuiteDialogs : public SuiteDialogs {
   public:
     explicit Win32SuiteDialogs(HWND window = nullptr) : owner(window) {}
-    std::string Input(const std::string& prompt, const std::string& title,
-                      const std::string& answer) override;
+    std::string Input(const std::string& prompt, const std::string& title, const std::string& answer) override;
     void Tell(const std::string& text) override;
     bool Ask(const std::string& text, const std::string& title) override;
     std::string ChooseEditor(const std::string& current) override;

@@ -104,8 +104,8 @@ std::optional<std::string> Fetch(Transfer& transfer, std::string address, std::s
     SetTimeouts(session, deadlineMs);
     std::optional<Url> url = first;
     for (int redirects = 0;; ++redirects) {
-        HINTERNET connection = InternetConnectA(session, url->host.c_str(), url->port, nullptr, nullptr,
-                                                INTERNET_SERVICE_HTTP, 0, 0);
+        HINTERNET connection =
+            InternetConnectA(session, url->host.c_str(), url->port, nullptr, nullptr, INTERNET_SERVICE_HTTP, 0, 0);
         if (!transfer.Keep(connection)) return std::nullopt;
         SetTimeouts(connection, deadlineMs);
         // Always the site's current files, never a cached copy, never a box of WinINet's own, and
@@ -113,8 +113,7 @@ std::optional<std::string> Fetch(Transfer& transfer, std::string address, std::s
         const DWORD flags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_PRAGMA_NOCACHE |
                             INTERNET_FLAG_NO_UI | INTERNET_FLAG_NO_COOKIES | INTERNET_FLAG_NO_AUTO_REDIRECT |
                             (url->secure ? INTERNET_FLAG_SECURE : 0);
-        HINTERNET request =
-            HttpOpenRequestA(connection, "GET", url->path.c_str(), nullptr, nullptr, nullptr, flags, 0);
+        HINTERNET request = HttpOpenRequestA(connection, "GET", url->path.c_str(), nullptr, nullptr, nullptr, flags, 0);
         if (!transfer.Keep(request)) return std::nullopt;
         SetTimeouts(request, deadlineMs);
         if (!HttpSendRequestA(request, nullptr, 0, nullptr, 0)) return std::nullopt;
@@ -175,8 +174,7 @@ std::optional<std::string> WinInetFetcher::Get(const std::string& address, std::
         const DWORD spent = GetTickCount() - start;
         if (spent >= deadlineMs_) break;
         const HANDLE done = transfer->done();
-        const DWORD woke =
-            MsgWaitForMultipleObjectsEx(1, &done, deadlineMs_ - spent, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        const DWORD woke = MsgWaitForMultipleObjectsEx(1, &done, deadlineMs_ - spent, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
         if (woke == WAIT_OBJECT_0) return transfer->Body();
         if (!PumpPendingMessages()) break;
     }

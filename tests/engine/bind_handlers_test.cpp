@@ -68,7 +68,8 @@ TEST(BindCapture, AnUnusableMapNameIsRefusedForASaveAndALoadAndAFailedSaveIsForg
 TEST(BindLoading, PlaysTheMapsFileBackInOrder) {
     Rig rig;
     // Lines as they stand: a blank line too, and no line end after the last.
-    std::ofstream(rig.binds.BindFilePath("ffa_bespin"), std::ios::binary) << "Bind F5 \"force_push\"\r\n\r\nBind F6 say hi";
+    std::ofstream(rig.binds.BindFilePath("ffa_bespin"), std::ios::binary)
+        << "Bind F5 \"force_push\"\r\n\r\nBind F6 say hi";
     rig.engine.State().SavePending = true;
     rig.options.checks[Option::TurnOff] = 1;
     EXPECT_EQ(rig.TickOn("Other: please !load"), Sends{Command("mapname")}) << "anyone's !load counts";

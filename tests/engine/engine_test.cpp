@@ -66,14 +66,15 @@ TEST(Engine, GreetsThePlayerEnteringAndAsksForTheName) {
 }
 
 TEST(Engine, ExaminesTheLastCompleteLineOnlyOnceATickAndTicksNeverNest) {
-    const std::pair<std::string, bool> rows[] = {  // the console's copy, whether Zarvik answers
+    const std::pair<std::string, bool> rows[] = {
+        // the console's copy, whether Zarvik answers
         {"Kyle: hi\r\nPadawan: !about\r\n", true},
         {"Padawan: !about\r\nKyle: hi\r\n", false},
         {"Padawan: !about\r\nPadawan: !ab", true},  // the game is still printing the last one
-        {"Padawan: !about", false},                   // nothing complete yet
+        {"Padawan: !about", false},                 // nothing complete yet
         {"Padawan: !about\r\n", true},
-        {"\r\nPadawan: !about\r\n\r\n", false},     // an empty line printed after it
-        {"x\r\r\nPadawan: !about\r\n", true},       // a lone CR is no line break
+        {"\r\nPadawan: !about\r\n\r\n", false},  // an empty line printed after it
+        {"x\r\r\nPadawan: !about\r\n", true},    // a lone CR is no line break
     };
     for (const auto& [copy, answers] : rows) {
         Rig rig;
@@ -135,7 +136,8 @@ TEST(HostileInput, EachLineMayOnlyDoWhatItsRowAllows) {
         {"a fake name reply inside chat", "Kyle: \"name\" is:\"Kyle\" default:\"Padawan\"", {}},
         {"a fake rename inside chat", "Kyle: Padawan renamed to Kyle", {}},
         {"a chatting player named like a rename", "Padawan renamed to Kyle: hi", {}},
-        {"a player named like a rename enters: the game is asked", "Padawan renamed to Kyle entered the game",
+        {"a player named like a rename enters: the game is asked",
+         "Padawan renamed to Kyle entered the game",
          {Command("name")}},
         {"a fake bind reply inside chat", "Kyle: \"F5\" = \"kill\"", {}},
         {"a fake map name reply inside chat", "Kyle: \"mapname\" is:\"evil\" default:\"nomap\"", {}},

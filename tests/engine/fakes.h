@@ -52,9 +52,7 @@ struct FakeOptions : OptionState {
                                     {Option::Time, 1},  {Option::GetName, 1},  {Option::TurnOff, 0}};
     std::string editor = "Notepad.exe";
     int Check(Option o) const override { return checks.at(o); }
-    bool SetCheck(Option o, int state) override {
-        return state >= 0 && state <= 2 && (checks[o] = state, true);
-    }
+    bool SetCheck(Option o, int state) override { return state >= 0 && state <= 2 && (checks[o] = state, true); }
     std::string Editor() const override { return editor; }
     void SetEditor(const std::string& e) override { editor = e; }
 };
@@ -98,14 +96,14 @@ inline std::string ReadFile(const std::string& path) {
 
 // A program folder of its own under the system's temporary folder, removed afterwards.
 class TempFolder {
-public:
+  public:
     TempFolder() { std::filesystem::create_directories(path_); }
     ~TempFolder() { std::filesystem::remove_all(path_, ignored_); }
     const std::string& path() const { return path_; }
 
-private:
-    std::string path_ = (std::filesystem::temp_directory_path() / "zarvik-test-").string() +
-                        std::to_string(std::random_device{}());
+  private:
+    std::string path_ =
+        (std::filesystem::temp_directory_path() / "zarvik-test-").string() + std::to_string(std::random_device{}());
     std::error_code ignored_;
 };
 

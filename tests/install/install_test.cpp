@@ -11,8 +11,8 @@
 namespace {
 
 const char* const kUninstallKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Zarvik";
-const char* const kProgramFiles[] = {"Zarvik.exe", "Perchicon.ocx", "Readme.txt", "title.swf", "credits.swf",
-                                     "Uninstall.exe"};
+const char* const kProgramFiles[] = {"Zarvik.exe", "Perchicon.ocx", "Readme.txt",
+                                     "title.swf",  "credits.swf",   "Uninstall.exe"};
 
 fs::path KnownFolder(int csidl) {
     char path[MAX_PATH] = {};
@@ -113,8 +113,8 @@ TEST(Setup, InstallsForTheUserAloneAndZarvikRunsFromThere) {
     {
         UserClassesSeenByWine classes;
         // Started from the installed folder, with the game (as a shortcut with --start-game).
-        HANDLE zarvik = StartProcess("\"" + (InstallFolder() / "Zarvik.exe").string() + "\" --start-game",
-                                     InstallFolder());
+        HANDLE zarvik =
+            StartProcess("\"" + (InstallFolder() / "Zarvik.exe").string() + "\" --start-game", InstallFolder());
         SimProcess sim(
             "wait 2500\n"
             "map ffa_bespin\n"

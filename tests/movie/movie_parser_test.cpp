@@ -68,16 +68,14 @@ TEST(FrameContents, ItemsShowFromTheirFirstKeyAndValuesMoveAsTheirEasingSays) {
     EXPECT_EQ(FrameContents(movie, 25)[0].colour, (Colour{128, 64, 32})) << "channel by channel";
 
     // Items appear at their first key and show or hide until the next.
-    const Movie shows =
-        Parse("rect\nat 5\nat 10 hide\nat 15\nat 20 show\nat 25 hide\nellipse\nat 0 hide\nat 3 show\n");
+    const Movie shows = Parse("rect\nat 5\nat 10 hide\nat 15\nat 20 show\nat 25 hide\nellipse\nat 0 hide\nat 3 show\n");
     std::vector<std::string> seen;
     for (int frame : {0, 3, 5, 9, 10, 15, 19, 20, 24, 25, 49, 50, -1}) {
         std::string line;
         for (const Drawn& d : FrameContents(shows, frame)) line += d.item->shape == Shape::Rect ? "R" : "E";
         seen.push_back(line);
     }
-    EXPECT_EQ(seen,
-              (std::vector<std::string>{"", "E", "RE", "RE", "E", "E", "E", "RE", "RE", "E", "E", "", ""}));
+    EXPECT_EQ(seen, (std::vector<std::string>{"", "E", "RE", "RE", "E", "E", "E", "RE", "RE", "E", "E", "", ""}));
 }
 
 }  // namespace

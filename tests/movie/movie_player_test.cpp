@@ -15,7 +15,7 @@ namespace zarvik {
 namespace {
 
 constexpr std::uint32_t kHost = 0x0a141e, kMark = 0x960000;  // as 0xRRGGBB
-constexpr int kMarkRow = 31, kWidth = 305, kHeight = 65;  // the player's place in the window
+constexpr int kMarkRow = 31, kWidth = 305, kHeight = 65;     // the player's place in the window
 
 // Painted with its class brush; asked to print, it draws a mark on one row, as the main window
 // draws its border, which a transparent player must show.
@@ -130,8 +130,9 @@ TEST_F(PlayerTest, PlaysByTheClockRestsUnseenAndNeedsNoTimerStopped) {
 }
 
 TEST_F(PlayerTest, QualityDecidesWhetherEdgesAreSmoothed) {
-    ASSERT_TRUE(player->LoadMovieFromMemory("zarvik-movie 1\nstage 305 65\nrate 10\nframes 1\n"
-                                            "ellipse\nat 0 x 100 y 5 w 100 h 55 colour 2\nend\n"));
+    ASSERT_TRUE(
+        player->LoadMovieFromMemory("zarvik-movie 1\nstage 305 65\nrate 10\nframes 1\n"
+                                    "ellipse\nat 0 x 100 y 5 w 100 h 55 colour 2\nend\n"));
     for (const std::string quality : {"Low", "High", "Ultra"}) {
         EXPECT_EQ(player->SetQuality(quality), quality != "Ultra");
         int hard = 0;

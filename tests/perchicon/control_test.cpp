@@ -61,7 +61,7 @@ constexpr DISPID LeftClick = 1, RightClick = 2, MiddleDblClick = 6, MouseMove = 
 using Bstr = winbase::Owner<BSTR, &SysFreeString>;
 
 class ControlTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         control = Recorded();
         ASSERT_EQ(control->FindConnectionPoint(DIID___Perchicon, point.put()), S_OK);
@@ -194,7 +194,8 @@ TEST_F(ControlTest, EveryFailingMemberLeavesItsOwnErrorInfo) {
         {L"GetTypeInfoCount", [&] { return control->GetTypeInfoCount(nullptr); }},
         {L"GetTypeInfo", [&] { return control->GetTypeInfo(1, 0, &info); }},
         {L"GetIDsOfNames", [&] { return control->GetIDsOfNames(IID_IDispatch, &name, 1, 0, &id); }},
-        {L"Invoke", [&] { return control->Invoke(1, IID_IDispatch, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr); }},
+        {L"Invoke",
+         [&] { return control->Invoke(1, IID_IDispatch, 0, DISPATCH_METHOD, &none, nullptr, nullptr, nullptr); }},
     };
     for (const auto& [member, call] : calls) {
         SetErrorText(L"an older failure");
@@ -238,7 +239,9 @@ TEST(PropertyPage, ActivatedAgainItKeepsOneWindow) {
 // and answers in the type it holds.
 struct Bag : StackObject<IPropertyBag> {
     std::map<std::wstring, VARIANT> values;
-    ~Bag() { for (auto& [name, value] : values) VariantClear(&value); }
+    ~Bag() {
+        for (auto& [name, value] : values) VariantClear(&value);
+    }
     STDMETHODIMP Read(LPCOLESTR name, VARIANT* value, IErrorLog*) override {
         auto it = values.find(name);
         return it == values.end() ? E_INVALIDARG : VariantCopy(value, &it->second);  // which clears `value` first

@@ -16,15 +16,15 @@
 namespace {
 
 class Hosted : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(SUCCEEDED(OleInitialize(nullptr)));
         window = CreateWindowExA(0, "static", "host", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0, 300, 200, nullptr,
                                  nullptr, GetModuleHandleA(nullptr), nullptr);
         const auto onEvent = [this](DISPID id, DISPPARAMS*) { events.push_back(id); };
-        ASSERT_EQ(zarvik::ControlHost::Create(L"PerchiconControl.Perchicon", window, {20, 30, 120, 130},
-                                              onEvent, host.put()),
-                  S_OK);
+        ASSERT_EQ(
+            zarvik::ControlHost::Create(L"PerchiconControl.Perchicon", window, {20, 30, 120, 130}, onEvent, host.put()),
+            S_OK);
     }
     void TearDown() override {
         if (host) host->Destroy();
@@ -124,8 +124,8 @@ LRESULT CALLBACK RefuseAboutBox(int code, WPARAM wParam, LPARAM lParam) {
 TEST_F(Hosted, EveryMemberAnswersByNameAndDispatchId) {
     IDispatch* control = host->Control();
     const std::pair<const wchar_t*, DISPID> members[] = {{L"Tip", 0x68030001},       {L"Icon", 0x68030000},
-                                                          {L"Add", 0x60030002},       {L"Remove", 0x60030003},
-                                                          {L"ShowAbout", 0x6003000C}, {L"About", 0x40030000}};
+                                                         {L"Add", 0x60030002},       {L"Remove", 0x60030003},
+                                                         {L"ShowAbout", 0x6003000C}, {L"About", 0x40030000}};
     for (auto [member, expected] : members) {
         DISPID id = 0;
         LPOLESTR name = const_cast<LPOLESTR>(member);
@@ -141,8 +141,7 @@ TEST_F(Hosted, EveryMemberAnswersByNameAndDispatchId) {
     EXPECT_EQ(control->Invoke(0x6003000C, IID_NULL, 0, DISPATCH_METHOD, &none, nullptr, &error, nullptr),
               DISP_E_EXCEPTION);
     EXPECT_TRUE(FAILED(error.scode));
-    EXPECT_NE(std::wstring(error.bstrDescription ? error.bstrDescription : L"").find(L"ShowAbout"),
-              std::wstring::npos);
+    EXPECT_NE(std::wstring(error.bstrDescription ? error.bstrDescription : L"").find(L"ShowAbout"), std::wstring::npos);
     for (BSTR text : {error.bstrDescription, error.bstrSource, error.bstrHelpFile}) SysFreeString(text);
 }
 

@@ -33,8 +33,8 @@ void ExpectRegistered(HKEY classes, bool registered) {
     EXPECT_EQ(RegValue(classes, "PerchiconControl.Perchicon\\CLSID"), want(kControl));
     EXPECT_EQ(RegValue(classes, clsid + "\\InprocServer32"), want(LibraryPath().string()));
     EXPECT_EQ(RegValue(classes, clsid + "\\InprocServer32", "ThreadingModel"), want("Apartment"));
-    for (const std::string& key : {clsid + "\\Control", "CLSID\\" + std::string(kPage), "TypeLib\\" + std::string(kLibrary),
-                                   "Interface\\" + std::string(kInterface)})
+    for (const std::string& key : {clsid + "\\Control", "CLSID\\" + std::string(kPage),
+                                   "TypeLib\\" + std::string(kLibrary), "Interface\\" + std::string(kInterface)})
         EXPECT_EQ(KeyExists(classes, key), registered) << key;
 }
 
@@ -49,15 +49,17 @@ TEST(Registration, ForTheMachineAndBackLeavesOnlyWhatWasThere) {
     ASSERT_EQ(Regsvr32(L"", copy), 0u);
     wchar_t named[1024] = {};
     DWORD size = sizeof named;
-    RegGetValueW(HKEY_LOCAL_MACHINE, L"Software\\Classes\\CLSID\\{18DD9360-43E7-4CEB-B41C-8FE24C73E29B}\\InprocServer32",
-                 nullptr, RRF_RT_REG_SZ, nullptr, named, &size);
+    RegGetValueW(HKEY_LOCAL_MACHINE,
+                 L"Software\\Classes\\CLSID\\{18DD9360-43E7-4CEB-B41C-8FE24C73E29B}\\InprocServer32", nullptr,
+                 RRF_RT_REG_SZ, nullptr, named, &size);
     EXPECT_EQ(named, copy.wstring()) << "whole";
 
     ASSERT_EQ(Regsvr32(L""), 0u);
     ExpectRegistered(HKEY_CLASSES_ROOT, true);
     EXPECT_EQ(RegValue(HKEY_LOCAL_MACHINE, "Software\\Classes\\PerchiconControl.Perchicon\\CLSID"), kControl);
     ASSERT_EQ(Regsvr32(L"/u", copy), 0u);
-    EXPECT_EQ(RegValue(HKEY_CLASSES_ROOT, std::string("CLSID\\") + kControl + "\\InprocServer32"), LibraryPath().string())
+    EXPECT_EQ(RegValue(HKEY_CLASSES_ROOT, std::string("CLSID\\") + kControl + "\\InprocServer32"),
+              LibraryPath().string())
         << "the original's keys are not the copy's to remove";
 
     ASSERT_EQ(Regsvr32(L"/u"), 0u);
@@ -71,8 +73,7 @@ TEST(Registration, ForTheMachineAndBackLeavesOnlyWhatWasThere) {
 // Sets a folder's own list of who may do what, as an administrator would in its properties.
 void SetFolderAccess(const fs::path& folder, const wchar_t* sddl) {
     winbase::Owner<PSECURITY_DESCRIPTOR, &LocalFree> descriptor;
-    ASSERT_TRUE(
-        ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, descriptor.put(), nullptr));
+    ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorW(sddl, SDDL_REVISION_1, descriptor.put(), nullptr));
     BOOL present = FALSE, defaulted = FALSE;
     PACL dacl = nullptr;
     GetSecurityDescriptorDacl(descriptor.get(), &present, &dacl, &defaulted);
@@ -132,8 +133,8 @@ TEST(Registration, UnregisteringKeepsWhatTheOtherViewsCopyStillNames) {
     const std::string other = "C:\\Program Files\\Zarvik\\Perchicon.ocx";
     for (const std::string& key : {std::string("Software\\Classes\\CLSID\\") + kControl + "\\InprocServer32", theirs}) {
         winbase::RegKey opened;
-        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | otherView,
-                                  nullptr, opened.put(), nullptr),
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | otherView, nullptr,
+                                  opened.put(), nullptr),
                   0);
         RegSetValueExA(opened.get(), nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(other.c_str()),
                        static_cast<DWORD>(other.size() + 1));

@@ -36,6 +36,8 @@ struct Session {
 TEST(WholeNumber, ReadsDecimalTextAsTheLocaleWritesIt) {
     const NumberFormat en{'.', ','}, de{',', '.'};
     const std::optional<std::int32_t> none;
+    // A table reads best in its columns.
+    // clang-format off
     const std::tuple<const char*, std::optional<std::int32_t>, NumberFormat> cases[] = {
         {"  -17\t", -17, en},   {"1,440.5", 1440, en},   {"1441.5", 1442, en},       {"2.5000001", 3, en},
         {"-3.5", -4, en},        {".5", 0, en},           {"7.", 7, en},              {"1.440,5", 1440, de},
@@ -44,6 +46,7 @@ TEST(WholeNumber, ReadsDecimalTextAsTheLocaleWritesIt) {
         {"2147483647.5", none, en},                       {"-2147483648.5", INT32_MIN, en},
         {"99999999999999999999999", none, en},
     };
+    // clang-format on
     for (const auto& [text, expected, format] : cases) EXPECT_EQ(WholeNumber(text, format), expected) << text;
     EXPECT_EQ(WholeNumber16("32766.5", en), std::int16_t{32766});
     EXPECT_EQ(WholeNumber16("32767.5", en), std::nullopt);
@@ -52,6 +55,7 @@ TEST(WholeNumber, ReadsDecimalTextAsTheLocaleWritesIt) {
 // Whole files as a first run finds them; a second run over the same state must change nothing.
 TEST(LoadSettings, AppliesEachKeyItCanUseInItsOwnOrderAndKeepsTheWindowOnScreen) {
     // The file, then the checks (Power, AutoLoad, Date, Time, GetName, TurnOff), the power, the writes.
+    // clang-format off
     const std::tuple<File, std::vector<int>, bool, Writes> cases[] = {
         {{{"AutoLoad", "abc"}, {"Date", "5"}, {"Time", ""}, {"GetName", "0.5"}, {"TurnOff", " 1.5 "}, {"Power", "3"},
           {"Editor", "x"}},
@@ -60,6 +64,7 @@ TEST(LoadSettings, AppliesEachKeyItCanUseInItsOwnOrderAndKeepsTheWindowOnScreen)
           {"Editor", "e.exe"}},
          {0, 0, 0, 0, 0, 1}, false, {"AutoLoad=0", "Date=0", "GetName=0", "Time=0", "Editor=e.exe", "Power=0", "TurnOff=1"}},
     };
+    // clang-format on
     for (const auto& [file, checks, on, writes] : cases) {
         Session run(file);
         run.Load();
@@ -73,10 +78,12 @@ TEST(LoadSettings, AppliesEachKeyItCanUseInItsOwnOrderAndKeepsTheWindowOnScreen)
 
     // The window kept on screen: touching the right or bottom edge counts as past it; the bottom
     // keeps room for the taskbar.
+    // clang-format off
     const std::tuple<const char*, const char*, std::int32_t, std::int32_t> places[] = {
         {"abc", "-1", 0, 0},          {"10559", "7919", 10559, 7919},          {"10560", "7920", 10560, 7470},
         {"12000", "9000", 10560, 7470}, {"2147483647", "2147483000", 10560, 7470},
     };
+    // clang-format on
     for (const auto& [left, top, x, y] : places) {
         Session run({{"LeftPos", left}, {"TopPos", top}});
         run.Load();

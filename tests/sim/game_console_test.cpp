@@ -57,8 +57,7 @@ TEST(GameConsole, PrintsTheGamesLinesWithCrLfWithoutColoursForEchoChatAndMatchEv
         << "1.04 takes only a caret and a digit 0 to 7";
 
     Shown c;
-    EXPECT_EQ(c.Run("echo ^7Zarvik is now ^2on"), "Zarvik is now on \r\n")
-        << "each argument with a trailing blank";
+    EXPECT_EQ(c.Run("echo ^7Zarvik is now ^2on"), "Zarvik is now on \r\n") << "each argument with a trailing blank";
     EXPECT_EQ(c.Run("echo !off"), "!off \r\n");
     EXPECT_EQ(c.Run("echo a; xyz ;echo \"b;c\""), "a \r\nUnknown command \"xyz\"\r\nb;c \r\n");
     EXPECT_EQ(c.Run("say   ^1hello   world"), "Padawan: hello world\r\n");

@@ -67,7 +67,7 @@ TEST_F(Store, ListsMapsByIndexAndByBindFile) {
     EXPECT_EQ(testing::ReadFile(s.IndexPath()), "ffa_bespin\r\nFFA_Bespin\r\nffa_bespin \r\n");
 
     // Each a map with a bind file, by the file's name as the system lists it.
-    const std::string accented = "ffa_\xE9" "cole";  // an ANSI file name on Windows
+    const std::string accented = "ffa_\351cole";  // an ANSI file name on Windows
     s.AppendBind(accented, "F1", "kill");
     EXPECT_EQ(s.ReadBindLines(accented), Lines{"Bind F1 kill"});
     fs::create_directory(File("folder"));
@@ -110,7 +110,8 @@ TEST_F(Store, DeleteAndChangeTouchOnlyWholeEqualLines) {
         {true, "middle", "A\r\n" + X + "\r\nB\r\n", "A\r\nB\r\n", 1},
         {true, "last without break", "A\r\nB\r\n" + X, "A\r\nB", 1},
         {true, "duplicates, lone breaks kept", X + "\r\nA\r" + X + "\nB\n" + X, "A\rB", 3},
-        {true, "near misses stay", X + " x\r\nx" + X + "\r\nbind F5 \"say hi; wait\"\r\nBind F5 \"SAY hi; wait\"", "", 0},
+        {true, "near misses stay", X + " x\r\nx" + X + "\r\nbind F5 \"say hi; wait\"\r\nBind F5 \"SAY hi; wait\"", "",
+         0},
         {false, "breaks kept", X + "\rA\n" + X, Y + "\rA\n" + Y, 2},
         {false, "a longer line stays", X + " \r\n" + X + "\r\n", X + " \r\n" + Y + "\r\n", 1},
         {false, "near misses stay", X + " \r\nBind F5 \"say hi;  wait\"", "", 0},
@@ -130,17 +131,25 @@ TEST_F(Store, DeleteAndChangeTouchOnlyWholeEqualLines) {
 TEST(MapNameAndKey, RefuseWhatCannotNameAFileOrWouldBreakTheBindCommand) {
     // Data\data.txt is the index; "NUL .x" and "COM\xB9" are devices to Windows; ffa_be~1 may be
     // another map's file.
-    std::vector<std::string> refused = {
-        "",     ".",       "..",     "\x1F" "x", "ffa.",  "ffa ",      "con.txt",   "Lpt9",     "aux.a",   "nul",
-        "PRN",  "com1",    "COM9",   "LPT1",     "data",  "DaTa",      "NUL .x",    "COM1 .txt", "conin$",  "CONOUT$.x",
-        "Clock$", "COM\xB9", "com\xB2.a", "LPT\xB3", "ffa_be~1", std::string(65, 'm')};
+    std::vector<std::string> refused = {"",          ".",
+                                        "..",        "\x1Fx",
+                                        "ffa.",      "ffa ",
+                                        "con.txt",   "Lpt9",
+                                        "aux.a",     "nul",
+                                        "PRN",       "com1",
+                                        "COM9",      "LPT1",
+                                        "data",      "DaTa",
+                                        "NUL .x",    "COM1 .txt",
+                                        "conin$",    "CONOUT$.x",
+                                        "Clock$",    "COM\xB9",
+                                        "com\xB2.a", "LPT\xB3",
+                                        "ffa_be~1",  std::string(65, 'm')};
     for (const char c : std::string("<>:\"/\\|?*;")) refused.push_back(std::string("a") + c + "b");
     for (const auto& name : refused) EXPECT_TRUE(MapNameProblem(name).has_value()) << '"' << name << '"';
-    const std::vector<std::string> usable = {"ffa_bespin", "COM10",    "com0",     "LPT",     "conduit",
-                                             ".hidden",    "a b",      "x.con",    "duel_\x7F", "data.txt",
-                                             "database",   "COM\xB4",  "NUL x",    std::string(64, 'm')};
-    for (const std::string& name : usable)
-        EXPECT_EQ(MapNameProblem(name), std::nullopt) << '"' << name << '"';
+    const std::vector<std::string> usable = {
+        "ffa_bespin", "COM10",     "com0",     "LPT",      "conduit", ".hidden", "a b",
+        "x.con",      "duel_\x7F", "data.txt", "database", "COM\xB4", "NUL x",   std::string(64, 'm')};
+    for (const std::string& name : usable) EXPECT_EQ(MapNameProblem(name), std::nullopt) << '"' << name << '"';
 
     for (const std::string key : {" ", "\"", ";", "\x1F", "\x7F", "F\x01"}) EXPECT_FALSE(IsSafeKey(key)) << key;
     EXPECT_FALSE(IsSafeKey(std::string(1, '\0')));

@@ -35,7 +35,7 @@ TEST_F(Suite, BrowsesMapsKeysAndValues) {
     Write("ffa_bespin.txt", "Bind F5 force_push\r\n\r\nBind X say hello there\r\n");
     Write("ctf_yavin.txt", "\r\n\r\n");
     Write("t1_rail.txt", "Bind F6 force_pull\r\n");  // captured in the game: no line in the index
-    Write("mp_duel.txt", "");                         // joined only: auto-load made it empty
+    Write("mp_duel.txt", "");                        // joined only: auto-load made it empty
     Write("ffa_deathstar.txt", "\r\n \r\n");
     Write("(no data).txt", "Bind F7 a\r\n");
     Write("CTF_Yavin.txt", "Bind F7 a\r\n");

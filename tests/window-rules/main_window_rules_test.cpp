@@ -12,8 +12,7 @@ TEST(NameModel, StoresEveryChangeAndTheStartUpFill) {
     name.Fill("");
     name.SetText("P");
     name.SetText("P");  // the engine's update to the same name changes nothing
-    EXPECT_EQ(settings.writes, (std::vector<std::string>{"Name=", "Name=P"}))
-        << "the key exists after start-up";
+    EXPECT_EQ(settings.writes, (std::vector<std::string>{"Name=", "Name=P"})) << "the key exists after start-up";
 }
 
 }  // namespace

@@ -18,8 +18,7 @@ struct ScriptedDialogs : SuiteDialogs {
     std::vector<std::string> shown;  // every box, as "title|prompt|default" or the message
     std::vector<std::string> started;
 
-    std::string Input(const std::string& prompt, const std::string& title,
-                      const std::string& answer) override {
+    std::string Input(const std::string& prompt, const std::string& title, const std::string& answer) override {
         shown.push_back(title + "|" + prompt + "|" + answer);
         return Next(answers, std::string());
     }

@@ -10,7 +10,9 @@ namespace {
 
 class Link : public ::testing::Test {
   protected:
-    Link() { window.OnReceived([this](const std::string& line) { received.push_back(line); }); }
+    Link() {
+        window.OnReceived([this](const std::string& line) { received.push_back(line); });
+    }
     std::ostringstream log;
     sim::Transcript transcript{[] { return 0L; }, {&log}};
     sim::SimWindow window{{false, 5}, transcript};
@@ -63,9 +65,7 @@ TEST_F(Link, EveryPrintIsReadThoughTheBufferKeepsItsLength) {
 }
 
 int g_ticks = 0;
-void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) {
-    ++g_ticks;
-}
+void CALLBACK CountTick(HWND, UINT, UINT_PTR, DWORD) { ++g_ticks; }
 
 // The engine pauses inside the main window's timer: the program's messages (its timer, the
 // tray, the suite) must go on meanwhile, and a quit must end the pause and reach the loop.

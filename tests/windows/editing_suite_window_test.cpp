@@ -152,7 +152,9 @@ TEST_F(SuiteWindow, EveryCaptionFitsItsControl) {
         GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &text);
         ReleaseDC(c, dc);
         const bool box = (GetWindowLongA(c, GWL_STYLE) & BS_TYPEMASK) == BS_AUTOCHECKBOX;
-        if (r.bottom < 2 * text.cy) { EXPECT_LE(text.cx + (box ? 20 : 0), r.right) << caption; }
+        if (r.bottom < 2 * text.cy) {
+            EXPECT_LE(text.cx + (box ? 20 : 0), r.right) << caption;
+        }
     }
 }
 

@@ -21,7 +21,8 @@ void EndChildren() {
 }
 
 TEST(ProgramStart, BareNamesComeFromTheSystemFoldersAndAPathRunsAsChosen) {
-    const fs::path own = Tree() / "tests" / "windows", current = TempFolder("zarvik-current"), before = fs::current_path();
+    const fs::path own = Tree() / "tests" / "windows", current = TempFolder("zarvik-current"),
+                   before = fs::current_path();
     std::vector<fs::path> planted;
     for (const fs::path& folder : {own, current})
         for (const char* name : {"explorer.exe", "Notepad.exe"}) {

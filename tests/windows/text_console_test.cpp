@@ -38,21 +38,22 @@ class TextConsole : public ProgramTest {
         const std::string ini = (folder / "info.ini").string();
         const std::string game = (Tree() / "tools" / "console-sim" / "console-sim.exe").string();
         WritePrivateProfileStringA("%General%", "Game", game.c_str(), ini.c_str());
-        const std::string arguments = "--text-console " + options + " --log \"" +
-                                      (folder / (name + ".log")).string() + "\" \"" +
-                                      (folder / (name + ".txt")).string() + "\"";
+        const std::string arguments = "--text-console " + options + " --log \"" + (folder / (name + ".log")).string() +
+                                      "\" \"" + (folder / (name + ".txt")).string() + "\"";
         WritePrivateProfileStringA("%General%", "GameArgs", arguments.c_str(), ini.c_str());
     }
     // How the game's scenario ended ("passed", "FAIL ..."); "" when it did not end in time.
     std::string GameResult(const std::string& name, DWORD ms) {
         std::string result;
-        WaitUntil([&] {
-            const std::string log = ReadFile(folder / (name + ".log"));
-            const std::size_t at = log.find(" result ");
-            if (at == std::string::npos) return false;
-            result = log.substr(log.find_first_not_of(' ', at + 8), log.find('\n', at) - at - 8);
-            return true;
-        }, ms);
+        WaitUntil(
+            [&] {
+                const std::string log = ReadFile(folder / (name + ".log"));
+                const std::size_t at = log.find(" result ");
+                if (at == std::string::npos) return false;
+                result = log.substr(log.find_first_not_of(' ', at + 8), log.find('\n', at) - at - 8);
+                return true;
+            },
+            ms);
         return result;
     }
     // `scenario` played by the game in its console window with Zarvik beside it, then by the
@@ -66,8 +67,8 @@ class TextConsole : public ProgramTest {
         }
         SetGame("text", scenario, options);
         HANDLE zarvik = Start("--start-game");
-        EXPECT_EQ(GameResult("text", 60000), "passed")
-            << "text console " << options << "\n" << ReadFile(folder / "text.log");
+        EXPECT_EQ(GameResult("text", 60000), "passed") << "text console " << options << "\n"
+                                                       << ReadFile(folder / "text.log");
         Close(zarvik);
     }
     void WriteBinds(const std::string& lines) {
@@ -90,18 +91,21 @@ class TextConsole : public ProgramTest {
 TEST_F(TextConsole, ALineTypedWhileTheGameStopsReadingReachesItWholeAndAlone) {
     const std::string value(245, 'v');  // "Bind F6 "...: the game's whole line, three pieces of keys
     WriteBinds("Bind F6 " + value + "\r\nBind F7 say seven\r\n");
-    PlayInBothLinks("map ffa_bespin\n"
-                    "wait 2500\n"
-                    "chat !load\n"
-                    "expect 950-3000 mapname\n"
-                    "expect 950-3000 echo !loadnow\n"
-                    "stall-on-input 6000\n"
-                    "expect 6000-9000 Bind F6 " + value + "\n"
-                    "wait 300\n"
-                    "stall 6000\n"
-                    "expect 950-9000 Bind F7 say seven\n"
-                    "expect 950-3000 echo ^2All binds ^3successfully ^2loaded\n",
-                    "");
+    PlayInBothLinks(
+        "map ffa_bespin\n"
+        "wait 2500\n"
+        "chat !load\n"
+        "expect 950-3000 mapname\n"
+        "expect 950-3000 echo !loadnow\n"
+        "stall-on-input 6000\n"
+        "expect 6000-9000 Bind F6 " +
+            value +
+            "\n"
+            "wait 300\n"
+            "stall 6000\n"
+            "expect 950-9000 Bind F7 say seven\n"
+            "expect 950-3000 echo ^2All binds ^3successfully ^2loaded\n",
+        "");
 }
 
 // Lines whose colour codes only 1.02 strips, played by 1.04, and a byte the text console shows
@@ -109,15 +113,16 @@ TEST_F(TextConsole, ALineTypedWhileTheGameStopsReadingReachesItWholeAndAlone) {
 // form each version shows is the console rules' test.)
 TEST_F(TextConsole, LinesWithCodesOnlyOneVersionStripsAndBytesShownAsDots) {
     WriteBinds("Bind F5 \"say ^9nine ^atea\"\r\nBind F6 say caf\xe9\r\n");
-    PlayInBothLinks("map ffa_bespin\n"
-                    "wait 2500\n"
-                    "chat !load\n"
-                    "expect 950-3000 mapname\n"
-                    "expect 950-3000 echo !loadnow\n"
-                    "expect 950-2500 Bind F5 \"say ^9nine ^atea\"\n"
-                    "expect 950-2500 Bind F6 say caf\xe9\n"
-                    "expect 950-2500 echo ^2All binds ^3successfully ^2loaded\n",
-                    "--version 1.04");
+    PlayInBothLinks(
+        "map ffa_bespin\n"
+        "wait 2500\n"
+        "chat !load\n"
+        "expect 950-3000 mapname\n"
+        "expect 950-3000 echo !loadnow\n"
+        "expect 950-2500 Bind F5 \"say ^9nine ^atea\"\n"
+        "expect 950-2500 Bind F6 say caf\xe9\n"
+        "expect 950-2500 echo ^2All binds ^3successfully ^2loaded\n",
+        "--version 1.04");
 }
 
 // The run command's match, the game started from Zarvik's command line, a 1.04 game (the console
@@ -151,19 +156,25 @@ TEST_F(TextConsole, LongLinesAnswersBeforeTheMarkAndAGameThatEndsStartsAgainAndO
             "map ffa_bespin\n"
             "chat-from Kyle gg\n"
             "wait 300\n"
-            "chat !time " + std::string(4500, 'x') + "\n"  // five rows of the console
-            "expect-match 950-3000 echo \\^7The \\^5Time \\^7is currently: .*\n"
-            "bind F6 " + value + "\n"
-            "chat !add f6\n"
-            "expect 950-3000 Bind F6\n"
-            "expect 950-3000 \"mapname\"\n"
-            "expect-match 950-3000 echo \"\\^6Bind Saved .*\n"
-            "bind F6 nothing\n"
-            "chat !load\n"
-            "expect 950-3000 mapname\n"
-            "expect 950-3000 echo !loadnow\n"
-            "expect 950-3000 Bind F6 \"" + value + "\"\n"
-            "expect 950-3000 echo ^2All binds ^3successfully ^2loaded\n",
+            "chat !time " +
+                std::string(4500, 'x') +
+                "\n"  // five rows of the console
+                "expect-match 950-3000 echo \\^7The \\^5Time \\^7is currently: .*\n"
+                "bind F6 " +
+                value +
+                "\n"
+                "chat !add f6\n"
+                "expect 950-3000 Bind F6\n"
+                "expect 950-3000 \"mapname\"\n"
+                "expect-match 950-3000 echo \"\\^6Bind Saved .*\n"
+                "bind F6 nothing\n"
+                "chat !load\n"
+                "expect 950-3000 mapname\n"
+                "expect 950-3000 echo !loadnow\n"
+                "expect 950-3000 Bind F6 \"" +
+                value +
+                "\"\n"
+                "expect 950-3000 echo ^2All binds ^3successfully ^2loaded\n",
             "--frame 0");
     // Both start at the screen's top left: move Zarvik off Wine's tray window.
     HWND main = Main();
@@ -175,8 +186,9 @@ TEST_F(TextConsole, LongLinesAnswersBeforeTheMarkAndAGameThatEndsStartsAgainAndO
     // The game has ended; the next start makes a fresh console (a shortcut's second start hands
     // it to the running Zarvik). Zarvik ended by force leaves the game playing; a Zarvik started
     // again finds it, starts nothing twice and says so, and answers there.
-    SetGame("again", "wait 6000\nchat !about\n"
-                     "expect 950-3000 say ^4Zar^6v^1i^6k ^7v1.0.0 ^6 by ^2[^1k^3I^1r^3!^2]\n");
+    SetGame("again",
+            "wait 6000\nchat !about\n"
+            "expect 950-3000 say ^4Zar^6v^1i^6k ^7v1.0.0 ^6 by ^2[^1k^3I^1r^3!^2]\n");
     EXPECT_EQ(ExitCode(Start("--start-game"), 10000), 0u) << "no question, no window";
     WaitUntil([] { return Running("console-sim.exe") > 0; }, 10000);
     TerminateProcess(zarvik, 1);

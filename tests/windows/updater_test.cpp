@@ -49,12 +49,14 @@ class SiteServer {
     // A reply with `dripMs` sends its body (with `headToo`, all of it) one byte at a time.
     void Put(const std::string& path, const std::string& body, const std::string& status = "200 OK",
              const std::string& headers = "", int dripMs = 0, bool headToo = false) {
-        const std::string head = "HTTP/1.1 " + status + "\r\nContent-Type: text/plain\r\nContent-Length: " +
-                                 std::to_string(body.size()) + "\r\n" + headers + "Connection: close\r\n\r\n";
+        const std::string head = "HTTP/1.1 " + status +
+                                 "\r\nContent-Type: text/plain\r\nContent-Length: " + std::to_string(body.size()) +
+                                 "\r\n" + headers + "Connection: close\r\n\r\n";
         std::lock_guard<std::mutex> lock(mutex_);
         files_["/zarvik/" + path] = {head + body, dripMs ? (headToo ? 0 : head.size()) : head.size() + body.size(),
                                      dripMs};
     }
+
   private:
     struct Reply {
         std::string text;
@@ -68,8 +70,8 @@ class SiteServer {
     void Answer(SOCKET client) {
         std::string request;
         char chunk[1024];
-        for (int got; request.find("\r\n\r\n") == std::string::npos &&
-                      (got = recv(client, chunk, sizeof chunk, 0)) > 0;)
+        for (int got;
+             request.find("\r\n\r\n") == std::string::npos && (got = recv(client, chunk, sizeof chunk, 0)) > 0;)
             request.append(chunk, static_cast<size_t>(got));
         const std::size_t start = request.find(' ') + 1;
         const std::string path = request.substr(start, request.find(' ', start) - start);
@@ -177,7 +179,8 @@ TEST_F(Updater, TheAddressFileNamesTheDownloadWhichTheButtonsCopyAndOpen) {
     Click("Command1");
     EXPECT_EQ(dialogs.started.back(), "explorer " + download);
     EXPECT_EQ(dialogs.shown.back().rfind("When the download dialog appears, click Save, not run.\r\n", 0), 0u);
-    EXPECT_EQ(WindowText((*window)["lblStatus"]), "URL Opened.       Note:  Windows Installer may be required to install");
+    EXPECT_EQ(WindowText((*window)["lblStatus"]),
+              "URL Opened.       Note:  Windows Installer may be required to install");
 }
 
 int ticks = 0, closeAtTick = 0;

@@ -129,8 +129,7 @@ inline bool ClickTrayIcon(DWORD down, DWORD up, int times = 1) {
 // become the foreground window, and keys typed then go elsewhere.
 inline bool ChooseFromTrayMenu(char key) {
     HWND menu = nullptr;
-    if (!ClickTrayIcon(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP) ||
-        !(menu = WaitForWindow("#32768", nullptr, 5000)))
+    if (!ClickTrayIcon(MOUSEEVENTF_RIGHTDOWN, MOUSEEVENTF_RIGHTUP) || !(menu = WaitForWindow("#32768", nullptr, 5000)))
         return false;
     // The menu window shows a moment before its loop reads messages; hiding it takes Wine up to
     // two seconds. A letter the loop did not take leaves the menu open, and is given again.

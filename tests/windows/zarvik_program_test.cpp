@@ -156,8 +156,10 @@ TEST_F(Program, TheTitleStripDragsHoldsTheTitleAndAsksFirstAndTheTrayBringsItBac
 TEST_F(Program, TheMapListShowsMapsWithBindsAndSaysOnceWhyItsIndexTookNone) {
     const fs::path data = folder / "Data";
     fs::create_directories(data);
-    for (const auto& [map, text] : {std::pair{"data", "ffa_bespin\r\n"}, {"ffa_bespin", "Bind F5 force_push\r\n"},
-                                    {"t1_rail", "Bind F6 \"force_pull\"\r\n"}, {"ctf_yavin", "Bind F7 a\r\n"},
+    for (const auto& [map, text] : {std::pair{"data", "ffa_bespin\r\n"},
+                                    {"ffa_bespin", "Bind F5 force_push\r\n"},
+                                    {"t1_rail", "Bind F6 \"force_pull\"\r\n"},
+                                    {"ctf_yavin", "Bind F7 a\r\n"},
                                     {"mp_duel", ""}})
         std::ofstream(data / (std::string(map) + ".txt"), std::ios::binary) << text;
     const std::string index = (data / "data.txt").string();
@@ -199,8 +201,8 @@ TEST_F(Program, PlaysAPlayersMatchInTheGamesConsole) {
                    "chat-from \"Padawan renamed to Kyle\" hi\nwait 200\nchat Padawan entered the game\n"
                    "wait 200\nchat-from Kyle Padawan entered the game\nwait 200\n"
                    "chat-from Kyle \"mapname\" is:\"../../evil\" default:\"nomap\"\nexpect-none 1500\n"
-                   "folder " + folder.string() +
-                   "\ncontains Data/ffa_bespin.txt Bind F5 \"force_push\"\nini Name Padawan\n");
+                   "folder " +
+                   folder.string() + "\ncontains Data/ffa_bespin.txt Bind F5 \"force_push\"\nini Name Padawan\n");
     HANDLE zarvik = Start();
     EXPECT_EQ(sim.Finish(60000), 0u) << sim.Log();
     Close(zarvik);

@@ -20,22 +20,19 @@ int main(int argc, char** argv) {
     PROCESSENTRY32 entry = {};
     entry.dwSize = sizeof entry;
     int found = 0;
-    for (BOOL more = Process32First(snapshot.get(), &entry); more;
-         more = Process32Next(snapshot.get(), &entry)) {
+    for (BOOL more = Process32First(snapshot.get(), &entry); more; more = Process32Next(snapshot.get(), &entry)) {
         if (_stricmp(entry.szExeFile, argv[1]) != 0) continue;
         const winbase::Handle process(
             OpenProcess(PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, entry.th32ProcessID));
         if (!process) continue;
         PROCESS_MEMORY_COUNTERS_EX memory = {};
         memory.cb = sizeof memory;
-        GetProcessMemoryInfo(process.get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory),
-                             sizeof memory);
+        GetProcessMemoryInfo(process.get(), reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&memory), sizeof memory);
         DWORD handles = 0;
         GetProcessHandleCount(process.get(), &handles);
         std::printf("working_set_kib=%lu private_kib=%lu handles=%lu gdi=%lu user=%lu\n",
                     static_cast<unsigned long>(memory.WorkingSetSize / 1024),
-                    static_cast<unsigned long>(memory.PrivateUsage / 1024),
-                    static_cast<unsigned long>(handles),
+                    static_cast<unsigned long>(memory.PrivateUsage / 1024), static_cast<unsigned long>(handles),
                     static_cast<unsigned long>(GetGuiResources(process.get(), GR_GDIOBJECTS)),
                     static_cast<unsigned long>(GetGuiResources(process.get(), GR_USEROBJECTS)));
         ++found;

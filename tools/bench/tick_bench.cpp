@@ -13,7 +13,8 @@ std::string ConsoleCopy() {
     // 500 lines of chatter of 65 characters, about 32 KiB; the last matches no test.
     std::string copy;
     for (int i = 0; i < 500; ++i) {
-        std::string line = "Kyle" + std::to_string(i % 7) + ": gg that was a close one on ffa_bespin " + std::to_string(i);
+        std::string line =
+            "Kyle" + std::to_string(i % 7) + ": gg that was a close one on ffa_bespin " + std::to_string(i);
         line.resize(63, '.');
         copy += line + "\r\n";
     }
@@ -49,7 +50,7 @@ BENCHMARK(Tick);
 BENCHMARK(Memchr);
 
 class RatioReporter : public benchmark::ConsoleReporter {
-public:
+  public:
     RatioReporter() : ConsoleReporter(OO_Tabular) {}
     void ReportRuns(const std::vector<Run>& runs) override {
         for (const auto& run : runs) times_[run.benchmark_name()] = run.GetAdjustedRealTime();
@@ -61,7 +62,7 @@ public:
             std::printf("tick / memchr: %.1f\n", times_["Tick"] / times_["Memchr"]);
     }
 
-private:
+  private:
     std::map<std::string, double> times_;
 };
 

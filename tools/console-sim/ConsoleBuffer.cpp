@@ -27,8 +27,8 @@ std::string StripColours(const std::string& text, GameVersion version) {
 
 ConsoleBuffer::Append ConsoleBuffer::Add(const std::string& message) {
     // A very long print keeps only its end.
-    const std::string msg = message.size() > kBufferSize - 1 ? message.substr(message.size() - (kBufferSize - 1))
-                                                             : message;
+    const std::string msg =
+        message.size() > kBufferSize - 1 ? message.substr(message.size() - (kBufferSize - 1)) : message;
     Append out;
     for (std::size_t i = 0; i < msg.size(); ++i) {
         const char c = msg[i];

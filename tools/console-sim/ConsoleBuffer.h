@@ -13,7 +13,7 @@ enum class GameVersion { V102, V104 };
 // 0x7fff the whole buffer is replaced by the next print. The count keeps running when
 // someone else empties the window, as the game never learns of that.
 class ConsoleBuffer {
-public:
+  public:
     struct Append {
         bool replaceAll = false;
         std::string text;
@@ -23,7 +23,7 @@ public:
 
     Append Add(const std::string& message);
 
-private:
+  private:
     GameVersion version_;
     unsigned long totalChars_ = 0;
 };

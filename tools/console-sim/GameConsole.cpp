@@ -26,11 +26,12 @@ std::string Join(const std::vector<std::string>& args, std::size_t from) {
 }
 
 const char* const kNamedKeys[] = {
-    "TAB", "ENTER", "ESCAPE", "SPACE", "BACKSPACE", "UPARROW", "DOWNARROW", "LEFTARROW", "RIGHTARROW", "ALT",
-    "CTRL", "SHIFT", "CAPSLOCK", "INS", "DEL", "PGDN", "PGUP", "HOME", "END", "PAUSE", "SEMICOLON", "MOUSE1",
-    "MOUSE2", "MOUSE3", "MOUSE4", "MOUSE5", "MWHEELUP", "MWHEELDOWN", "KP_HOME", "KP_UPARROW", "KP_PGUP",
-    "KP_LEFTARROW", "KP_5", "KP_RIGHTARROW", "KP_END", "KP_DOWNARROW", "KP_PGDN", "KP_ENTER", "KP_INS", "KP_DEL",
-    "KP_SLASH", "KP_MINUS", "KP_PLUS", "KP_NUMLOCK", "KP_STAR", "KP_EQUALS",
+    "TAB",        "ENTER",         "ESCAPE",   "SPACE",        "BACKSPACE", "UPARROW",    "DOWNARROW", "LEFTARROW",
+    "RIGHTARROW", "ALT",           "CTRL",     "SHIFT",        "CAPSLOCK",  "INS",        "DEL",       "PGDN",
+    "PGUP",       "HOME",          "END",      "PAUSE",        "SEMICOLON", "MOUSE1",     "MOUSE2",    "MOUSE3",
+    "MOUSE4",     "MOUSE5",        "MWHEELUP", "MWHEELDOWN",   "KP_HOME",   "KP_UPARROW", "KP_PGUP",   "KP_LEFTARROW",
+    "KP_5",       "KP_RIGHTARROW", "KP_END",   "KP_DOWNARROW", "KP_PGDN",   "KP_ENTER",   "KP_INS",    "KP_DEL",
+    "KP_SLASH",   "KP_MINUS",      "KP_PLUS",  "KP_NUMLOCK",   "KP_STAR",   "KP_EQUALS",
 };
 
 }  // namespace
@@ -49,8 +50,7 @@ std::vector<std::string> Tokenize(const std::string& text) {
             while (i < n && text[i] != '"') arg += text[i++];
             if (i < n) ++i;
         } else {
-            while (i < n && static_cast<unsigned char>(text[i]) > ' ' && text[i] != '"' &&
-                   text.compare(i, 2, "//") != 0)
+            while (i<n&& static_cast<unsigned char>(text[i])> ' ' && text[i] != '"' && text.compare(i, 2, "//") != 0)
                 arg += text[i++];
         }
         args.push_back(arg);

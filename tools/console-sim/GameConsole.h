@@ -22,7 +22,7 @@ std::vector<std::string> SplitCommands(const std::string& text);
 std::optional<std::string> CanonicalKey(const std::string& key);
 
 class GameConsole {
-public:
+  public:
     using Print = std::function<void(const std::string&)>;
 
     // `saysTheDefault`: a cvar equal to its default answers `"name" is:"Padawan^7" (the default)`,
@@ -45,7 +45,7 @@ public:
     std::string PlayerName() const;
     std::optional<std::string> Binding(const std::string& key) const;
 
-private:
+  private:
     struct Cvar {
         std::string name, value, reset;
     };

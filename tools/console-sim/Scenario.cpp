@@ -85,9 +85,7 @@ Step ParseStep(const std::string& source, int line) {
             step.a = rest;
             if (verb.textRequired && step.a.empty()) throw ScenarioError(line, verbName + " needs a text");
             return step;
-        case Verb::OptionalWord:
-            step.a = TakeWord(rest);
-            break;
+        case Verb::OptionalWord: step.a = TakeWord(rest); break;
         case Verb::Word:
             step.a = TakeWord(rest);
             if (step.a.empty()) throw ScenarioError(line, verbName + " needs a word");
@@ -113,7 +111,8 @@ Step ParseStep(const std::string& source, int line) {
             if (!ok || step.minMs > step.maxMs)
                 throw ScenarioError(line, verbName + " needs a time in ms, or MIN-MAX, first");
             step.a = rest;
-            if (verb.textRequired && step.a.empty()) throw ScenarioError(line, verbName + " needs a text after the time");
+            if (verb.textRequired && step.a.empty())
+                throw ScenarioError(line, verbName + " needs a text after the time");
             if (verb.kind == Step::Kind::ExpectMatch) {
                 try {
                     std::regex check(step.a);
@@ -153,9 +152,7 @@ std::vector<Step> ParseScenario(const std::string& text) {
 ScenarioRunner::ScenarioRunner(std::vector<Step> steps, World& world, Note note)
     : steps_(std::move(steps)), world_(world), note_(std::move(note)) {}
 
-void ScenarioRunner::CommandReceived(const std::string& command, long nowMs) {
-    received_.push_back({command, nowMs});
-}
+void ScenarioRunner::CommandReceived(const std::string& command, long nowMs) { received_.push_back({command, nowMs}); }
 
 ScenarioRunner::State ScenarioRunner::Advance(long nowMs) {
     while (state_ == State::Running) {
@@ -191,8 +188,7 @@ ScenarioRunner::Outcome ScenarioRunner::Fail(const Step& step, const std::string
 }
 
 std::string ScenarioRunner::PathOf(const std::string& file) const {
-    const bool absolute = (!file.empty() && (file[0] == '/' || file[0] == '\\')) ||
-                          (file.size() > 1 && file[1] == ':');
+    const bool absolute = (!file.empty() && (file[0] == '/' || file[0] == '\\')) || (file.size() > 1 && file[1] == ':');
     if (absolute || folder_.empty()) return file;
     const char last = folder_.back();
     return folder_ + (last == '/' || last == '\\' ? "" : "\\") + file;
@@ -259,14 +255,14 @@ ScenarioRunner::Outcome ScenarioRunner::Expect(const Step& step, long nowMs) {
     }
     const Received got = received_.front();
     received_.pop_front();
-    const bool matches = step.kind == Step::Kind::Expect ? got.command == step.a
-                                                         : std::regex_match(got.command, std::regex(step.a));
+    const bool matches =
+        step.kind == Step::Kind::Expect ? got.command == step.a : std::regex_match(got.command, std::regex(step.a));
     if (!matches) return Fail(step, "\"" + got.command + "\" was typed");
     const long after = got.at - stepStart_;
     // With no lower bound, a command that came while an earlier step (a wait) ran is fine.
     if ((step.minMs > 0 && after < step.minMs) || after > step.maxMs)
-        return Fail(step, "it was typed " + std::to_string(after) + " ms in, not within " +
-                              std::to_string(step.minMs) + "-" + std::to_string(step.maxMs) + " ms");
+        return Fail(step, "it was typed " + std::to_string(after) + " ms in, not within " + std::to_string(step.minMs) +
+                              "-" + std::to_string(step.maxMs) + " ms");
     lastEnd_ = got.at;
     return Outcome::Done;
 }

@@ -16,9 +16,28 @@ namespace zarvik::sim {
 
 struct Step {
     enum class Kind {
-        Print, Chat, ChatFrom, Enter, Rename, RenameFrom, Map, Remote, Bind, Type,
-        Wait, Stall, StallOnInput, Expect, ExpectMatch, ExpectNone,
-        Folder, Exists, Missing, Contains, Lacks, Ini,
+        Print,
+        Chat,
+        ChatFrom,
+        Enter,
+        Rename,
+        RenameFrom,
+        Map,
+        Remote,
+        Bind,
+        Type,
+        Wait,
+        Stall,
+        StallOnInput,
+        Expect,
+        ExpectMatch,
+        ExpectNone,
+        Folder,
+        Exists,
+        Missing,
+        Contains,
+        Lacks,
+        Ini,
     };
     Kind kind;
     int line = 0;        // in the scenario file
@@ -37,7 +56,7 @@ std::vector<Step> ParseScenario(const std::string& text);
 
 // What the steps act on besides the game: the player's keyboard and the program's files.
 class World {
-public:
+  public:
     virtual ~World() = default;
     virtual GameConsole& Game() = 0;
     virtual void TypeAsPlayer(const std::string& line) = 0;
@@ -48,7 +67,7 @@ public:
 };
 
 class ScenarioRunner {
-public:
+  public:
     enum class State { Running, Passed, Failed };
     using Note = std::function<void(const std::string& kind, const std::string& text)>;
 
@@ -59,7 +78,7 @@ public:
     void CommandReceived(const std::string& command, long nowMs);
     const std::string& Failure() const { return failure_; }
 
-private:
+  private:
     struct Received {
         std::string command;
         long at;

@@ -28,15 +28,13 @@ SimWindow::SimWindow(Options options, Transcript& transcript)
     RECT rect = {0, 0, 540, 450};
     const DWORD style = WS_POPUPWINDOW | WS_CAPTION | WS_MINIMIZEBOX;
     AdjustWindowRect(&rect, style, FALSE);
-    Create(0, kTitle, style, CW_USEDEFAULT, CW_USEDEFAULT, rect.right - rect.left, rect.bottom - rect.top,
-           nullptr);
+    Create(0, kTitle, style, CW_USEDEFAULT, CW_USEDEFAULT, rect.right - rect.left, rect.bottom - rect.top, nullptr);
 
     font_.reset(CreateFontA(-12, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET, OUT_DEFAULT_PRECIS,
                             CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, FIXED_PITCH | FF_MODERN, "Courier New"));
     auto child = [&](const char* cls, const char* text, DWORD extra, int x, int y, int w, int h, int id) {
         HWND made = CreateWindowExA(0, cls, text, WS_CHILD | WS_VISIBLE | extra, x, y, w, h, hwnd(),
-                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), winbase::ThisModule(),
-                                    nullptr);
+                                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), winbase::ThisModule(), nullptr);
         SendMessageA(made, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
         return made;
     };
@@ -45,8 +43,8 @@ SimWindow::SimWindow(Options options, Transcript& transcript)
     child("button", "Copy", BS_PUSHBUTTON, 5, 420, 72, 24, kCopyId);
     child("button", "Clear", BS_PUSHBUTTON, 82, 420, 72, 24, kClearId);
     child("button", "Quit", BS_PUSHBUTTON, 462, 420, 72, 24, kQuitId);
-    buffer_ = child("edit", "", WS_VSCROLL | WS_BORDER | ES_LEFT | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY, 6,
-                    6, 526, 380, kBufferId);
+    buffer_ = child("edit", "", WS_VSCROLL | WS_BORDER | ES_LEFT | ES_MULTILINE | ES_AUTOVSCROLL | ES_READONLY, 6, 6,
+                    526, 380, kBufferId);
     SendMessageA(buffer_, EM_LIMITTEXT, 0x7fff, 0);
 
     winbase::Subclass(input_, this);
@@ -109,13 +107,9 @@ void SimWindow::StopReading(long ms, bool onceInputTaken) {
         sim::StopReading(transcript_, ms);
 }
 
-std::optional<std::vector<std::string>> SimWindow::ReadLines(const std::string& path) {
-    return ReadFileLines(path);
-}
+std::optional<std::vector<std::string>> SimWindow::ReadLines(const std::string& path) { return ReadFileLines(path); }
 
-std::string SimWindow::IniValue(const std::string& file, const std::string& key) {
-    return ReadIniValue(file, key);
-}
+std::string SimWindow::IniValue(const std::string& file, const std::string& key) { return ReadIniValue(file, key); }
 
 LRESULT SimWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
@@ -126,9 +120,7 @@ LRESULT SimWindow::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             switch (LOWORD(wParam)) {
                 case kCopyId: CopyToClipboard(); return 0;
                 case kClearId: SetWindowTextA(buffer_, ""); return 0;
-                case kQuitId:
-                    PostMessageA(hwnd(), WM_CLOSE, 0, 0);
-                    return 0;
+                case kQuitId: PostMessageA(hwnd(), WM_CLOSE, 0, 0); return 0;
             }
             break;
         case WM_CTLCOLORSTATIC:  // the read-only buffer: keep it white like the game's

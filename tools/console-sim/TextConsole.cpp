@@ -9,21 +9,18 @@ namespace zarvik::sim {
 namespace {
 
 constexpr UINT_PTR kFrameTimer = 1;
-constexpr DWORD kDropAt = 256;          // this many waiting events or more: one is dropped a frame
+constexpr DWORD kDropAt = 256;           // this many waiting events or more: one is dropped a frame
 constexpr std::size_t kLineLimit = 255;  // what the input line holds
 
 winbase::FileHandle Open(const char* name) {
-    return winbase::FileHandle(CreateFileA(name, GENERIC_READ | GENERIC_WRITE,
-                                           FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0,
-                                           nullptr));
+    return winbase::FileHandle(CreateFileA(name, GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                           nullptr, OPEN_EXISTING, 0, nullptr));
 }
 
 }  // namespace
 
 TextConsole::TextConsole(Options options, Transcript& transcript)
-    : options_(options),
-      transcript_(transcript),
-      game_([this](const std::string& text) { Print(text); }, true) {
+    : options_(options), transcript_(transcript), game_([this](const std::string& text) { Print(text); }, true) {
     // Under Wine a child is attached already and this fails with ERROR_ACCESS_DENIED.
     if (AttachConsole(ATTACH_PARENT_PROCESS) || GetLastError() == ERROR_ACCESS_DENIED) {
         in_ = Open("CONIN$");
@@ -36,8 +33,7 @@ TextConsole::TextConsole(Options options, Transcript& transcript)
     if (Attached()) {
         SetConsoleTitleA("Jedi Outcast Console");
         DWORD mode = 0;
-        if (GetConsoleMode(in_.get(), &mode))
-            SetConsoleMode(in_.get(), mode & ~static_cast<DWORD>(ENABLE_MOUSE_INPUT));
+        if (GetConsoleMode(in_.get(), &mode)) SetConsoleMode(in_.get(), mode & ~static_cast<DWORD>(ENABLE_MOUSE_INPUT));
     }
     transcript_.Note("start", Attached() ? "text console attached" : "no console: nothing printed or read");
 
@@ -132,8 +128,12 @@ bool TextConsole::ReadKeys() {
                 line_ = historyAt_ < history_.size() ? history_[historyAt_] : std::string();
                 cursor_ = line_.size();
                 break;
-            case VK_LEFT: if (cursor_ > 0) --cursor_; break;
-            case VK_RIGHT: if (cursor_ < line_.size()) ++cursor_; break;
+            case VK_LEFT:
+                if (cursor_ > 0) --cursor_;
+                break;
+            case VK_RIGHT:
+                if (cursor_ < line_.size()) ++cursor_;
+                break;
             case VK_HOME: cursor_ = 0; break;
             case VK_END: cursor_ = line_.size(); break;
             case VK_TAB: break;  // completion: nothing to complete here
@@ -166,13 +166,9 @@ void TextConsole::StopReading(long ms, bool onceInputTaken) {
         sim::StopReading(transcript_, ms);
 }
 
-std::optional<std::vector<std::string>> TextConsole::ReadLines(const std::string& path) {
-    return ReadFileLines(path);
-}
+std::optional<std::vector<std::string>> TextConsole::ReadLines(const std::string& path) { return ReadFileLines(path); }
 
-std::string TextConsole::IniValue(const std::string& file, const std::string& key) {
-    return ReadIniValue(file, key);
-}
+std::string TextConsole::IniValue(const std::string& file, const std::string& key) { return ReadIniValue(file, key); }
 
 LRESULT TextConsole::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_TIMER && wParam == kFrameTimer) {

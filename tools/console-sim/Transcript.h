@@ -11,7 +11,7 @@
 namespace zarvik::sim {
 
 class Transcript {
-public:
+  public:
     using Clock = std::function<long()>;
 
     Transcript(Clock clock, std::vector<std::ostream*> outputs);
@@ -21,7 +21,7 @@ public:
     void Shown(const std::string& text, bool replacedAll);
     long Now() const { return clock_(); }
 
-private:
+  private:
     Clock clock_;
     std::vector<std::ostream*> outputs_;
     std::string partial_;

@@ -102,12 +102,10 @@ int main(int argc, char** argv) {
         std::unique_ptr<ScenarioRunner> runner;
         bool finished = false;
         if (!scenarioPath.empty()) {
-            runner = std::make_unique<ScenarioRunner>(std::move(steps), console,
-                                                      [&](const std::string& kind, const std::string& note) {
-                                                          transcript.Note(kind, note);
-                                                      });
-            console.OnReceived(
-                [&](const std::string& command) { runner->CommandReceived(command, transcript.Now()); });
+            runner = std::make_unique<ScenarioRunner>(
+                std::move(steps), console,
+                [&](const std::string& kind, const std::string& note) { transcript.Note(kind, note); });
+            console.OnReceived([&](const std::string& command) { runner->CommandReceived(command, transcript.Now()); });
             console.OnFrame([&] {
                 if (finished) return;
                 const auto state = runner->Advance(transcript.Now());

@@ -23,17 +23,15 @@ namespace {
 
 constexpr UINT_PTR kQuitTimer = 1;
 
-int Pixels(int twips, int dpi) {
-    return MulDiv(twips, dpi, 1440);
-}
+int Pixels(int twips, int dpi) { return MulDiv(twips, dpi, 1440); }
 
 class DemoWindow : public winbase::Window<DemoWindow> {
   public:
     static constexpr const char* kClassName = "MovieShowcase";
     static void Describe(WNDCLASSEXA& wc) { wc.hbrBackground = nullptr; }
 
-    DemoWindow(const char* caption, DWORD style, int x, int y, int clientWidth, int clientHeight,
-               COLORREF background, bool border)
+    DemoWindow(const char* caption, DWORD style, int x, int y, int clientWidth, int clientHeight, COLORREF background,
+               bool border)
         : background_(CreateSolidBrush(background)), border_(border) {
         RECT outer = {0, 0, clientWidth, clientHeight};
         AdjustWindowRect(&outer, style, FALSE);
@@ -63,23 +61,18 @@ class DemoWindow : public winbase::Window<DemoWindow> {
 
     LRESULT OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
         switch (msg) {
-            case WM_ERASEBKGND:
-                return 1;
+            case WM_ERASEBKGND: return 1;
             case WM_PAINT: {
                 PAINTSTRUCT ps;
                 Paint(BeginPaint(hwnd(), &ps));
                 EndPaint(hwnd(), &ps);
                 return 0;
             }
-            case WM_PRINTCLIENT:
-                Paint(reinterpret_cast<HDC>(wParam));
-                return 0;
+            case WM_PRINTCLIENT: Paint(reinterpret_cast<HDC>(wParam)); return 0;
             case WM_TIMER:
                 if (wParam == kQuitTimer) PostQuitMessage(0);
                 return 0;
-            case WM_CLOSE:
-                PostQuitMessage(0);
-                return 0;
+            case WM_CLOSE: PostQuitMessage(0); return 0;
         }
         return Default(msg, wParam, lParam);
     }
@@ -112,8 +105,7 @@ void Measure(HWND host, int dpi) {
         int width, height, frames;
         const char* scale;
     };
-    const Movie movies[] = {{"title.swf", 4575, 975, 120, "NoBorder"},
-                            {"credits.swf", 4335, 3735, 731, "ShowAll"}};
+    const Movie movies[] = {{"title.swf", 4575, 975, 120, "NoBorder"}, {"credits.swf", 4335, 3735, 731, "ShowAll"}};
     for (const Movie& movie : movies) {
         zarvik::MoviePlayer player(host, {0, 0, Pixels(movie.width, dpi), Pixels(movie.height, dpi)});
         player.LoadMovie(0, std::string(ZARVIK_MOVIE_DIR) + movie.file);
@@ -146,8 +138,8 @@ int main(int argc, char** argv) {
     const int seconds = Argument(argc, argv, "--seconds", 10);
     const bool measure = argc > 1 && !std::strcmp(argv[1], "--measure");
 
-    DemoWindow main("Zarvik", WS_POPUP, Pixels(300, dpi), Pixels(300, dpi), Pixels(4575, dpi),
-                    Pixels(1905, dpi), RGB(28, 28, 36), true);
+    DemoWindow main("Zarvik", WS_POPUP, Pixels(300, dpi), Pixels(300, dpi), Pixels(4575, dpi), Pixels(1905, dpi),
+                    RGB(28, 28, 36), true);
     if (measure) {
         Measure(main.window(), dpi);
         return 0;
@@ -168,11 +160,9 @@ int main(int argc, char** argv) {
     }
 
     const int creditsWidth = Pixels(4335, dpi), creditsHeight = Pixels(3735, dpi);
-    DemoWindow credits("About Zarvik v1.0.0", WS_CAPTION | WS_SYSMENU,
-                       Pixels(300, dpi) + Pixels(4575, dpi) + 40, Pixels(300, dpi), creditsWidth,
-                       creditsHeight, GetSysColor(COLOR_3DFACE), false);
-    credits.player =
-        std::make_unique<zarvik::MoviePlayer>(credits.window(), RECT{0, 0, creditsWidth, creditsHeight});
+    DemoWindow credits("About Zarvik v1.0.0", WS_CAPTION | WS_SYSMENU, Pixels(300, dpi) + Pixels(4575, dpi) + 40,
+                       Pixels(300, dpi), creditsWidth, creditsHeight, GetSysColor(COLOR_3DFACE), false);
+    credits.player = std::make_unique<zarvik::MoviePlayer>(credits.window(), RECT{0, 0, creditsWidth, creditsHeight});
     zarvik::MoviePlayer& roll = *credits.player;
     HWND creditsWindow = credits.window();
     roll.OnProgress([creditsWindow](int percent) {

@@ -6,8 +6,7 @@ namespace zarvik::movie {
 
 void FrameCache::UseBackground(const std::uint32_t* pixels, int width, int height) {
     const std::size_t count = static_cast<std::size_t>(std::max(width, 0)) * std::size_t(std::max(height, 0));
-    if (width == width_ && height == height_ && std::equal(pixels, pixels + count, background_.begin()))
-        return;
+    if (width == width_ && height == height_ && std::equal(pixels, pixels + count, background_.begin())) return;
     Clear();
     width_ = width;
     height_ = height;
@@ -28,8 +27,7 @@ void FrameCache::Store(int frame, const std::uint32_t* pixels) {
     const std::uint32_t* end = pixels + Count();
     while (pixels != end) {
         const std::uint32_t value = *pixels;
-        const std::uint32_t* next =
-            std::find_if(pixels, end, [value](std::uint32_t p) { return p != value; });
+        const std::uint32_t* next = std::find_if(pixels, end, [value](std::uint32_t p) { return p != value; });
         runs.push_back(static_cast<std::uint32_t>(next - pixels));
         runs.push_back(*pixels);
         pixels = next;

@@ -9,14 +9,10 @@ constexpr std::array<double, kPropertyCount> kDefaults = {0, 0, 0, 0, 12};
 
 double Eased(Ease ease, double t) {
     switch (ease) {
-        case Ease::Linear:
-            return t;
-        case Ease::In:
-            return t * t;
-        case Ease::Out:
-            return 1 - (1 - t) * (1 - t);
-        case Ease::InOut:
-            return t < 0.5 ? 2 * t * t : 1 - 2 * (1 - t) * (1 - t);
+        case Ease::Linear: return t;
+        case Ease::In: return t * t;
+        case Ease::Out: return 1 - (1 - t) * (1 - t);
+        case Ease::InOut: return t < 0.5 ? 2 * t * t : 1 - 2 * (1 - t) * (1 - t);
     }
     return t;
 }
@@ -69,13 +65,12 @@ std::vector<Drawn> FrameContents(const Movie& movie, int frame) {
                                   [](double a, double b, double t) { return a + (b - a) * t; })
                                   .value_or(kDefaults[p]);
         }
-        drawn.colour =
-            Track<Colour>(
-                item.keys, frame, [](const Key& k) { return k.colour; },
-                [](Colour a, Colour b, double t) {
-                    return Colour{MixChannel(a.r, b.r, t), MixChannel(a.g, b.g, t), MixChannel(a.b, b.b, t)};
-                })
-                .value_or(GameColour(7));
+        drawn.colour = Track<Colour>(
+                           item.keys, frame, [](const Key& k) { return k.colour; },
+                           [](Colour a, Colour b, double t) {
+                               return Colour{MixChannel(a.r, b.r, t), MixChannel(a.g, b.g, t), MixChannel(a.b, b.b, t)};
+                           })
+                           .value_or(GameColour(7));
         shown.push_back(drawn);
     }
     return shown;

@@ -67,17 +67,17 @@ HFONT FontCache::Get(const std::string& face, int height, bool bold, bool smooth
     const auto key = std::make_tuple(face, height, bold, smooth);
     if (const auto found = fonts_.find(key); found != fonts_.end()) return found->second.get();
     if (fonts_.size() >= kMostFonts) fonts_.clear();
-    winbase::Font font(CreateFontA(-height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                                   ANSI_CHARSET, OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
-                                   smooth ? ANTIALIASED_QUALITY : NONANTIALIASED_QUALITY,
-                                   VARIABLE_PITCH | FF_SWISS, face.c_str()));
+    winbase::Font font(CreateFontA(-height, 0, 0, 0, bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE, ANSI_CHARSET,
+                                   OUT_TT_PRECIS, CLIP_DEFAULT_PRECIS,
+                                   smooth ? ANTIALIASED_QUALITY : NONANTIALIASED_QUALITY, VARIABLE_PITCH | FF_SWISS,
+                                   face.c_str()));
     HFONT made = font.get();
     if (made) fonts_.emplace(key, std::move(font));
     return made;
 }
 
-void DrawFrame(HDC dc, const std::vector<Drawn>& shown, const Placement& place, double stageWidth,
-               double stageHeight, bool smoothText, FontCache& fonts) {
+void DrawFrame(HDC dc, const std::vector<Drawn>& shown, const Placement& place, double stageWidth, double stageHeight,
+               bool smoothText, FontCache& fonts) {
     const Mapper map(place);
     const int saved = SaveDC(dc);
     IntersectClipRect(dc, map.X(0), map.Y(0), map.X(stageWidth), map.Y(stageHeight));
@@ -100,8 +100,7 @@ void DrawFrame(HDC dc, const std::vector<Drawn>& shown, const Placement& place, 
                 break;
             }
             case Shape::Line: {
-                const int width =
-                    std::max(1, int(std::lround(d.item->pen * std::min(map.scaleX(), map.scaleY()))));
+                const int width = std::max(1, int(std::lround(d.item->pen * std::min(map.scaleX(), map.scaleY()))));
                 winbase::Pen pen(CreatePen(PS_SOLID, width, colour));
                 if (!pen) break;
                 winbase::Selected use(dc, pen.get());
@@ -109,9 +108,7 @@ void DrawFrame(HDC dc, const std::vector<Drawn>& shown, const Placement& place, 
                 LineTo(dc, map.X(d.values[kX] + d.values[kW]), map.Y(d.values[kY] + d.values[kH]));
                 break;
             }
-            case Shape::Text:
-                DrawLabel(dc, d, map, smoothText, fonts);
-                break;
+            case Shape::Text: DrawLabel(dc, d, map, smoothText, fonts); break;
         }
     }
     RestoreDC(dc, saved);

@@ -27,8 +27,8 @@ class FontCache {
 };
 
 // Draws `shown` onto `dc` with the stage placed by `place`, clipped to the stage.
-void DrawFrame(HDC dc, const std::vector<Drawn>& shown, const Placement& place, double stageWidth,
-               double stageHeight, bool smoothText, FontCache& fonts);
+void DrawFrame(HDC dc, const std::vector<Drawn>& shown, const Placement& place, double stageWidth, double stageHeight,
+               bool smoothText, FontCache& fonts);
 
 // An off-screen 32-bit picture to draw into; kept between paints and remade only when its size
 // changes.
@@ -73,8 +73,6 @@ class Surface {
     int width_ = 0, height_ = 0;
 };
 
-inline COLORREF ToColorRef(Colour c) {
-    return RGB(c.r, c.g, c.b);
-}
+inline COLORREF ToColorRef(Colour c) { return RGB(c.r, c.g, c.b); }
 
 }  // namespace zarvik::movie

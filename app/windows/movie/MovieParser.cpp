@@ -31,8 +31,7 @@ std::vector<Token> Words(std::string_view line) {
             for (++i;; ++i) {
                 if (i == line.size()) throw Failure{"a quote is not closed"};
                 if (line[i] == '"') break;
-                if (line[i] == '\\' && i + 1 < line.size() && (line[i + 1] == '"' || line[i + 1] == '\\'))
-                    ++i;
+                if (line[i] == '\\' && i + 1 < line.size() && (line[i + 1] == '"' || line[i + 1] == '\\')) ++i;
                 word.text += line[i];
             }
             ++i;
@@ -96,8 +95,7 @@ class Reader {
 class Parser {
   public:
     Movie Run(std::string_view bytes) {
-        if (bytes.size() > kMaxMovieBytes)
-            throw Failure{"larger than " + std::to_string(kMaxMovieBytes) + " bytes"};
+        if (bytes.size() > kMaxMovieBytes) throw Failure{"larger than " + std::to_string(kMaxMovieBytes) + " bytes"};
         if (bytes.find('\0') != std::string_view::npos) throw Failure{"binary data"};
         if (bytes.substr(0, kMagic.size()) != kMagic) throw Failure{"not a movie"};
         size_t at = 0;
@@ -108,8 +106,7 @@ class Parser {
             at = stop + 1;
             ++line_;
             if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-            if (line.size() > kMaxLineBytes)
-                throw Failure{"line longer than " + std::to_string(kMaxLineBytes)};
+            if (line.size() > kMaxLineBytes) throw Failure{"line longer than " + std::to_string(kMaxLineBytes)};
             Line(line);
         }
         if (!ended_) {
@@ -136,8 +133,7 @@ class Parser {
             in.End();
             return;
         }
-        if (head == "stage" || head == "rate" || head == "frames" || head == "background")
-            return Header(head, in);
+        if (head == "stage" || head == "rate" || head == "frames" || head == "background") return Header(head, in);
         if (head == "rect" || head == "ellipse" || head == "line" || head == "text") return NewItem(head, in);
         if (head == "at") return NewKey(in);
         if (head == "end") {
@@ -168,8 +164,7 @@ class Parser {
 
     void Complete() {
         for (const char* needed : {"stage", "rate", "frames"})
-            if (!seen_.count(needed))
-                throw Failure{std::string("no \"") + needed + "\" line before the items"};
+            if (!seen_.count(needed)) throw Failure{std::string("no \"") + needed + "\" line before the items"};
     }
 
     void NewItem(const std::string& head, Reader& in) {
@@ -184,16 +179,14 @@ class Parser {
                                          : Shape::Text;
         if (item.shape == Shape::Text) {
             item.text = in.Word("text").text;
-            if (item.text.size() > kMaxTextBytes)
-                throw Failure{"text longer than " + std::to_string(kMaxTextBytes)};
+            if (item.text.size() > kMaxTextBytes) throw Failure{"text longer than " + std::to_string(kMaxTextBytes)};
         }
         while (in.More()) {
             const Token& option = in.Word("option");
             const bool text = item.shape == Shape::Text;
             if (text && option.text == "font") {
                 item.font = in.Word("font").text;
-                if (item.font.empty() || item.font.size() > kMaxFontBytes)
-                    throw Failure{"font name empty or too long"};
+                if (item.font.empty() || item.font.size() > kMaxFontBytes) throw Failure{"font name empty or too long"};
             } else if (text && option.text == "bold") {
                 item.bold = true;
             } else if (text && option.text == "align") {
@@ -273,9 +266,7 @@ std::optional<Movie> ParseMovie(std::string_view bytes, std::string* error) {
     try {
         return parser.Run(bytes);
     } catch (const Failure& failure) {
-        if (error)
-            *error =
-                parser.line() ? "line " + std::to_string(parser.line()) + ": " + failure.why : failure.why;
+        if (error) *error = parser.line() ? "line " + std::to_string(parser.line()) + ": " + failure.why : failure.why;
         return std::nullopt;
     }
 }

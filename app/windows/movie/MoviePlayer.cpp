@@ -18,13 +18,12 @@ constexpr int kMostSmoothedPixels = 1024 * 1024;
 // The whole file, or nothing when it cannot be read or is larger than any movie may be.
 // `progress` hears the percentage read after each piece.
 std::optional<std::string> ReadMovieFile(const std::string& path, const std::function<void(int)>& progress) {
-    const winbase::FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                               nullptr, OPEN_EXISTING,
-                                               FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    const winbase::FileHandle file(CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                               OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN,
+                                               nullptr));
     if (!file) return std::nullopt;
     LARGE_INTEGER size = {};
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > LONGLONG(movie::kMaxMovieBytes))
-        return std::nullopt;
+    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart > LONGLONG(movie::kMaxMovieBytes)) return std::nullopt;
     std::string bytes(size_t(size.QuadPart), '\0');
     size_t done = 0;
     do {
@@ -204,8 +203,7 @@ void MoviePlayer::Render(HDC target) {
                 SetStretchBltMode(large_.dc(), COLORONCOLOR);
                 StretchBlt(large_.dc(), 0, 0, width * n, height * n, back, 0, 0, width, height, SRCCOPY);
                 place = {place.scaleX * n, place.scaleY * n, place.offsetX * n, place.offsetY * n};
-                movie::DrawFrame(large_.dc(), shown, place, movie_->width, movie_->height, look.smoothText,
-                                 fonts_);
+                movie::DrawFrame(large_.dc(), shown, place, movie_->width, movie_->height, look.smoothText, fonts_);
                 GdiFlush();
                 movie::AverageBlocks(large_.bits(), width, height, n, back_.bits());
             } else {
@@ -216,8 +214,7 @@ void MoviePlayer::Render(HDC target) {
             // Slow: drawing took more than half of a frame's time. That sticks until the next
             // movie, so an Auto quality does not flip between two looks from frame to frame.
             const bool slow = (stop.QuadPart - start.QuadPart) * 2 * movie_->rate > ticksPerSecond.QuadPart;
-            if (speed_ != movie::PaintSpeed::Slow)
-                speed_ = slow ? movie::PaintSpeed::Slow : movie::PaintSpeed::Fast;
+            if (speed_ != movie::PaintSpeed::Slow) speed_ = slow ? movie::PaintSpeed::Slow : movie::PaintSpeed::Fast;
             GdiFlush();
             frames_.Store(frame, back_.bits());
         }
@@ -227,8 +224,7 @@ void MoviePlayer::Render(HDC target) {
 
 LRESULT MoviePlayer::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
-        case WM_ERASEBKGND:
-            return 1;  // painted with the frame, from the buffer
+        case WM_ERASEBKGND: return 1;  // painted with the frame, from the buffer
         case WM_PAINT: {
             PAINTSTRUCT ps;
             HDC dc = BeginPaint(hwnd(), &ps);
@@ -236,12 +232,8 @@ LRESULT MoviePlayer::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             EndPaint(hwnd(), &ps);
             return 0;
         }
-        case WM_PRINTCLIENT:
-            Render(reinterpret_cast<HDC>(wParam));
-            return 0;
-        case WM_SIZE:
-            InvalidateRect(hwnd(), nullptr, FALSE);
-            return 0;
+        case WM_PRINTCLIENT: Render(reinterpret_cast<HDC>(wParam)); return 0;
+        case WM_SIZE: InvalidateRect(hwnd(), nullptr, FALSE); return 0;
         case WM_TIMER:
             if (wParam != kFrameTimer) break;
             if (!IsWindowVisible(hwnd()) || IsIconic(GetAncestor(hwnd(), GA_ROOT))) {
@@ -253,9 +245,7 @@ LRESULT MoviePlayer::OnMessage(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (playhead_.Tick(GetTickCount())) InvalidateRect(hwnd(), nullptr, FALSE);
             ScheduleFrame();
             return 0;
-        case kDeliverEvents:
-            Deliver();
-            return 0;
+        case kDeliverEvents: Deliver(); return 0;
         case WM_NCDESTROY:
             // Destroyed with its parent, or by us: from here on every call is harmless.
             events_.clear();

@@ -23,9 +23,7 @@ std::optional<T> Named(std::string_view name, const std::pair<std::string_view, 
 
 std::optional<WindowMode> WindowModeNamed(std::string_view name) {
     static constexpr std::pair<std::string_view, WindowMode> kNames[] = {
-        {"Window", WindowMode::Window},
-        {"Opaque", WindowMode::Opaque},
-        {"Transparent", WindowMode::Transparent}};
+        {"Window", WindowMode::Window}, {"Opaque", WindowMode::Opaque}, {"Transparent", WindowMode::Transparent}};
     return Named(name, kNames);
 }
 
@@ -50,18 +48,10 @@ Placement PlaceStage(double stageWidth, double stageHeight, int clientWidth, int
     if (stageWidth <= 0 || stageHeight <= 0) return p;
     const double fitX = clientWidth / stageWidth, fitY = clientHeight / stageHeight;
     switch (mode) {
-        case ScaleMode::ShowAll:
-            p.scaleX = p.scaleY = std::min(fitX, fitY);
-            break;
-        case ScaleMode::NoBorder:
-            p.scaleX = p.scaleY = std::max(fitX, fitY);
-            break;
-        case ScaleMode::ExactFit:
-            p.scaleX = fitX, p.scaleY = fitY;
-            break;
-        case ScaleMode::NoScale:
-            p.scaleX = p.scaleY = (dpi > 0 ? dpi : 96) / 96.0;
-            break;
+        case ScaleMode::ShowAll: p.scaleX = p.scaleY = std::min(fitX, fitY); break;
+        case ScaleMode::NoBorder: p.scaleX = p.scaleY = std::max(fitX, fitY); break;
+        case ScaleMode::ExactFit: p.scaleX = fitX, p.scaleY = fitY; break;
+        case ScaleMode::NoScale: p.scaleX = p.scaleY = (dpi > 0 ? dpi : 96) / 96.0; break;
     }
     p.offsetX = (clientWidth - stageWidth * p.scaleX) / 2;
     p.offsetY = (clientHeight - stageHeight * p.scaleY) / 2;
@@ -71,17 +61,12 @@ Placement PlaceStage(double stageWidth, double stageHeight, int clientWidth, int
 Rendering ChooseRendering(Quality quality, PaintSpeed speed) {
     const Rendering low{false, 1}, medium{true, 1}, high{true, 2};
     switch (quality) {
-        case Quality::Low:
-            return low;
-        case Quality::Medium:
-            return medium;
+        case Quality::Low: return low;
+        case Quality::Medium: return medium;
         case Quality::High:
-        case Quality::Best:
-            return high;
-        case Quality::AutoLow:
-            return speed == PaintSpeed::Fast ? high : low;
-        case Quality::AutoHigh:
-            return speed == PaintSpeed::Slow ? low : high;
+        case Quality::Best: return high;
+        case Quality::AutoLow: return speed == PaintSpeed::Fast ? high : low;
+        case Quality::AutoHigh: return speed == PaintSpeed::Slow ? low : high;
     }
     return high;
 }

@@ -28,8 +28,7 @@ struct Placement {
     double offsetX = 0, offsetY = 0;
 };
 
-Placement PlaceStage(double stageWidth, double stageHeight, int clientWidth, int clientHeight, ScaleMode mode,
-                     int dpi);
+Placement PlaceStage(double stageWidth, double stageHeight, int clientWidth, int clientHeight, ScaleMode mode, int dpi);
 
 // How the last frame's drawing went against its time budget; the Auto qualities follow it.
 enum class PaintSpeed { Unknown, Fast, Slow };
