@@ -42,7 +42,8 @@ class Window {
   protected:
     Window() = default;
     // A window still open when its object goes is detached first: it must not call into a
-    // half-destroyed object.
+    // half-destroyed object. A Self whose members own windows of their own (a player) calls
+    // Destroy() in its destructor, as they go before this base does.
     ~Window() { Destroy(); }
 
     HWND Create(DWORD exStyle, const char* title, DWORD style, int x, int y, int width, int height, HWND parent,

@@ -41,6 +41,8 @@ class CreditsWindow : public winbase::Window<CreditsWindow> {
         player_->Play();
     }
 
+    ~CreditsWindow() { Destroy(); }
+
     void RunModal() {
         const bool disable = owner_ && IsWindowEnabled(owner_);
         if (disable) EnableWindow(owner_, FALSE);

@@ -34,6 +34,7 @@ class MainWindow : public MainWindowPlacement, public winbase::Window<MainWindow
     static void Describe(WNDCLASSEXA& wc) { wc.hIcon = LoadIconA(wc.hInstance, MAKEINTRESOURCEA(1)); }
 
     explicit MainWindow(std::string programFolder);
+    ~MainWindow() { Destroy(); }
 
     // The start-up steps, then the window shows and the engine's timer starts.
     void Start();

@@ -37,7 +37,7 @@ class DemoWindow : public winbase::Window<DemoWindow> {
         AdjustWindowRect(&outer, style, FALSE);
         Create(0, caption, style, x, y, outer.right - outer.left, outer.bottom - outer.top, nullptr);
     }
-    ~DemoWindow() { player.reset(); }  // the player's window goes while this one still answers
+    ~DemoWindow() { Destroy(); }
 
     HWND window() const { return hwnd(); }
     std::unique_ptr<zarvik::MoviePlayer> player;
