@@ -10,6 +10,8 @@
 #include <filesystem>
 #include <string>
 
+#include <unistd.h>
+
 namespace fs = std::filesystem;
 using namespace zarvik;
 
